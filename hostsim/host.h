@@ -1,0 +1,85 @@
+#pragma once
+// The simulated host: loads an effect module, serves its suites and callbacks, and drives
+// its commands the way the real host does. One Host is current per process at a time
+// (suites such as the basic suite carry no context argument).
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hostapi/host_api.h"
+#include "hostsim/host_operation.h"
+#include "hostsim/world_store.h"
+
+namespace hostsim {
+
+class EffectModule;
+class Faults;
+class ParamStore;
+
+// Frame timing and render settings the host puts in PF_InData for one frame.
+struct FrameSettings {
+  A_long current_time = 0;
+  A_long time_step = 1;
+  A_u_long time_scale = 24;
+  A_u_long downsample = 1;  // 1 full resolution, 2 half, 4 quarter (both axes)
+  PF_Quality quality = PF_Quality_HI;
+  PF_Field field = PF_Field_FRAME;
+  A_long origin_x = 0;  // the input world's origin_x / origin_y
+  A_long origin_y = 0;
+};
+
+// What a command left behind; all zero after a well-behaved sequence of commands.
+struct Leaks {
+  std::size_t handles = 0;
+  std::size_t worlds = 0;
+  std::size_t suites = 0;  // acquires not matched by releases
+  std::size_t params = 0;  // checked out, not checked in
+  std::size_t layers = 0;  // checkout_layer_pixels not matched by checkin_layer_pixels
+  bool any() const { return handles || worlds || suites || params || layers; }
+};
+
+class Host {
+ public:
+  explicit Host(const std::filesystem::path& module_path);
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  static Host& current();
+
+  // The host's life cycle; each returns the effect's error code.
+  PF_Err GlobalSetup();
+  PF_Err ParamsSetup();
+  PF_Err SequenceSetup();
+  PF_Err SequenceResetup();
+  PF_Err SequenceSetdown();
+  PF_Err GlobalSetdown();
+  PF_Err About(std::string* text);  // the bytes of return_msg, as the effect wrote them
+  PF_Err UpdateParamsUI();
+  PF_Err UserChangedParam(PF_ParamIndex index);
+
+  // Any command with the current records; extra as the command expects it.
+  PF_Err Send(PF_Cmd cmd, void* extra = nullptr);
+
+  // Pre-render then render one frame, as the host does: input world with its origin and
+  // extent hint, downsampling, output world sized from the pre-render's result rectangle.
+  // On success *output is a new world of this host (dispose with worlds().Dispose).
+  PF_Err RenderFrame(const World& input, const FrameSettings& settings, World** output);
+
+  PF_InData& in_data();
+  PF_OutData& out_data();
+  ParamStore& params();
+  WorldStore& worlds();
+  Faults& faults();
+  const std::vector<HostCall>& journal() const;
+  void ClearJournal();
+  Leaks leaks() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace hostsim

@@ -1,0 +1,55 @@
+#pragma once
+// Worlds the simulated host owns: the effect's AEGP worlds and the host's own input and
+// output frames. Rows are aligned for SIMD and padded on purpose, so nothing may assume
+// rowbytes == width * pixel size.
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <unordered_set>
+
+#include "hostapi/host_api.h"
+
+namespace hostsim {
+
+// Values equal the host's AEGP_WorldType codes.
+enum class Depth : A_long { k8 = 1, k16 = 2, k32 = 3 };
+
+std::size_t PixelSize(Depth depth);
+PF_PixelFormat PixelFormatOf(Depth depth);
+
+struct World {
+  Depth depth = Depth::k8;
+  PF_EffectWorld effect_world{};  // reserved0 points back at this World
+  std::unique_ptr<std::byte[]> storage;
+
+  A_long width() const { return effect_world.width; }
+  A_long height() const { return effect_world.height; }
+  std::byte* row(A_long y) const {
+    return static_cast<std::byte*>(static_cast<void*>(effect_world.data)) +
+           static_cast<std::ptrdiff_t>(y) * effect_world.rowbytes;
+  }
+  template <class Pixel>
+  Pixel* pixel(A_long x, A_long y) const {
+    return reinterpret_cast<Pixel*>(row(y)) + x;
+  }
+};
+
+class WorldStore {
+ public:
+  // A zero-filled world; 0 x 0 is allowed. Returns null when the size is refused
+  // (negative, or over the host's 30000-pixel limit on a side).
+  World* Create(Depth depth, A_long width, A_long height);
+  // PF_Err_BAD_CALLBACK_PARAM for a world this store does not own (or owns no longer).
+  PF_Err Dispose(World* world);
+  std::size_t live() const;
+
+  // The World behind an effect-world description handed out by this host (copies too), or null.
+  static World* Of(const PF_EffectWorld* effect_world);
+
+ private:
+  mutable std::mutex mutex_;
+  std::unordered_set<World*> worlds_;
+};
+
+}  // namespace hostsim
