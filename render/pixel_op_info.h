@@ -1,0 +1,25 @@
+#pragma once
+// The render's record of parameter values; every pixel operation receives it as refcon.
+
+#include "hostapi/host_api.h"
+
+namespace velmora {
+
+struct PixelOpInfo {
+  double tint_alpha;
+  double tint_red;
+  double tint_green;
+  double tint_blue;
+  double intensity;  // never negative
+  A_long tint_enable;
+  A_long unmultiply;
+  A_long tint_mode;
+  A_long repeat_edges;
+  A_long glow_mode;
+  A_long gamma;
+  double radius;  // replaced by BlurBase before any pixel operation runs
+  A_long output_width;
+  A_long output_height;
+};
+
+}  // namespace velmora
