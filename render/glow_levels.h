@@ -1,0 +1,12 @@
+#pragma once
+// The ten glow levels: SourceCopyWorld blurred at a radius doubling from level to level and
+// composited onto GlowWorld with Screen or Add at an opacity taken from the intensity.
+
+#include "render/render_state.h"
+
+namespace velmora {
+
+// Composites GLOW_LEVEL_COUNT blurred levels onto GlowWorld. Returns the running error.
+PF_Err AccumulateGlowLevels(RenderState& state);
+
+}  // namespace velmora
