@@ -1,0 +1,38 @@
+#include "render/glow_worlds.h"
+
+#include "host/image_ops.h"
+#include "render/checkpoint.h"
+#include "render/edge_extension.h"
+#include "render/pixel_depth.h"
+
+namespace velmora {
+namespace {
+
+PF_Err MakePlainCopies(RenderState& state) {
+  if (!Checkpoint(state)) return state.err;
+  state.err = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
+    using Depth = decltype(depth);
+    const A_long width = state.output->width, height = state.output->height;
+    PF_Err err = NewWorld(*state.suites, Depth::kWorldType, width, height, &state.glow_world);
+    if (err == PF_Err_NONE) {
+      err = NewWorld(*state.suites, Depth::kWorldType, width, height, &state.source_copy_world);
+    }
+    return err;
+  });
+  if (!Checkpoint(state)) return state.err;
+  for (HostWorld* copy : {&state.source_copy_world, &state.glow_world}) {
+    state.err = CopyRect(*state.suites, state.in_data, &state.source_world.world, &copy->world,
+                         nullptr, nullptr);
+    if (!Checkpoint(state)) return state.err;
+  }
+  return state.err;
+}
+
+}  // namespace
+
+PF_Err MakeGlowWorlds(RenderState& state) {
+  if (state.err != PF_Err_NONE) return state.err;
+  return state.info.repeat_edges == 1 ? ExtendEdges(state) : MakePlainCopies(state);
+}
+
+}  // namespace velmora

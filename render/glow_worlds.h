@@ -1,0 +1,12 @@
+#pragma once
+// GlowWorld and SourceCopyWorld, the two worlds the glow levels work on.
+
+#include "render/render_state.h"
+
+namespace velmora {
+
+// With Repeat Edge Pixels on, the edge extension makes them larger than the output;
+// otherwise both are plain output-sized copies of SourceWorld. Returns the running error.
+PF_Err MakeGlowWorlds(RenderState& state);
+
+}  // namespace velmora

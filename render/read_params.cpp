@@ -1,0 +1,77 @@
+#include "render/read_params.h"
+
+#include <cmath>
+
+#include "host/image_ops.h"
+#include "params/params.h"
+
+namespace velmora {
+namespace {
+
+template <typename CopyValue>
+void ReadParam(RenderState& state, PF_ParamIndex index, CopyValue copy_value) {
+  if (state.err != PF_Err_NONE) return;
+  PF_ParamDef param{};
+  state.err = CheckoutParam(state.in_data, index, &param);
+  if (state.err != PF_Err_NONE) return;
+  copy_value(param.u);
+  state.err = CheckinParam(state.in_data, &param);
+}
+
+double Factor(const PF_RationalScale& scale) {
+  return scale.num > 0 && scale.den > 0 ? static_cast<double>(scale.num) / scale.den : 1.0;
+}
+
+}  // namespace
+
+double DownsampleFactor(const PF_InData& in_data) {
+  // The host scales both axes alike. Should it not, one radius must serve both: the
+  // geometric mean, which is exactly the common factor when they agree.
+  return std::sqrt(Factor(in_data.downsample_x) * Factor(in_data.downsample_y));
+}
+
+PF_Err ReadParams(RenderState& state) {
+  if (state.err != PF_Err_NONE) return state.err;
+  PixelOpInfo& info = state.info;
+  info = PixelOpInfo{};
+  info.output_width = state.output->width;
+  info.output_height = state.output->height;
+  state.progress_count = state.output->extent_hint.bottom - state.output->extent_hint.top;
+
+  // The radius is in full-resolution pixels; a preview at a fraction of that resolution
+  // blurs by the same fraction, so it shows the full frame's glow scaled down.
+  const double downsample = DownsampleFactor(*state.in_data);
+  ReadParam(state, PARAM_RADIUS, [&](const PF_ParamDefUnion& u) {
+    info.radius = static_cast<double>(u.sd.value) * downsample;
+  });
+  ReadParam(state, PARAM_INTENSITY, [&](const PF_ParamDefUnion& u) {
+    info.intensity = u.fs_d.value < 0.0 ? 0.0 : u.fs_d.value;
+  });
+  ReadParam(state, PARAM_GLOW_MODE,
+            [&](const PF_ParamDefUnion& u) { info.glow_mode = u.pd.value; });
+  ReadParam(state, PARAM_TINT_ENABLE,
+            [&](const PF_ParamDefUnion& u) { info.tint_enable = u.bd.value; });
+  ReadParam(state, PARAM_TINT_MODE,
+            [&](const PF_ParamDefUnion& u) { info.tint_mode = u.pd.value; });
+  ReadParam(state, PARAM_UNMULTIPLY,
+            [&](const PF_ParamDefUnion& u) { info.unmultiply = u.bd.value; });
+  ReadParam(state, PARAM_GAMMA, [&](const PF_ParamDefUnion& u) { info.gamma = u.bd.value; });
+  ReadParam(state, PARAM_REPEAT_EDGES,
+            [&](const PF_ParamDefUnion& u) { info.repeat_edges = u.bd.value; });
+  return state.err;
+}
+
+PF_Err ReadTintColor(RenderState& state) {
+  if (state.err != PF_Err_NONE) return state.err;
+  AEGP_ColorVal color{};
+  state.err = GetEffectStreamColor(*state.suites, state.in_data, PARAM_TINT_COLOR, &color);
+  if (state.err == PF_Err_NONE) {
+    state.info.tint_alpha = color.alphaF;
+    state.info.tint_red = color.redF;
+    state.info.tint_green = color.greenF;
+    state.info.tint_blue = color.blueF;
+  }
+  return state.err;
+}
+
+}  // namespace velmora

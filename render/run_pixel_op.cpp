@@ -1,0 +1,34 @@
+#include "render/run_pixel_op.h"
+
+#include <type_traits>
+
+#include "host/image_ops.h"
+#include "render/pixel_depth.h"
+
+namespace velmora {
+namespace {
+
+template <typename Pixel>
+auto FunctionFor(const PixelOp& op) {
+  if constexpr (std::is_same_v<Pixel, PF_Pixel>) {
+    return op.depth8;
+  } else if constexpr (std::is_same_v<Pixel, PF_Pixel16>) {
+    return op.depth16;
+  } else {
+    return op.depth_float;
+  }
+}
+
+}  // namespace
+
+PF_Err RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  if (state.err != PF_Err_NONE) return state.err;
+  state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
+    using Pixel = typename decltype(depth)::Pixel;
+    return IterateWorld(*state.suites, state.in_data, state.progress_count, src, &state.info,
+                        FunctionFor<Pixel>(op), dst);
+  });
+  return state.err;
+}
+
+}  // namespace velmora

@@ -1,0 +1,14 @@
+#pragma once
+// Runs one pixel operation over a world at the input's depth, as one step of the render.
+
+#include "render/pixel_ops.h"
+#include "render/render_state.h"
+
+namespace velmora {
+
+// While state.err is 0: iterates `op` of the input's depth over the whole of src into dst,
+// with PixelOpInfo as refcon and progress up to the render's progress count. The iteration's
+// error, or 516 for an unknown pixel format, becomes state.err. Returns state.err.
+PF_Err RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst);
+
+}  // namespace velmora

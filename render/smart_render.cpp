@@ -1,0 +1,34 @@
+// SmartRender: one frame's road through the render stages. Every stage runs only while the
+// running error is 0, and every exit gives back all it holds through ReleaseRender.
+
+#include "host/suite_handler.h"
+#include "render/glow_levels.h"
+#include "render/glow_worlds.h"
+#include "render/release.h"
+#include "render/render_commands.h"
+#include "render/render_setup.h"
+#include "render/tint_finish.h"
+
+namespace velmora {
+
+PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra) {
+  SuiteHandler suites(in_data->pica_basicP);
+  RenderState state;
+  state.in_data = in_data;
+  state.out_data = out_data;
+  state.extra = extra;
+  state.suites = &suites;
+
+  try {
+    if (SetupRender(state) == PF_Err_NONE && !state.finished_early &&
+        MakeGlowWorlds(state) == PF_Err_NONE && AccumulateGlowLevels(state) == PF_Err_NONE) {
+      TintAndFinish(state);
+    }
+  } catch (A_long missing_suite) {
+    // A suite the host refuses midway: give back what is held, then report it.
+    if (state.err == PF_Err_NONE) state.err = missing_suite;
+  }
+  return ReleaseRender(state);
+}
+
+}  // namespace velmora
