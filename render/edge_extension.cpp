@@ -2,6 +2,8 @@
 
 namespace velmora {
 
-PF_Err ExtendEdges(RenderState& state) { return state.err; }
+PF_Err ExtendEdges(RenderState& state) {
+  return state.err;
+}
 
 }  // namespace velmora

@@ -1,7 +1,99 @@
 #include "render/glow_levels.h"
 
+#include "host/image_ops.h"
+#include "params/params.h"
+#include "render/checkpoint.h"
+#include "render/pixel_depth.h"
+
 namespace velmora {
 
-PF_Err AccumulateGlowLevels(RenderState& state) { return state.err; }
+PF_Err NewWorkingWorld(RenderState& state, A_long width, A_long height, HostWorld* world) {
+  if (state.err != PF_Err_NONE) return state.err;
+  state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
+    return NewWorld(*state.suites, depth.kWorldType, width, height, world);
+  });
+  return state.err;
+}
+
+PF_CompositeMode LevelCompositeMode(const PixelOpInfo& info) {
+  PF_CompositeMode mode{};
+  mode.xfer = info.glow_mode == GLOW_MODE_ADD ? PF_Xfer_ADD : PF_Xfer_SCREEN;
+  mode.rand_seed = 0;
+  mode.rgb_only = false;
+  // Below 1.0 the intensity fades every level; from 1.0 up the finishing pass scales instead.
+  A_long opacity = 255;
+  if (info.intensity < 1.0) opacity = static_cast<A_long>(255.0 - (1.0 - info.intensity) * 255.0);
+  mode.opacity = static_cast<A_u_char>(opacity);
+  mode.opacitySu = static_cast<A_u_short>(opacity);  // the same 0..255 number, not rescaled
+  return mode;
+}
+
+namespace {
+
+// The part of SourceCopyWorld a level starts from. With edge repeat the band of extended edge
+// around the source widens from a tenth of EdgeMargin at the finest level to all of it at the
+// coarsest; the rest of LevelWorld stays clear.
+PF_Err CopyLevelSource(RenderState& state, float level) {
+  const A_long width = state.source_world.world.width;
+  const A_long height = state.source_world.world.height;
+  PF_EffectWorld* source_copy = &state.source_copy_world.world;
+  PF_EffectWorld* level_world = &state.level_world.world;
+  if (state.info.repeat_edges == 1) {
+    const A_long margin = state.edge_margin;
+    const auto shift = static_cast<A_long>(static_cast<float>(margin) /
+                                           (static_cast<float>(GLOW_LEVEL_COUNT) - level));
+    PF_Rect window =
+        Rect16(margin - shift, margin - shift, margin + width + shift, margin + height + shift);
+    return CopyRect(*state.suites, state.in_data, source_copy, level_world, &window, &window);
+  }
+  PF_Rect whole = Rect16(0, 0, width, height);
+  return CopyRect(*state.suites, state.in_data, source_copy, level_world, &whole, nullptr);
+}
+
+// One level: a windowed copy of the source, blurred at `blur_radius` and composited onto
+// GlowWorld. Returns false once the render must stop.
+bool AddGlowLevel(RenderState& state, float level, float blur_radius,
+                  const PF_CompositeMode& level_mode) {
+  state.err = ClearWorld(state.in_data, &state.level_world.world);
+  if (!Checkpoint(state)) return false;
+  state.err = CopyLevelSource(state, level);
+  if (!Checkpoint(state)) return false;
+  state.err = FastBlur(*state.suites, static_cast<double>(blur_radius), &state.level_world);
+  if (!Checkpoint(state)) return false;
+
+  PF_EffectWorld& glow = state.glow_world.world;
+  const PF_Rect whole = Rect16(0, 0, glow.width, glow.height);
+  if (!Checkpoint(state)) return false;
+  // Always the fast composite: the levels are blurred, so quality buys nothing here.
+  state.err =
+      TransferRect(*state.suites, state.in_data, PF_Quality_LO, PF_MF_Alpha_STRAIGHT,
+                   state.in_data->field, &whole, &state.level_world.world, level_mode, 0, 0, &glow);
+  return Checkpoint(state);
+}
+
+}  // namespace
+
+PF_Err AccumulateGlowLevels(RenderState& state) {
+  const PF_CompositeMode level_mode = LevelCompositeMode(state.info);
+  if (!Checkpoint(state)) return state.err;
+
+  // One LevelWorld serves all ten levels; it is cleared at the start of each.
+  const PF_EffectWorld& glow = state.glow_world.world;
+  NewWorkingWorld(state, glow.width, glow.height, &state.level_world);
+  if (!Checkpoint(state)) return state.err;
+
+  if (state.blur_base > 0.0) {
+    // Single precision on purpose: the radii the host sees are the float doublings.
+    float blur_radius = static_cast<float>(state.blur_base);
+    for (float level = 0.0f; level < static_cast<float>(GLOW_LEVEL_COUNT); level += 1.0f) {
+      if (!AddGlowLevel(state, level, blur_radius, level_mode)) return state.err;
+      blur_radius *= 2.0f;
+    }
+  }
+
+  state.err = DisposeWorld(*state.suites, &state.level_world);
+  Checkpoint(state);
+  return state.err;
+}
 
 }  // namespace velmora

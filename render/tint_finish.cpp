@@ -1,7 +1,143 @@
 #include "render/tint_finish.h"
 
+#include <algorithm>
+
+#include "host/image_ops.h"
+#include "params/params.h"
+#include "render/checkpoint.h"
+#include "render/glow_levels.h"
+#include "render/pixel_depth.h"
+#include "render/run_pixel_op.h"
+
 namespace velmora {
 
-PF_Err TintAndFinish(RenderState& state) { return state.err; }
+template <typename Pixel>
+Pixel TintFillColor(const PixelOpInfo& info) {
+  using Depth = PixelDepth<Pixel>;
+  using Channel = typename Depth::Channel;
+  const auto channel = [](double value) -> Channel {
+    if constexpr (!Depth::kInteger) {
+      return static_cast<Channel>(value);
+    } else {
+      // Held below as well as above: a negative (or NaN) component is no colour, not a
+      // wrapped-around full scale.
+      const double held = value > 0.0 ? std::min(value, 1.0) : 0.0;
+      return static_cast<Channel>(held * Depth::kFullScale);
+    }
+  };
+  return Pixel{channel(info.tint_alpha), channel(info.tint_red), channel(info.tint_green),
+               channel(info.tint_blue)};
+}
+
+template PF_Pixel TintFillColor<PF_Pixel>(const PixelOpInfo&);
+template PF_Pixel16 TintFillColor<PF_Pixel16>(const PixelOpInfo&);
+template PF_PixelFloat TintFillColor<PF_PixelFloat>(const PixelOpInfo&);
+
+namespace {
+
+// TintWorld, GlowWorld's size, solid in the tint colour; made whether or not the tint is on.
+void MakeTintWorld(RenderState& state) {
+  const PF_EffectWorld& glow = state.glow_world.world;
+  NewWorkingWorld(state, glow.width, glow.height, &state.tint_world);
+  if (!Checkpoint(state)) return;
+  state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
+    using Pixel = typename decltype(depth)::Pixel;
+    const Pixel color = TintFillColor<Pixel>(state.info);
+    return FillRect(*state.suites, state.in_data, &color, nullptr, &state.tint_world.world);
+  });
+  Checkpoint(state);
+}
+
+PF_CompositeMode FullOpacity(PF_TransferMode xfer) {
+  PF_CompositeMode mode{};
+  mode.xfer = xfer;
+  mode.rand_seed = 0;
+  mode.opacity = 255;
+  mode.rgb_only = false;
+  mode.opacitySu = 255;
+  return mode;
+}
+
+// Composites all of `layer` onto GlowWorld at the render's quality.
+PF_Err TransferOntoGlow(RenderState& state, const PF_EffectWorld& layer, PF_TransferMode xfer) {
+  PF_EffectWorld& glow = state.glow_world.world;
+  const PF_Rect whole = Rect16(0, 0, glow.width, glow.height);
+  return TransferRect(*state.suites, state.in_data, state.in_data->quality, PF_MF_Alpha_STRAIGHT,
+                      state.in_data->field, &whole, &layer, FullOpacity(xfer), 0, 0, &glow);
+}
+
+void TintGlow(RenderState& state) {
+  PF_EffectWorld* glow = &state.glow_world.world;
+  PF_EffectWorld* source_copy = &state.source_copy_world.world;
+  if (!Checkpoint(state)) return;
+  switch (state.info.tint_mode) {
+    case TINT_MODE_STANDARD:
+      RunPixelOp(state, kDesaturateAverage, glow, glow);
+      RunPixelOp(state, kMultiplyByTint, glow, glow);
+      break;
+    case TINT_MODE_SOFT:
+      state.err = TransferOntoGlow(state, state.tint_world.world, PF_Xfer_SOFT_LIGHT);
+      break;
+    case TINT_MODE_LIGHT_BLEND:
+      // GlowWorld becomes its tint-added self times its own grey copy. SourceCopyWorld holds
+      // that copy; nothing reads the source from it any more.
+      state.err = ClearWorld(state.in_data, source_copy);
+      if (!Checkpoint(state)) return;
+      RunPixelOp(state, kDesaturateAverage, glow, source_copy);
+      if (!Checkpoint(state)) return;
+      RunPixelOp(state, kAddTint, glow, glow);
+      if (!Checkpoint(state)) return;
+      state.err = TransferOntoGlow(state, *source_copy, PF_Xfer_MULTIPLY);
+      break;
+    default:
+      break;  // no tint for a mode we do not know
+  }
+  Checkpoint(state);
+}
+
+// The output is GlowWorld's window over the output's area: past the extended border when
+// edges repeat, so that band never reaches the frame.
+void CopyGlowToOutput(RenderState& state) {
+  PF_EffectWorld* output = state.output;
+  const A_long width = output->width;
+  const A_long height = output->height;
+  const A_long offset = state.info.repeat_edges == 1 ? state.edge_margin : 0;
+  state.err = ClearWorld(state.in_data, output);
+  if (state.err != PF_Err_NONE) return;
+  PF_Rect window = Rect16(offset, offset, offset + width, offset + height);
+  PF_Rect frame = Rect16(0, 0, width, height);
+  state.err =
+      CopyRect(*state.suites, state.in_data, &state.glow_world.world, output, &window, &frame);
+}
+
+void FinishOutput(RenderState& state) {
+  PF_EffectWorld* output = state.output;
+  // From 1.0 up the levels went in at full opacity and the intensity scales the whole frame,
+  // on linear values when gamma is on.
+  if (state.info.intensity >= 1.0) RunPixelOp(state, kScaleColor, output, output);
+  if (!Checkpoint(state)) return;
+  if (state.info.gamma == 1) RunPixelOp(state, kEncodeSrgb, output, output);
+  if (state.info.unmultiply == 1) {
+    RunPixelOp(state, kAlphaFromMaxChannel, output, output);
+    if (state.err == PF_Err_NONE) state.err = Unpremultiply(*state.suites, state.in_data, output);
+  }
+  Checkpoint(state);
+}
+
+}  // namespace
+
+PF_Err TintAndFinish(RenderState& state) {
+  MakeTintWorld(state);
+  if (state.err != PF_Err_NONE) return state.err;
+  if (state.info.tint_enable != 0) TintGlow(state);
+  if (state.err != PF_Err_NONE) return state.err;
+  state.err = DisposeWorld(*state.suites, &state.tint_world);
+  if (!Checkpoint(state)) return state.err;
+
+  CopyGlowToOutput(state);
+  if (!Checkpoint(state)) return state.err;
+  FinishOutput(state);
+  return state.err;
+}
 
 }  // namespace velmora
