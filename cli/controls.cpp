@@ -1,0 +1,231 @@
+#include "cli/controls.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "cli/cli_error.h"
+#include "cli/tint_color.h"
+#include "hostsim/param_store.h"
+
+namespace cli {
+namespace {
+
+std::string Number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string Joined(const std::vector<std::string_view>& words, std::size_t count,
+                   const char* separator) {
+  std::string text;
+  for (std::size_t i = 0; i < std::min(count, words.size()); ++i) {
+    if (i) text += separator;
+    text += words[i];
+  }
+  return text;
+}
+
+std::string HexColor(const PF_Pixel& pixel) {
+  char text[16];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", pixel.red, pixel.green, pixel.blue);
+  return text;
+}
+
+const PF_ParamType kExpectedType[] = {PF_Param_SLIDER, PF_Param_FLOAT_SLIDER, PF_Param_POPUP,
+                                      PF_Param_CHECKBOX, PF_Param_COLOR};
+
+// The definition the effect declared for index, checked to be of the kind the control needs.
+const PF_ParamDef& Declared(const hostsim::ParamStore& params, PF_ParamIndex index,
+                            ControlKind kind) {
+  const auto& declared = params.declared();
+  // declared() lists the controls the effect added, ids 1.. in order (the input layer is not one).
+  const auto found = std::find_if(declared.begin(), declared.end(),
+                                  [&](const PF_ParamDef& def) { return def.uu.id == index; });
+  if (found == declared.end() || found->param_type != kExpectedType[static_cast<int>(kind)]) {
+    throw CliError("", "the effect module does not declare the parameter " + std::to_string(index) +
+                           " this tool expects");
+  }
+  return *found;
+}
+
+bool ParseSwitch(const std::string& text, const std::string& source) {
+  const std::string word = Lower(text);
+  if (word == "true" || word == "on" || word == "yes" || word == "1") return true;
+  if (word == "false" || word == "off" || word == "no" || word == "0") return false;
+  throw CliError(source, "'" + text + "' is not on or off (use true or false)", kExitUsage);
+}
+
+template <class T>
+bool ParseWhole(const std::string& text, T& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::ParamStore& params) {
+  const PF_ParamDef& declared = Declared(params, control.index, control.kind);
+  PF_ParamDef& current = params[control.index];
+  const std::string& text = setting.text;
+  const std::string& source = setting.source;
+  const std::string range = DescribeRange(control, declared);
+  switch (control.kind) {
+    case ControlKind::kWholeNumber: {
+      long value = 0;
+      if (!ParseWhole(text, value)) {
+        throw CliError(source, "'" + text + "' is not a whole number (" + range + ")", kExitUsage);
+      }
+      if (value < declared.u.sd.valid_min || value > declared.u.sd.valid_max) {
+        throw CliError(source, text + " is outside the range " + range, kExitUsage);
+      }
+      current.u.sd.value = static_cast<PF_ParamValue>(value);
+      return;
+    }
+    case ControlKind::kNumber: {
+      double value = 0.0;
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+      if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+          !std::isfinite(value)) {
+        throw CliError(source, "'" + text + "' is not a number (" + range + ")", kExitUsage);
+      }
+      if (value < declared.u.fs_d.valid_min || value > declared.u.fs_d.valid_max) {
+        throw CliError(source, text + " is outside the range " + range, kExitUsage);
+      }
+      current.u.fs_d.value = value;
+      return;
+    }
+    case ControlKind::kChoice: {
+      const std::string word = Lower(text);
+      const std::size_t offered = std::min<std::size_t>(
+          control.choices.size(), std::max(0, int{declared.u.pd.num_choices}));
+      for (std::size_t i = 0; i < offered; ++i) {
+        if (word == control.choices[i]) {
+          current.u.pd.value = static_cast<A_long>(i + 1);  // popups count from 1
+          return;
+        }
+      }
+      throw CliError(source, "'" + text + "' is not one of " + range, kExitUsage);
+    }
+    case ControlKind::kSwitch:
+      current.u.bd.value = ParseSwitch(text, source) ? 1 : 0;
+      return;
+    case ControlKind::kColor: {
+      Declared(params, control.enable_index, ControlKind::kSwitch);
+      const std::string word = Lower(text);
+      if (word == "off" || word == "false" || word == "none") {
+        params[control.enable_index].u.bd.value = 0;
+        return;
+      }
+      const TintColor color = ParseTintColor(text, source);
+      params[control.enable_index].u.bd.value = 1;
+      auto level = [](double v) { return static_cast<A_u_char>(std::lround(v * 255.0)); };
+      current.u.cd.value =
+          PF_Pixel{level(color.alpha), level(color.red), level(color.green), level(color.blue)};
+      // The effect reads the colour through the stream services, which keep full precision.
+      params.SetColorKeyframes(
+          control.index,
+          {hostsim::ColorKey{0.0, AEGP_ColorVal{color.alpha, color.red, color.green, color.blue}}});
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+const std::vector<Control>& Controls() {
+  static const std::vector<Control> controls = {
+      {"radius", 1, ControlKind::kWholeNumber, {}, "glow radius in pixels"},
+      {"intensity", 2, ControlKind::kNumber, {}, "glow intensity"},
+      {"mode", 3, ControlKind::kChoice, {"screen", "add"}, "how glow levels combine"},
+      {"tint",
+       5,
+       ControlKind::kColor,
+       {},
+       "tint the glow: #RRGGBB, #RRGGBBAA or r,g,b[,a]; off",
+       4},
+      {"tint-mode",
+       6,
+       ControlKind::kChoice,
+       {"standard", "soft", "light-blend"},
+       "how the tint applies"},
+      {"unmultiply", 7, ControlKind::kSwitch, {}, "derive alpha from the brightest channel"},
+      {"gamma", 8, ControlKind::kSwitch, {}, "glow in linear light (sRGB decode and encode)"},
+      {"repeat-edges", 9, ControlKind::kSwitch, {}, "extend the edge pixels before blurring"},
+  };
+  return controls;
+}
+
+const Control* FindControl(std::string_view name) {
+  for (const Control& control : Controls()) {
+    if (control.name == name) return &control;
+  }
+  return nullptr;
+}
+
+void MergePreset(ControlSettings& settings, const std::map<std::string, std::string>& preset,
+                 const std::string& preset_name) {
+  for (const auto& [name, text] : preset) {
+    if (!FindControl(name)) {
+      std::vector<std::string_view> names;
+      for (const Control& control : Controls()) names.push_back(control.name);
+      throw CliError(
+          preset_name,
+          "unknown control '" + name + "' (known: " + Joined(names, names.size(), ", ") + ")",
+          kExitUsage);
+    }
+    settings.try_emplace(name, ControlSetting{text, preset_name + ": " + name});
+  }
+}
+
+void ApplyControls(const ControlSettings& settings, hostsim::ParamStore& params) {
+  for (const Control& control : Controls()) {
+    const auto found = settings.find(control.name);
+    if (found != settings.end()) ApplyOne(control, found->second, params);
+  }
+}
+
+std::string DescribeRange(const Control& control, const PF_ParamDef& declared) {
+  switch (control.kind) {
+    case ControlKind::kWholeNumber:
+      return Number(declared.u.sd.valid_min) + " to " + Number(declared.u.sd.valid_max);
+    case ControlKind::kNumber:
+      return Number(declared.u.fs_d.valid_min) + " to " + Number(declared.u.fs_d.valid_max);
+    case ControlKind::kChoice:
+      return Joined(control.choices, std::max(0, int{declared.u.pd.num_choices}), ", ");
+    case ControlKind::kSwitch:
+      return "on or off";
+    case ControlKind::kColor:
+      return "a colour, or off";
+  }
+  return "";
+}
+
+std::string DescribeDefault(const Control& control, const PF_ParamDef& declared) {
+  switch (control.kind) {
+    case ControlKind::kWholeNumber:
+      return Number(declared.u.sd.dephault);
+    case ControlKind::kNumber:
+      return Number(declared.u.fs_d.dephault);
+    case ControlKind::kChoice: {
+      const int choice = declared.u.pd.dephault;
+      return choice >= 1 && choice <= static_cast<int>(control.choices.size())
+                 ? std::string(control.choices[choice - 1])
+                 : std::to_string(choice);
+    }
+    case ControlKind::kSwitch:
+      return declared.u.bd.dephault ? "on" : "off";
+    case ControlKind::kColor:
+      return HexColor(declared.u.cd.dephault);
+  }
+  return "";
+}
+
+}  // namespace cli

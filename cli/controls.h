@@ -1,0 +1,53 @@
+#pragma once
+// The effect's controls as the command line and preset files name them. Which parameter each
+// name sets is the tool's; ranges and defaults are always read from the definitions the effect
+// declared at params setup.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostapi/host_api.h"
+
+namespace hostsim {
+class ParamStore;
+}
+
+namespace cli {
+
+enum class ControlKind { kWholeNumber, kNumber, kChoice, kSwitch, kColor };
+
+struct Control {
+  std::string_view name;  // flag (with "--") and preset key
+  PF_ParamIndex index;    // the effect's parameter it sets
+  ControlKind kind;
+  std::vector<std::string_view> choices;  // for popups, in the effect's order
+  std::string_view help;
+  PF_ParamIndex enable_index = 0;  // for the tint: the checkbox that switches it on
+};
+
+const std::vector<Control>& Controls();
+const Control* FindControl(std::string_view name);
+
+// One requested value as text, with where it came from ("--radius", "look.json: radius").
+struct ControlSetting {
+  std::string text;
+  std::string source;
+};
+using ControlSettings = std::map<std::string, ControlSetting, std::less<>>;
+
+// Adds a preset's entries that the command line did not set. Unknown names are rejected.
+void MergePreset(ControlSettings& settings, const std::map<std::string, std::string>& preset,
+                 const std::string& preset_name);
+
+// Checks each setting against the effect's declaration of its parameter and sets the
+// parameter's current value. Throws CliError naming the setting's source and the valid range.
+void ApplyControls(const ControlSettings& settings, hostsim::ParamStore& params);
+
+// A declared parameter's valid values and default, as the user writes them ("0 to 500",
+// "screen|add", "off").
+std::string DescribeRange(const Control& control, const PF_ParamDef& declared);
+std::string DescribeDefault(const Control& control, const PF_ParamDef& declared);
+
+}  // namespace cli

@@ -1,0 +1,96 @@
+#include "cli/effect_session.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "cli/cli_error.h"
+#include "cli/world_transfer.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kModuleFileName = "Velmora.so";
+
+std::filesystem::path ProgramFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return {};
+  return std::filesystem::path(std::string(buffer, static_cast<std::size_t>(length))).parent_path();
+}
+
+void Check(PF_Err error, const char* command, const std::filesystem::path& module) {
+  if (error != PF_Err_NONE) {
+    throw CliError(module.string(), std::string("the effect failed ") + command + " (error " +
+                                        std::to_string(error) + ")");
+  }
+}
+
+// Returns a world to the host's store when the frame is done with it, on every path.
+struct WorldReturn {
+  hostsim::WorldStore& store;
+  hostsim::World* world;
+  ~WorldReturn() {
+    if (world) store.Dispose(world);
+  }
+};
+
+}  // namespace
+
+std::filesystem::path LocateEffectModule(const std::optional<std::filesystem::path>& requested) {
+  if (requested) {
+    if (!std::filesystem::is_regular_file(*requested)) {
+      throw CliError(requested->string(), "no effect module there", kExitUsage);
+    }
+    return *requested;
+  }
+  const std::filesystem::path beside = ProgramFolder() / kModuleFileName;
+  if (std::filesystem::is_regular_file(beside)) return beside;
+  const std::filesystem::path built = VELMORA_DEFAULT_MODULE_PATH;
+  if (std::filesystem::is_regular_file(built)) return built;
+  throw CliError(kModuleFileName, "effect module not found beside this program or at " +
+                                      built.string() + " (use --plugin PATH)");
+}
+
+EffectSession::EffectSession(const std::filesystem::path& module_path) : module_path_(module_path) {
+  try {
+    host_ = std::make_unique<hostsim::Host>(module_path);
+  } catch (const std::exception& error) {
+    throw CliError(module_path.string(), std::string("cannot load the effect: ") + error.what());
+  }
+  Check(host_->GlobalSetup(), "global setup", module_path);
+  Check(host_->ParamsSetup(), "params setup", module_path);
+  Check(host_->SequenceSetup(), "sequence setup", module_path);
+  sequence_set_up_ = true;
+}
+
+EffectSession::~EffectSession() {
+  if (!host_) return;
+  if (sequence_set_up_) host_->SequenceSetdown();
+  host_->GlobalSetdown();
+}
+
+Image EffectSession::Render(const Image& input, long frame_time, const std::string& subject) {
+  hostsim::WorldStore& store = host_->worlds();
+  WorldReturn source{store, CreateWorldFrom(input, store)};
+  hostsim::FrameSettings settings;
+  settings.current_time = static_cast<A_long>(frame_time * settings.time_step);
+  hostsim::World* rendered = nullptr;
+  const PF_Err error = host_->RenderFrame(*source.world, settings, &rendered);
+  WorldReturn output{store, rendered};
+  if (error != PF_Err_NONE) {
+    throw CliError(subject, "the effect failed to render (error " + std::to_string(error) + ")");
+  }
+  if (!rendered) throw CliError(subject, "the effect rendered no output");
+  return ImageFromWorld(*rendered);
+}
+
+std::string VersionText(A_u_long packed_version) {
+  const unsigned version = (packed_version >> 19) & 0x7u;
+  const unsigned subversion = (packed_version >> 15) & 0xFu;
+  const unsigned patch = (packed_version >> 11) & 0xFu;
+  return std::to_string(version) + "." + std::to_string(subversion) + "." + std::to_string(patch);
+}
+
+}  // namespace cli
