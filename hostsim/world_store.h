@@ -37,6 +37,11 @@ struct World {
 
 class WorldStore {
  public:
+  WorldStore() = default;
+  ~WorldStore();  // frees the worlds still alive (leaks are counted before, by live())
+  WorldStore(const WorldStore&) = delete;
+  WorldStore& operator=(const WorldStore&) = delete;
+
   // A zero-filled world; 0 x 0 is allowed. Returns null when the size is refused
   // (negative, or over the host's 30000-pixel limit on a side).
   World* Create(Depth depth, A_long width, A_long height);

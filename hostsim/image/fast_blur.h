@@ -1,0 +1,41 @@
+#pragma once
+// AEGP_FastBlur's service: an in-place Gaussian-like blur whose cost per pixel does not depend
+// on the radius.
+//
+// Radius to kernel: a radius r blurs like a Gaussian of standard deviation sigma = r / 2 on
+// each axis. Each axis runs three identical box passes of variance sigma^2 / 3, so the result
+// has exactly the variance sigma^2. A box of variance v has 2n + 1 full taps and a tap of
+// weight f (0 <= f < 1) at each end, n and f chosen so that
+//   (2 (1^2 + ... + n^2) + 2 f (n + 1)^2) / (2n + 1 + 2f) = v;
+// f grows continuously with v, so the blur grows smoothly with the radius, fractional radii
+// included. Each pass keeps a running sum of the window, O(1) work per pixel.
+//
+// Pixels outside the world count as transparent black, so a blurred image fades towards the
+// world's edge; a radius larger than the world reads nothing outside it and tends to a uniform
+// fade. With straight alpha (PF_MF_Alpha_STRAIGHT) colour is weighted by alpha while blurring
+// and divided by the blurred alpha afterwards (colour 0 where nothing opaque reached), so
+// transparent pixels never bleed their colour in; with premultiplied flags all four channels
+// are blurred alike. Integer depths round to nearest. Quality does not change the result.
+// Radii above 10^6 blur as 10^6 (already a uniform fade over any world).
+
+#include <cstdint>
+
+#include "hostapi/host_api.h"
+#include "hostsim/world_store.h"
+
+namespace hostsim::image {
+
+// One box pass: 2 * half_width + 1 taps of weight 1 and one tap of end_weight at each end,
+// all divided by 2 * half_width + 1 + 2 * end_weight.
+struct BoxKernel {
+  std::int64_t half_width = 0;
+  double end_weight = 0.0;
+};
+
+double BlurSigma(double radius);  // radius / 2
+BoxKernel BoxForVariance(double variance);
+
+// PF_Err_BAD_CALLBACK_PARAM for a negative or non-finite radius; radius 0 changes nothing.
+PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags);
+
+}  // namespace hostsim::image

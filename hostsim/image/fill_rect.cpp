@@ -1,0 +1,69 @@
+#include "hostsim/image/fill_rect.h"
+
+#include "hostsim/image/pixel_traits.h"
+#include "hostsim/image/rect.h"
+
+namespace hostsim::image {
+namespace {
+
+constexpr std::int64_t kParallelPixels = 1 << 16;
+
+template <class D>
+void FillPixels(const World& world, const Box& box, const typename D::Pixel& value) {
+  using Pixel = typename D::Pixel;
+  const std::int64_t rows = box.height(), columns = box.width();
+#pragma omp parallel for schedule(static) if (rows * columns >= kParallelPixels)
+  for (std::int64_t j = 0; j < rows; ++j) {
+    Pixel* out =
+        world.pixel<Pixel>(static_cast<A_long>(box.left), static_cast<A_long>(box.top + j));
+    for (std::int64_t i = 0; i < columns; ++i) out[i] = value;
+  }
+}
+
+template <class D>
+void PremultiplyPixels(const World& world, bool forward) {
+  using Pixel = typename D::Pixel;
+  const A_long rows = world.height(), columns = world.width();
+#pragma omp parallel for schedule(static) if (std::int64_t{rows} * columns >= kParallelPixels)
+  for (A_long y = 0; y < rows; ++y) {
+    Pixel* row = world.pixel<Pixel>(0, y);
+    for (A_long x = 0; x < columns; ++x) {
+      Argb v = Load<D>(row[x]);
+      const float alpha = v[0];
+      for (int c = 1; c < 4; ++c) {
+        if (forward) {
+          v[c] *= alpha;
+        } else {
+          v[c] = alpha > 0.0f ? v[c] / alpha : 0.0f;
+        }
+      }
+      Store<D>(v, row[x]);
+    }
+  }
+}
+
+}  // namespace
+
+PF_Err FillRect(const World& world, const PF_PixelFloat* normalized_color, const PF_Rect* rect) {
+  const Box box = Intersect(RectOr(rect, world), WholeOf(world));
+  if (box.empty()) return PF_Err_NONE;
+  return WithDepth(world.depth, [&](auto depth) {
+    using D = decltype(depth);
+    typename D::Pixel value{};
+    if (normalized_color != nullptr) {
+      const PF_PixelFloat& c = *normalized_color;
+      Store<D>(Argb{c.alpha, c.red, c.green, c.blue}, value);
+    }
+    FillPixels<D>(world, box, value);
+    return PF_Err_NONE;
+  });
+}
+
+PF_Err Premultiply(const World& world, bool forward) {
+  return WithDepth(world.depth, [&](auto depth) {
+    PremultiplyPixels<decltype(depth)>(world, forward);
+    return PF_Err_NONE;
+  });
+}
+
+}  // namespace hostsim::image

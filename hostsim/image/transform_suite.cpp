@@ -1,0 +1,110 @@
+// "PF World Transform Suite" 1: copy, copy_hq and transfer_rect. The other slots are not
+// offered by this host and say so with an error.
+
+#include <optional>
+
+#include "hostsim/image/copy_rect.h"
+#include "hostsim/image/image_suites.h"
+#include "hostsim/image/serve.h"
+#include "hostsim/image/transfer_rect.h"
+
+namespace hostsim::image {
+namespace {
+
+std::optional<PF_Rect> RectOf(const PF_Rect* rect) {
+  return rect != nullptr ? std::optional<PF_Rect>(*rect) : std::nullopt;
+}
+
+PF_Err CopyWith(Sampling sampling, const char* op, PF_EffectWorld* src, PF_EffectWorld* dst,
+                PF_Rect* src_rect, PF_Rect* dst_rect) {
+  return Serve(
+      op,
+      [&](HostCall& call) {
+        call.src_world = WorldStore::Of(src);
+        call.dst_world = WorldStore::Of(dst);
+        call.src_rect = RectOf(src_rect);
+        call.dst_rect = RectOf(dst_rect);
+      },
+      [&]() -> PF_Err {
+        const World* source = WorldStore::Of(src);
+        const World* destination = WorldStore::Of(dst);
+        if (source == nullptr || destination == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        return CopyRect(*source, *destination, src_rect, dst_rect, sampling);
+      });
+}
+
+PF_Err Copy(PF_ProgPtr, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* src_rect,
+            PF_Rect* dst_rect) {
+  return CopyWith(Sampling::kNearest, "copy", src, dst, src_rect, dst_rect);
+}
+
+PF_Err CopyHq(PF_ProgPtr, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* src_rect,
+              PF_Rect* dst_rect) {
+  return CopyWith(Sampling::kBilinear, "copy_hq", src, dst, src_rect, dst_rect);
+}
+
+// Quality and field do not change the result here: placement is whole-pixel and frames are
+// rendered whole.
+PF_Err Transfer(PF_ProgPtr, PF_Quality quality, PF_ModeFlags flags, PF_Field field,
+                const PF_Rect* src_rect, const PF_EffectWorld* src,
+                const PF_CompositeMode* comp_mode, const PF_MaskWorld* mask, A_long dest_x,
+                A_long dest_y, PF_EffectWorld* dst) {
+  return Serve(
+      "transfer_rect",
+      [&](HostCall& call) {
+        call.src_world = WorldStore::Of(src);
+        call.dst_world = WorldStore::Of(dst);
+        call.src_rect = RectOf(src_rect);
+        call.dest_x = dest_x;
+        call.dest_y = dest_y;
+        if (comp_mode != nullptr) call.comp_mode = *comp_mode;
+        call.quality = quality;
+        call.mode_flags = flags;
+        call.field = field;
+      },
+      [&]() -> PF_Err {
+        const World* source = WorldStore::Of(src);
+        const World* destination = WorldStore::Of(dst);
+        // Masks are not offered: an error rather than an unmasked image.
+        if (source == nullptr || destination == nullptr || comp_mode == nullptr ||
+            mask != nullptr) {
+          return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        return TransferRect(*source, *destination, src_rect, *comp_mode, flags, dest_x, dest_y);
+      });
+}
+
+PF_Err CompositeRect(PF_ProgPtr, PF_Rect*, A_long, PF_EffectWorld*, A_long, A_long, PF_Field,
+                     PF_XferMode, PF_EffectWorld*) {
+  return NotOffered();
+}
+PF_Err Blend(PF_ProgPtr, const PF_EffectWorld*, const PF_EffectWorld*, PF_Fixed, PF_EffectWorld*) {
+  return NotOffered();
+}
+PF_Err Convolve(PF_ProgPtr, PF_EffectWorld*, const PF_Rect*, PF_KernelFlags, A_long, void*, void*,
+                void*, void*, PF_EffectWorld*) {
+  return NotOffered();
+}
+PF_Err TransformWorld(PF_ProgPtr, PF_Quality, PF_ModeFlags, PF_Field, const PF_EffectWorld*,
+                      const PF_CompositeMode*, const PF_MaskWorld*, const PF_FloatMatrix*, A_long,
+                      PF_Boolean, const PF_Rect*, PF_EffectWorld*) {
+  return NotOffered();
+}
+
+const PF_WorldTransformSuite1 kWorldTransformSuite1 = {
+    .composite_rect = CompositeRect,
+    .blend = Blend,
+    .convolve = Convolve,
+    .copy = Copy,
+    .copy_hq = CopyHq,
+    .transfer_rect = Transfer,
+    .transform_world = TransformWorld,
+};
+
+}  // namespace
+
+const PF_WorldTransformSuite1& WorldTransformSuite1() {
+  return kWorldTransformSuite1;
+}
+
+}  // namespace hostsim::image

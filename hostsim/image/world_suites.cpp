@@ -1,0 +1,239 @@
+// "AEGP World Suite" 3 and "PF World Suite" 2: the effect's own worlds, their descriptions,
+// pixel formats, and the fast blur. AEGP worlds live in the current host's WorldStore; an
+// AEGP_WorldH is the World* itself.
+
+#include "hostsim/host.h"
+#include "hostsim/image/fast_blur.h"
+#include "hostsim/image/image_suites.h"
+#include "hostsim/image/serve.h"
+
+namespace hostsim::image {
+namespace {
+
+World* WorldOf(AEGP_WorldH handle) {
+  // Through the live registry, so a stale or foreign handle is refused, not followed.
+  PF_EffectWorld probe{};
+  probe.reserved0 = reinterpret_cast<World*>(handle);
+  return WorldStore::Of(&probe);
+}
+
+AEGP_WorldH HandleOf(World* world) {
+  return reinterpret_cast<AEGP_WorldH>(world);
+}
+
+bool DepthOfType(AEGP_WorldType type, Depth* depth) {
+  switch (type) {
+    case AEGP_WorldType_8:
+      *depth = Depth::k8;
+      return true;
+    case AEGP_WorldType_16:
+      *depth = Depth::k16;
+      return true;
+    case AEGP_WorldType_32:
+      *depth = Depth::k32;
+      return true;
+    default:
+      return false;
+  }
+}
+
+A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
+          AEGP_WorldH* world_handle) {
+  World* created = nullptr;
+  return Serve(
+      "AEGP_New",
+      [&](HostCall& call) {
+        call.world_type = type;
+        call.width = width;
+        call.height = height;
+      },
+      [&]() -> PF_Err {
+        Depth depth;
+        if (world_handle == nullptr || !DepthOfType(type, &depth)) return PF_Err_BAD_CALLBACK_PARAM;
+        *world_handle = nullptr;
+        created = Host::current().worlds().Create(depth, width, height);
+        if (created == nullptr) return PF_Err_BAD_CALLBACK_PARAM;  // refused size
+        *world_handle = HandleOf(created);
+        return PF_Err_NONE;
+      });
+}
+
+A_Err Dispose(AEGP_WorldH world_handle) {
+  return Serve(
+      "AEGP_Dispose", [&](HostCall& call) { call.dst_world = WorldOf(world_handle); },
+      [&] { return Host::current().worlds().Dispose(WorldOf(world_handle)); });
+}
+
+A_Err GetType(AEGP_WorldH world_handle, AEGP_WorldType* type) {
+  return Serve(
+      "AEGP_GetType", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr || type == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        *type = static_cast<AEGP_WorldType>(world->depth);
+        return PF_Err_NONE;
+      });
+}
+
+A_Err GetSize(AEGP_WorldH world_handle, A_long* width, A_long* height) {
+  return Serve(
+      "AEGP_GetSize", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr || width == nullptr || height == nullptr) {
+          return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        *width = world->width();
+        *height = world->height();
+        return PF_Err_NONE;
+      });
+}
+
+A_Err GetRowBytes(AEGP_WorldH world_handle, A_u_long* rowbytes) {
+  return Serve(
+      "AEGP_GetRowBytes", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr || rowbytes == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        *rowbytes = static_cast<A_u_long>(world->effect_world.rowbytes);
+        return PF_Err_NONE;
+      });
+}
+
+// The base address only for a world of the matching depth.
+template <class Pixel, Depth kDepth>
+A_Err GetBaseAddr(AEGP_WorldH world_handle, Pixel** base) {
+  return Serve(
+      "AEGP_GetBaseAddr", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr || base == nullptr || world->depth != kDepth) {
+          return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        *base = world->pixel<Pixel>(0, 0);
+        return PF_Err_NONE;
+      });
+}
+
+A_Err FillOutPFEffectWorld(AEGP_WorldH world_handle, PF_EffectWorld* description) {
+  return Serve(
+      "AEGP_FillOutPFEffectWorld", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr || description == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        *description = world->effect_world;  // reserved0 still leads back to the World
+        return PF_Err_NONE;
+      });
+}
+
+A_Err FastBlurSlot(A_FpLong radius, PF_ModeFlags mode, PF_Quality quality,
+                   AEGP_WorldH world_handle) {
+  return Serve(
+      "AEGP_FastBlur",
+      [&](HostCall& call) {
+        call.dst_world = WorldOf(world_handle);
+        call.radius = radius;
+        call.mode_flags = mode;
+        call.quality = quality;
+      },
+      [&]() -> PF_Err {
+        const World* world = WorldOf(world_handle);
+        if (world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        return FastBlur(*world, radius, mode);
+      });
+}
+
+A_Err NewPlatformWorld(AEGP_PluginID, AEGP_WorldType, A_long, A_long, AEGP_PlatformWorldH*) {
+  return A_Err_GENERIC;
+}
+A_Err DisposePlatformWorld(AEGP_PlatformWorldH) {
+  return A_Err_GENERIC;
+}
+A_Err NewReferenceFromPlatformWorld(AEGP_PluginID, AEGP_PlatformWorldH, AEGP_WorldH*) {
+  return A_Err_GENERIC;
+}
+
+bool DepthOfFormat(PF_PixelFormat format, Depth* depth) {
+  for (Depth candidate : {Depth::k8, Depth::k16, Depth::k32}) {
+    if (PixelFormatOf(candidate) == format) {
+      *depth = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelFormat format,
+                  PF_EffectWorld* description) {
+  return Serve(
+      "PF_NewWorld",
+      [&](HostCall& call) {
+        call.width = width;
+        call.height = height;
+      },
+      [&]() -> PF_Err {
+        Depth depth;
+        if (description == nullptr || !DepthOfFormat(format, &depth)) {
+          return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        // Worlds here always start cleared, whatever clear_pixB asks.
+        World* world = Host::current().worlds().Create(depth, width, height);
+        if (world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        *description = world->effect_world;
+        return PF_Err_NONE;
+      });
+}
+
+PF_Err PfDisposeWorld(PF_ProgPtr, PF_EffectWorld* description) {
+  return Serve(
+      "PF_DisposeWorld", [&](HostCall& call) { call.dst_world = WorldStore::Of(description); },
+      [&]() -> PF_Err {
+        const PF_Err err = Host::current().worlds().Dispose(WorldStore::Of(description));
+        if (err == PF_Err_NONE) description->data = nullptr;
+        return err;
+      });
+}
+
+PF_Err GetPixelFormat(const PF_EffectWorld* description, PF_PixelFormat* format) {
+  return Serve(
+      "PF_GetPixelFormat", [&](HostCall& call) { call.src_world = WorldStore::Of(description); },
+      [&]() -> PF_Err {
+        const World* world = WorldStore::Of(description);
+        if (world == nullptr || format == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        *format = PixelFormatOf(world->depth);
+        return PF_Err_NONE;
+      });
+}
+
+const AEGP_WorldSuite3 kAegpWorldSuite3 = {
+    .AEGP_New = New,
+    .AEGP_Dispose = Dispose,
+    .AEGP_GetType = GetType,
+    .AEGP_GetSize = GetSize,
+    .AEGP_GetRowBytes = GetRowBytes,
+    .AEGP_GetBaseAddr8 = GetBaseAddr<PF_Pixel8, Depth::k8>,
+    .AEGP_GetBaseAddr16 = GetBaseAddr<PF_Pixel16, Depth::k16>,
+    .AEGP_GetBaseAddr32 = GetBaseAddr<PF_PixelFloat, Depth::k32>,
+    .AEGP_FillOutPFEffectWorld = FillOutPFEffectWorld,
+    .AEGP_FastBlur = FastBlurSlot,
+    .AEGP_NewPlatformWorld = NewPlatformWorld,
+    .AEGP_DisposePlatformWorld = DisposePlatformWorld,
+    .AEGP_NewReferenceFromPlatformWorld = NewReferenceFromPlatformWorld,
+};
+
+const PF_WorldSuite2 kPfWorldSuite2 = {
+    .PF_NewWorld = PfNewWorld,
+    .PF_DisposeWorld = PfDisposeWorld,
+    .PF_GetPixelFormat = GetPixelFormat,
+};
+
+}  // namespace
+
+const AEGP_WorldSuite3& AegpWorldSuite3() {
+  return kAegpWorldSuite3;
+}
+const PF_WorldSuite2& PfWorldSuite2() {
+  return kPfWorldSuite2;
+}
+
+}  // namespace hostsim::image

@@ -1,0 +1,126 @@
+#include "hostsim/world_store.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace hostsim {
+namespace {
+
+constexpr std::size_t kRowAlignment = 64;  // a cache line; enough for any SIMD width in use
+constexpr A_long kMaxWorldSide = 30000;
+
+// Every live world of every store, so that WorldStore::Of can refuse a description whose
+// reserved0 is stale or foreign instead of following it.
+std::mutex& LiveMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::unordered_set<const World*>& LiveWorlds() {
+  static std::unordered_set<const World*> worlds;
+  return worlds;
+}
+
+std::size_t AlignUp(std::size_t n, std::size_t alignment) {
+  return (n + alignment - 1) / alignment * alignment;
+}
+
+}  // namespace
+
+std::size_t PixelSize(Depth depth) {
+  switch (depth) {
+    case Depth::k8:
+      return sizeof(PF_Pixel);
+    case Depth::k16:
+      return sizeof(PF_Pixel16);
+    case Depth::k32:
+      return sizeof(PF_PixelFloat);
+  }
+  return 0;
+}
+
+PF_PixelFormat PixelFormatOf(Depth depth) {
+  switch (depth) {
+    case Depth::k8:
+      return PF_PixelFormat_ARGB32;
+    case Depth::k16:
+      return PF_PixelFormat_ARGB64;
+    case Depth::k32:
+      return PF_PixelFormat_ARGB128;
+  }
+  return PF_PixelFormat_INVALID;
+}
+
+World* WorldStore::Create(Depth depth, A_long width, A_long height) {
+  const std::size_t pixel_size = PixelSize(depth);
+  if (pixel_size == 0 || width < 0 || height < 0 || width > kMaxWorldSide ||
+      height > kMaxWorldSide) {
+    return nullptr;
+  }
+  // Rows are aligned and one alignment unit longer than needed, so code that assumes
+  // rowbytes == width * pixel size reads the wrong pixels at once in every test.
+  const std::size_t rowbytes =
+      AlignUp(static_cast<std::size_t>(width) * pixel_size, kRowAlignment) + kRowAlignment;
+  const std::size_t bytes = rowbytes * static_cast<std::size_t>(height) + kRowAlignment;
+
+  auto world = std::make_unique<World>();
+  world->depth = depth;
+  world->storage = std::make_unique<std::byte[]>(bytes);  // value-initialised: all zero
+  const auto base = reinterpret_cast<std::uintptr_t>(world->storage.get());
+  const std::uintptr_t aligned = AlignUp(base, kRowAlignment);
+
+  PF_EffectWorld& ew = world->effect_world;
+  std::memset(&ew, 0, sizeof ew);
+  ew.reserved0 = world.get();
+  ew.world_flags = PF_WorldFlag_WRITEABLE | (depth == Depth::k16 ? PF_WorldFlag_DEEP : 0);
+  ew.data = reinterpret_cast<PF_PixelPtr>(aligned);
+  ew.rowbytes = static_cast<A_long>(rowbytes);
+  ew.width = width;
+  ew.height = height;
+  ew.extent_hint = PF_LRect{0, 0, width, height};
+  ew.pix_aspect_ratio = PF_RationalScale{1, 1};
+
+  World* raw = world.get();
+  {
+    std::lock_guard<std::mutex> live_lock(LiveMutex());
+    LiveWorlds().insert(raw);
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  worlds_.insert(raw);
+  return world.release();
+}
+
+PF_Err WorldStore::Dispose(World* world) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (world == nullptr || worlds_.erase(world) == 0) return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  {
+    std::lock_guard<std::mutex> live_lock(LiveMutex());
+    LiveWorlds().erase(world);
+  }
+  delete world;
+  return PF_Err_NONE;
+}
+
+std::size_t WorldStore::live() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return worlds_.size();
+}
+
+WorldStore::~WorldStore() {
+  // Worlds an effect leaked die with the host that lent them.
+  std::lock_guard<std::mutex> live_lock(LiveMutex());
+  for (World* world : worlds_) {
+    LiveWorlds().erase(world);
+    delete world;
+  }
+}
+
+World* WorldStore::Of(const PF_EffectWorld* effect_world) {
+  if (effect_world == nullptr) return nullptr;
+  auto* candidate = static_cast<World*>(effect_world->reserved0);
+  std::lock_guard<std::mutex> live_lock(LiveMutex());
+  return LiveWorlds().count(candidate) != 0 ? candidate : nullptr;
+}
+
+}  // namespace hostsim
