@@ -5,18 +5,22 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "hostapi/host_api.h"
 #include "hostsim/host_operation.h"
+#include "hostsim/layer_checkout.h"
+#include "hostsim/param_store.h"
 #include "hostsim/world_store.h"
 
 namespace hostsim {
 
 class EffectModule;
 class Faults;
-class ParamStore;
+class HandleStore;
+class SuiteRegistry;
 
 // Frame timing and render settings the host puts in PF_InData for one frame.
 struct FrameSettings {
@@ -28,16 +32,25 @@ struct FrameSettings {
   PF_Field field = PF_Field_FRAME;
   A_long origin_x = 0;  // the input world's origin_x / origin_y
   A_long origin_y = 0;
+  // The host's own request for the output: by default the input's extent, all channels.
+  std::optional<PF_Rect> request_rect;
+  PF_ChannelMask channel_mask = PF_ChannelMask_ARGB;
 };
 
 // What a command left behind; all zero after a well-behaved sequence of commands.
 struct Leaks {
   std::size_t handles = 0;
   std::size_t worlds = 0;
-  std::size_t suites = 0;  // acquires not matched by releases
-  std::size_t params = 0;  // checked out, not checked in
-  std::size_t layers = 0;  // checkout_layer_pixels not matched by checkin_layer_pixels
-  bool any() const { return handles || worlds || suites || params || layers; }
+  std::size_t suites = 0;           // acquires not matched by releases
+  std::size_t params = 0;           // checked out, not checked in
+  std::size_t layers = 0;           // checkout_layer_pixels not matched by checkin_layer_pixels
+  std::size_t aegp_refs = 0;        // effect refs, streams and stream values not disposed
+  std::size_t pre_render_data = 0;  // pre-render data no delete function released
+  std::size_t bad_releases = 0;     // releases of what this host never lent (or no longer)
+  bool any() const {
+    return handles || worlds || suites || params || layers || aegp_refs || pre_render_data ||
+           bad_releases;
+  }
 };
 
 class Host {
@@ -66,13 +79,34 @@ class Host {
   // Pre-render then render one frame, as the host does: input world with its origin and
   // extent hint, downsampling, output world sized from the pre-render's result rectangle.
   // On success *output is a new world of this host (dispose with worlds().Dispose).
+  // input is the layer at full resolution; at a downsampled frame the host scales it down
+  // and in_data's width and height stay the full-resolution size, as in the real host.
   PF_Err RenderFrame(const World& input, const FrameSettings& settings, World** output);
+
+  // A pre-render without a render, which the host may send. Its pre-render data stays with
+  // the host until the next frame starts, FinishFrame, or the host goes away.
+  PF_Err PreRender(const World& input, const FrameSettings& settings,
+                   PF_PreRenderOutput* result = nullptr);
+  // Ends the current frame: pre-render data goes to the effect's delete function (data
+  // without one is counted in leaks().pre_render_data), the frame's own worlds are disposed.
+  void FinishFrame();
+
+  // How the host answers checkout_layer and checkout_layer_pixels; the calls of the last frame.
+  LayerAnswer& layer_answer();
+  const std::vector<LayerCheckout>& layer_checkouts() const;
+  // Every PF_UpdateParamUI call, in order.
+  const std::vector<ParamUIUpdate>& param_ui_updates() const;
+  // The last progress the effect or a host service reported.
+  A_long progress_current() const;
+  A_long progress_total() const;
 
   PF_InData& in_data();
   PF_OutData& out_data();
   ParamStore& params();
   WorldStore& worlds();
   Faults& faults();
+  SuiteRegistry& suites();
+  HandleStore& handles();
   const std::vector<HostCall>& journal() const;
   void ClearJournal();
   Leaks leaks() const;
