@@ -16,19 +16,19 @@ class SuiteHandler {
   SuiteHandler& operator=(const SuiteHandler&) = delete;
 
   // Each accessor acquires on first use; a refused or null suite throws PF_Err_BAD_CALLBACK_PARAM.
-  PF_HandleSuite1* HandleSuite1();                // "PF Handle Suite" 2
-  PF_ANSICallbacksSuite1* ANSICallbacksSuite1();  // "PF ANSI Suite" 1
-  PF_FillMatteSuite2* FillMatteSuite2();          // "PF Fill Matte Suite" 2
-  PF_Iterate8Suite1* Iterate8Suite1();            // "PF Iterate8 Suite" 1
-  PF_Iterate16Suite1* Iterate16Suite1();          // "PF iterate16 Suite" 1
-  PF_IterateFloatSuite1* IterateFloatSuite1();    // "PF iterateFloat Suite" 1
+  PF_HandleSuite1* HandleSuite1();                  // "PF Handle Suite" 2
+  PF_ANSICallbacksSuite1* ANSICallbacksSuite1();    // "PF ANSI Suite" 1
+  PF_FillMatteSuite2* FillMatteSuite2();            // "PF Fill Matte Suite" 2
+  PF_Iterate8Suite1* Iterate8Suite1();              // "PF Iterate8 Suite" 1
+  PF_Iterate16Suite1* Iterate16Suite1();            // "PF iterate16 Suite" 1
+  PF_IterateFloatSuite1* IterateFloatSuite1();      // "PF iterateFloat Suite" 1
   PF_WorldTransformSuite1* WorldTransformSuite1();  // "PF World Transform Suite" 1
-  AEGP_WorldSuite3* WorldSuite3();                // "AEGP World Suite" 3
-  AEGP_PFInterfaceSuite1* PFInterfaceSuite1();    // "AEGP PF Interface Suite" 1
-  AEGP_StreamSuite4* StreamSuite4();              // "AEGP Stream Suite" 9
-  AEGP_EffectSuite2* EffectSuite2();              // "AEGP Effect Suite" 2
-  PF_WorldSuite2* PFWorldSuite2();                // "PF World Suite" 2
-  PF_ParamUtilsSuite1* ParamUtilsSuite1();        // "PF Param Utils Suite" 2
+  AEGP_WorldSuite3* WorldSuite3();                  // "AEGP World Suite" 3
+  AEGP_PFInterfaceSuite1* PFInterfaceSuite1();      // "AEGP PF Interface Suite" 1
+  AEGP_StreamSuite4* StreamSuite4();                // "AEGP Stream Suite" 9
+  AEGP_EffectSuite2* EffectSuite2();                // "AEGP Effect Suite" 2
+  PF_WorldSuite2* PFWorldSuite2();                  // "PF World Suite" 2
+  PF_ParamUtilsSuite1* ParamUtilsSuite1();          // "PF Param Utils Suite" 2
 
  private:
   struct Slot;
