@@ -111,7 +111,8 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    out << "  " << text.substr(start, end - start) << "\n";
+    const std::string line = text.substr(start, end - start);
+    out << (line.empty() ? "" : "  ") << line << "\n";
     start = end + 1;
   }
 

@@ -1,5 +1,5 @@
-// Draws samples/sample.png: a 320 x 180 night scene of bright shapes on a dark gradient, the
-// kind of picture a glow shows off. Shapes are signed distances, antialiased by 4 x 4
+// Draws samples/sample.png: a 320 x 180 night scene of bright shapes on a nearly black gradient,
+// the kind of picture a glow shows off. Shapes are signed distances, antialiased by 4 x 4
 // supersampling, so the file is the same on every machine.
 //
 //   make_sample OUTPUT.png
@@ -50,7 +50,8 @@ const Shape kShapes[] = {
 
 Colour Background(float y) {
   const float t = y / kHeight;
-  return {0.02f + 0.04f * t, 0.03f + 0.05f * t, 0.10f + 0.08f * t};
+  // Nearly black: the glow screens every level over the frame, so a lit backdrop would wash out.
+  return {0.0f, 0.004f * t, 0.012f * t};
 }
 
 Colour Shade(float x, float y) {

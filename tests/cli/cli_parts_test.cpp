@@ -1,0 +1,114 @@
+// The velmora command's pieces that need no effect: 16-bit scale changes, frame patterns,
+// colours and preset files.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "cli/cli_error.h"
+#include "cli/frame_pattern.h"
+#include "cli/preset_file.h"
+#include "cli/tint_color.h"
+#include "cli/world_transfer.h"
+
+namespace cli {
+namespace {
+
+TEST(Scale16, EveryFileValueSurvivesWithinOneLevelAndEveryHostValueExactly) {
+  for (int file = 0; file <= 65535; ++file) {
+    const int host = FileToHost16(static_cast<std::uint16_t>(file));
+    ASSERT_LE(host, 32768);
+    ASSERT_LE(std::abs(HostToFile16(static_cast<std::uint16_t>(host)) - file), 1) << file;
+  }
+  for (int host = 0; host <= 32768; ++host) {
+    ASSERT_EQ(FileToHost16(HostToFile16(static_cast<std::uint16_t>(host))), host) << host;
+  }
+  EXPECT_EQ(FileToHost16(65535), 32768);
+  EXPECT_EQ(HostToFile16(32768), 65535);
+}
+
+TEST(FramePattern, ExpandsHashesAndPrintfStyle) {
+  struct Case {
+    const char* pattern;
+    long frame;
+    const char* expected;
+  } cases[] = {
+      {"in/shot.####.exr", 7, "in/shot.0007.exr"},
+      {"shot.%04d.exr", 1001, "shot.1001.exr"},
+      {"shot.%d.png", 42, "shot.42.png"},
+      {"shot.##.png", 123, "shot.123.png"},         // wider numbers are not cut
+      {"dir#1/shot.#.png", 5, "dir#1/shot.5.png"},  // only the file name holds the pattern
+      {"shot.####.exr", -3, "shot.-003.exr"},
+  };
+  for (const Case& c : cases) {
+    const auto pattern = FramePattern::Find(c.pattern);
+    ASSERT_TRUE(pattern) << c.pattern;
+    EXPECT_EQ(pattern->FramePath(c.frame), c.expected);
+  }
+  EXPECT_FALSE(FramePattern::Find("plain.exr"));
+  EXPECT_THROW(FramePattern::Find("a.##.%04d.exr"), CliError);
+}
+
+TEST(FrameRange, ParsesRangesAndRejectsNonsense) {
+  EXPECT_EQ(ParseFrameRange("1001-1100").count(), 100);
+  EXPECT_EQ(ParseFrameRange("7").first, 7);
+  EXPECT_EQ(ParseFrameRange("-5--1").last, -1);
+  for (const char* bad : {"", "10-1", "a-b", "1-", "1..5"}) {
+    EXPECT_THROW(ParseFrameRange(bad), CliError) << bad;
+  }
+}
+
+TEST(TintColor, ReadsHexAndFloats) {
+  struct Case {
+    const char* text;
+    TintColor expected;
+  } cases[] = {
+      {"#FF8000", {1.0, 128 / 255.0, 0.0, 1.0}},
+      {"#ff800040", {1.0, 128 / 255.0, 0.0, 64 / 255.0}},
+      {"0.25,0.5,1", {0.25, 0.5, 1.0, 1.0}},
+      {"0.1, 0.2, 0.3, 0.4", {0.1, 0.2, 0.3, 0.4}},
+  };
+  for (const Case& c : cases) {
+    const TintColor color = ParseTintColor(c.text, "--tint");
+    EXPECT_DOUBLE_EQ(color.red, c.expected.red) << c.text;
+    EXPECT_DOUBLE_EQ(color.green, c.expected.green) << c.text;
+    EXPECT_DOUBLE_EQ(color.blue, c.expected.blue) << c.text;
+    EXPECT_DOUBLE_EQ(color.alpha, c.expected.alpha) << c.text;
+  }
+  for (const char* bad :
+       {"#FF80", "red", "1,2", "0.5,0.5,1.5", "0.5,,0.5", "-0.1,0,0", "nan,0,0"}) {
+    EXPECT_THROW(ParseTintColor(bad, "--tint"), CliError) << bad;
+  }
+}
+
+TEST(PresetFile, JsonAndTomlGiveTheSameSettings) {
+  const std::map<std::string, std::string> expected = {{"radius", "40"},
+                                                       {"intensity", "1.5"},
+                                                       {"tint", "#FF8800"},
+                                                       {"tint-mode", "soft"},
+                                                       {"gamma", "true"}};
+  const std::string json =
+      R"({"radius": 40, "intensity": 1.5, "tint": "#FF8800", "tint_mode": "soft", "gamma": true})";
+  const std::string toml =
+      "# a look\nradius = 40\nintensity = 1.5   # brighter\ntint = \"#FF8800\"\n"
+      "tint-mode = 'soft'\n\ngamma = true\n";
+  EXPECT_EQ(ParsePreset(json, "look.json"), expected);
+  EXPECT_EQ(ParsePreset(toml, "look.toml"), expected);
+  EXPECT_EQ(ParsePreset(json, "look.preset"), expected);  // told apart by the opening brace
+}
+
+TEST(PresetFile, RejectsWhatIsNotOneFlatObject) {
+  for (const auto& [text, name] : std::vector<std::pair<std::string, std::string>>{
+           {"[1, 2]", "a.json"},
+           {R"({"radius": {"value": 3}})", "a.json"},
+           {R"({"radius": 3)", "a.json"},
+           {"[glow]\nradius = 3\n", "a.toml"},
+           {"radius = 3\nradius = 4\n", "a.toml"},
+           {"radius 3\n", "a.toml"},
+       }) {
+    EXPECT_THROW(ParsePreset(text, name), CliError) << text;
+  }
+}
+
+}  // namespace
+}  // namespace cli
