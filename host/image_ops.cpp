@@ -52,26 +52,30 @@ PF_Err CheckoutOutput(const PF_InData* in_data, PF_SmartRenderExtra* extra,
 
 PF_Err GetEffectStreamColor(SuiteHandler& suites, const PF_InData* in_data, PF_ParamIndex index,
                             AEGP_ColorVal* color) {
+  // All three suites first: a refused one throws before any reference needs disposing.
+  AEGP_PFInterfaceSuite1* const interface_suite = suites.PFInterfaceSuite1();
+  AEGP_StreamSuite4* const stream_suite = suites.StreamSuite4();
+  AEGP_EffectSuite2* const effect_suite = suites.EffectSuite2();
+
   AEGP_EffectRefH effect = nullptr;
-  PF_Err err = suites.PFInterfaceSuite1()->AEGP_GetNewEffectForEffect(kEffectPluginId,
-                                                                      in_data->effect_ref, &effect);
+  PF_Err err =
+      interface_suite->AEGP_GetNewEffectForEffect(kEffectPluginId, in_data->effect_ref, &effect);
   if (err != PF_Err_NONE) return err;
 
   AEGP_StreamRefH stream = nullptr;
-  err = suites.StreamSuite4()->AEGP_GetNewEffectStreamByIndex(kEffectPluginId, effect, index,
-                                                              &stream);
+  err = stream_suite->AEGP_GetNewEffectStreamByIndex(kEffectPluginId, effect, index, &stream);
   if (err == PF_Err_NONE) {
     const A_Time layer_start{0, 100};
     AEGP_StreamValue2 value{};
-    err = suites.StreamSuite4()->AEGP_GetNewStreamValue(
-        kEffectPluginId, stream, AEGP_LTimeMode_LayerTime, &layer_start, true, &value);
+    err = stream_suite->AEGP_GetNewStreamValue(kEffectPluginId, stream, AEGP_LTimeMode_LayerTime,
+                                               &layer_start, true, &value);
     if (err == PF_Err_NONE) {
       *color = value.val.color;
-      err = suites.StreamSuite4()->AEGP_DisposeStreamValue(&value);
+      err = stream_suite->AEGP_DisposeStreamValue(&value);
     }
-    KeepFirst(err, suites.StreamSuite4()->AEGP_DisposeStream(stream));
+    KeepFirst(err, stream_suite->AEGP_DisposeStream(stream));
   }
-  KeepFirst(err, suites.EffectSuite2()->AEGP_DisposeEffect(effect));
+  KeepFirst(err, effect_suite->AEGP_DisposeEffect(effect));
   return err;
 }
 
