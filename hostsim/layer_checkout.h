@@ -14,6 +14,7 @@ struct LayerCheckout {
   PF_RenderRequest request{};
   A_long what_time = 0, time_step = 0;
   A_u_long time_scale = 0;
+  PF_CheckoutResult result{};  // the host's answer (zero when the call failed)
 };
 
 // The host's answers to the layer callbacks. Unset fields are computed as the host does:

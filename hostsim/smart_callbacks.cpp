@@ -36,6 +36,7 @@ PF_Err CheckoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
     answered.ref_width = answer.ref_width.value_or(frame.full_width);
     answered.ref_height = answer.ref_height.value_or(frame.full_height);
     *result = answered;
+    host.layer_checkouts.back().result = answered;
     host.frame.requested_ids.insert(checkout_id);
     return PF_Err_NONE;
   });

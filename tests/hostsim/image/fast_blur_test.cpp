@@ -1,0 +1,179 @@
+#include "hostsim/image/fast_blur.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/hostsim/image/image_test_util.h"
+
+namespace {
+
+using namespace image_test;
+using hostsim::WorldStore;
+using hostsim::image::FastBlur;
+
+constexpr PF_ModeFlags kStraight = PF_MF_Alpha_STRAIGHT;
+
+// Spread of a blurred impulse along x and y: the standard deviations of its red channel
+// (colour weighted by alpha, as composited), and its total.
+struct Spread {
+  double sigma_x = 0, sigma_y = 0, total = 0;
+};
+
+Spread MeasureImpulse(double radius, A_long size) {
+  WorldStore store;
+  World* world = store.Create(Depth::k32, size, size);
+  const A_long centre = size / 2;
+  Put(*world, centre, centre, Argb{1, 1, 1, 1});
+  EXPECT_EQ(FastBlur(*world, radius, kStraight), PF_Err_NONE);
+  double total = 0, mx = 0, my = 0, mxx = 0, myy = 0;
+  for (A_long y = 0; y < size; ++y) {
+    for (A_long x = 0; x < size; ++x) {
+      const Argb v = Get(*world, x, y);
+      const double w = v[0] * v[1];
+      const double dx = x - centre, dy = y - centre;
+      total += w;
+      mx += w * dx;
+      my += w * dy;
+      mxx += w * dx * dx;
+      myy += w * dy * dy;
+    }
+  }
+  mx /= total;
+  my /= total;
+  return {std::sqrt(mxx / total - mx * mx), std::sqrt(myy / total - my * my), total};
+}
+
+TEST(FastBlur, ImpulseSpreadsWithSigmaOfHalfTheRadiusAndKeepsItsEnergy) {
+  double previous = 0;
+  for (double radius : {0.4, 0.8, 1.6, 3.2, 6.4, 12.8, 25.6, 51.2}) {
+    SCOPED_TRACE(testing::Message() << "radius " << radius);
+    const Spread spread = MeasureImpulse(radius, static_cast<A_long>(radius * 4 + 33));
+    EXPECT_NEAR(spread.sigma_x, radius / 2, radius / 2 * 0.03);
+    EXPECT_NEAR(spread.sigma_y, radius / 2, radius / 2 * 0.03);
+    EXPECT_NEAR(spread.total, 1.0, 1e-4);
+    EXPECT_GT(spread.sigma_x, previous);
+    previous = spread.sigma_x;
+  }
+}
+
+TEST(FastBlur, SpreadGrowsSmoothlyThroughFractionalRadii) {
+  double previous = MeasureImpulse(0.05, 21).sigma_x;
+  EXPECT_GT(previous, 0.0);
+  for (double radius = 0.1; radius <= 3.0; radius += 0.1) {
+    const double sigma = MeasureImpulse(radius, 21).sigma_x;
+    EXPECT_GT(sigma, previous) << "radius " << radius;
+    EXPECT_LT(sigma - previous, 0.1) << "radius " << radius;  // no jumps
+    previous = sigma;
+  }
+}
+
+TEST(FastBlur, SmallestGlowRadiusBlursVisiblyAtEightBits) {
+  WorldStore store;
+  World* world = store.Create(Depth::k8, 9, 9);
+  FillWorld(*world, Argb{1, 0, 0, 0});
+  Put(*world, 4, 4, Argb{1, 1, 1, 1});
+  ASSERT_EQ(FastBlur(*world, 0.4, kStraight), PF_Err_NONE);
+  EXPECT_LT(GetRaw(*world, 4, 4)[1], 255);
+  EXPECT_GT(GetRaw(*world, 3, 4)[1], 0);
+  EXPECT_GT(GetRaw(*world, 4, 5)[1], 0);
+}
+
+TEST(FastBlur, ConstantOpaqueImageStaysConstantAwayFromTheEdgesAndFadesAtThem) {
+  for (Depth depth : kDepths) {
+    SCOPED_TRACE(testing::Message() << "depth " << static_cast<int>(depth));
+    WorldStore store;
+    World* world = store.Create(depth, 60, 40);
+    const Argb colour{1, 0.25f, 0.5f, 0.75f};
+    FillWorld(*world, colour);
+    ASSERT_EQ(FastBlur(*world, 6.0, kStraight), PF_Err_NONE);  // sigma 3
+    const double tolerance = depth == Depth::k32 ? 1e-5 : 1.0 / FullScale(depth);
+    for (A_long y = 15; y < 25; ++y) {
+      for (A_long x = 15; x < 45; ++x) {
+        const Argb v = Get(*world, x, y);
+        for (int c = 0; c < 4; ++c) ASSERT_NEAR(v[c], colour[c], tolerance) << x << "," << y;
+      }
+    }
+    // Outside is transparent black: alpha fades towards the edge, straight colour stays.
+    const Argb corner = Get(*world, 0, 0), edge = Get(*world, 30, 0);
+    EXPECT_LT(corner[0], edge[0]);
+    EXPECT_LT(edge[0], 0.6f);
+    EXPECT_GT(edge[0], 0.3f);
+    for (int c = 1; c < 4; ++c) EXPECT_NEAR(corner[c], colour[c], 2 * tolerance);
+  }
+}
+
+TEST(FastBlur, DepthsAgreeWithinTheirQuantisation) {
+  // A square exactly representable at every depth, blurred at each.
+  auto blurred = [](WorldStore& store, Depth depth) {
+    World* world = store.Create(depth, 48, 40);
+    for (A_long y = 0; y < 40; ++y)
+      for (A_long x = 0; x < 48; ++x)
+        Put(*world, x, y, x >= 12 && x < 30 && y >= 10 && y < 28 ? Argb{1, 1, 0, 1} : Argb{1, 0, 0, 0});
+    EXPECT_EQ(FastBlur(*world, 7.3, kStraight), PF_Err_NONE);
+    return world;
+  };
+  WorldStore store;
+  const World* reference = blurred(store, Depth::k32);
+  for (Depth depth : {Depth::k8, Depth::k16}) {
+    const World* world = blurred(store, depth);
+    const double step = 1.0 / FullScale(depth);
+    for (A_long y = 0; y < 40; ++y) {
+      for (A_long x = 0; x < 48; ++x) {
+        const Argb a = Get(*world, x, y), b = Get(*reference, x, y);
+        for (int c = 0; c < 4; ++c) ASSERT_NEAR(a[c], b[c], step * 0.5 + 1e-5) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(FastBlur, TransparentPixelsLendNoColour) {
+  for (Depth depth : kDepths) {
+    SCOPED_TRACE(testing::Message() << "depth " << static_cast<int>(depth));
+    WorldStore store;
+    World* world = store.Create(depth, 40, 12);
+    for (A_long y = 0; y < 12; ++y)
+      for (A_long x = 0; x < 40; ++x)
+        Put(*world, x, y, x < 20 ? Argb{1, 1, 0, 0} : Argb{0, 0, 1, 1});  // red | clear cyan
+    ASSERT_EQ(FastBlur(*world, 10.0, kStraight), PF_Err_NONE);
+    const double tolerance = depth == Depth::k32 ? 1e-4 : 1.0 / FullScale(depth);
+    for (A_long x = 0; x < 40; ++x) {
+      const Argb v = Get(*world, x, 6);
+      if (v[0] < 1e-6f) continue;  // beyond the kernel: nothing reached
+      EXPECT_NEAR(v[1], 1.0, tolerance) << x;
+      EXPECT_NEAR(v[2], 0.0, tolerance) << x;
+      EXPECT_NEAR(v[3], 0.0, tolerance) << x;
+    }
+    EXPECT_GT(Get(*world, 25, 6)[0], 0.0f);  // the red did spread into the clear side
+  }
+}
+
+TEST(FastBlur, RadiusLargerThanTheWorldFadesItUniformly) {
+  for (double radius : {30.0, 1024.0}) {
+    WorldStore store;
+    World* world = store.Create(Depth::k32, 5, 3);
+    FillWorld(*world, Argb{1, 0.2f, 0.4f, 0.6f});
+    ASSERT_EQ(FastBlur(*world, radius, kStraight), PF_Err_NONE);
+    const Argb first = Get(*world, 0, 0);
+    EXPECT_LT(first[0], 0.01f);
+    for (A_long y = 0; y < 3; ++y) {
+      for (A_long x = 0; x < 5; ++x) EXPECT_EQ(Get(*world, x, y), first) << radius;
+    }
+  }
+}
+
+TEST(FastBlur, DegenerateRadii) {
+  WorldStore store;
+  World* world = store.Create(Depth::k8, 3, 3);
+  Put(*world, 1, 1, Argb{1, 1, 1, 1});
+  for (double bad : {-1.0, std::nan(""), double{INFINITY}}) {
+    EXPECT_EQ(FastBlur(*world, bad, kStraight), PF_Err_BAD_CALLBACK_PARAM) << bad;
+  }
+  EXPECT_EQ(FastBlur(*world, 0.0, kStraight), PF_Err_NONE);  // radius 0: nothing moves
+  EXPECT_EQ(GetRaw(*world, 1, 1)[1], 255);
+  EXPECT_EQ(GetRaw(*world, 0, 1)[1], 0);
+  World* empty = store.Create(Depth::k16, 0, 0);
+  EXPECT_EQ(FastBlur(*empty, 5.0, kStraight), PF_Err_NONE);
+}
+
+}  // namespace

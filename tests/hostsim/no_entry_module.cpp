@@ -1,0 +1,4 @@
+// A shared library that is not an effect: it exports no EntryPointFunc.
+extern "C" int NotAnEntryPoint() {
+  return 0;
+}
