@@ -25,16 +25,26 @@ void* HostLockHandle(PF_Handle handle) noexcept {
 }
 
 void HostUnlockHandle(PF_Handle handle) noexcept {
-  if (HostServices* host = CurrentServices()) host->handles.Unlock(handle);
+  try {
+    if (HostServices* host = CurrentServices()) host->handles.Unlock(handle);
+  } catch (...) {
+  }
 }
 
 void HostDisposeHandle(PF_Handle handle) noexcept {
-  if (HostServices* host = CurrentServices()) host->handles.Dispose(handle);
+  try {
+    if (HostServices* host = CurrentServices()) host->handles.Dispose(handle);
+  } catch (...) {
+  }
 }
 
 A_HandleSize HostGetHandleSize(PF_Handle handle) noexcept {
-  HostServices* host = CurrentServices();
-  return host ? host->handles.Size(handle) : 0;
+  try {
+    HostServices* host = CurrentServices();
+    return host ? host->handles.Size(handle) : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 PF_Err HostResizeHandle(A_HandleSize size, PF_Handle* handle) noexcept {
