@@ -20,3 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+
+# FindOpenMP would pick libgomp's import library (libgomp.dll.a); point it at the static one.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgomp.a
+  OUTPUT_VARIABLE static_gomp OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(OpenMP_gomp_LIBRARY ${static_gomp} CACHE FILEPATH "libgomp, linked statically")
