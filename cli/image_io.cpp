@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -22,6 +23,31 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// Codecs such as libpng print their own complaints on stderr; the tool's report is one line.
+class SilencedStderr {
+ public:
+  SilencedStderr() : saved_(dup(STDERR_FILENO)) {
+    std::fflush(stderr);
+    const int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+      dup2(null, STDERR_FILENO);
+      close(null);
+    }
+  }
+  ~SilencedStderr() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      dup2(saved_, STDERR_FILENO);
+      close(saved_);
+    }
+  }
+  SilencedStderr(const SilencedStderr&) = delete;
+  SilencedStderr& operator=(const SilencedStderr&) = delete;
+
+ private:
+  int saved_;
+};
+
 void CheckReadable(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
@@ -32,13 +58,13 @@ void CheckReadable(const std::filesystem::path& path) {
   close(fd);
 }
 
-std::string OpenFailureReason(const std::string& name) {
+std::string OpenFailureReason(const std::filesystem::path& path) {
   const std::string message = OneLine(OIIO::geterror());
-  // No reader claims the file by its name or its contents.
-  if (!OIIO::ImageInput::create(name)) {
-    OIIO::geterror();
-    return "unsupported image format";
-  }
+  // A known extension means a damaged file; otherwise no reader knows the format.
+  const std::string extension = path.extension().string();
+  const bool known = extension.size() > 1 && OIIO::ImageInput::create(extension.substr(1));
+  OIIO::geterror();
+  if (!known) return "unsupported image format";
   return "not a readable image (" + message + ")";
 }
 
@@ -120,8 +146,9 @@ ImageFile ReadImage(const std::filesystem::path& path, std::optional<hostsim::De
   // Ask readers for the pixels as stored: straight colour stays straight.
   OIIO::ImageSpec config;
   config.attribute("oiio:UnassociatedAlpha", 1);
+  SilencedStderr silenced;
   auto input = OIIO::ImageInput::open(name, &config);
-  if (!input) throw CliError(name, OpenFailureReason(name));
+  if (!input) throw CliError(name, OpenFailureReason(path));
 
   ImageFile file;
   file.spec = input->spec();
@@ -246,6 +273,7 @@ void WriteImage(const std::filesystem::path& path, const Image& image, const Ima
   const OIIO::stride_t pixel_stride = 4 * static_cast<OIIO::stride_t>(pixel_type.size());
 
   PendingFile pending(path);
+  SilencedStderr silenced;
   if (!output->open(pending.temp_path().string(), spec) ||
       !output->write_image(pixel_type, pixels, pixel_stride) || !output->close()) {
     throw CliError(name, "cannot write (" + OneLine(output->geterror()) + ")");

@@ -19,9 +19,16 @@ std::string Slurp(const std::filesystem::path& path) {
 }
 
 std::string Quoted(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  std::string quoted(1, '\'');
+  for (char c : word) {
+    if (c == '\'') {
+      quoted.append("'\\''");
+    } else {
+      quoted.push_back(c);
+    }
+  }
+  quoted.push_back('\'');
+  return quoted;
 }
 
 }  // namespace
@@ -29,8 +36,14 @@ std::string Quoted(const std::string& word) {
 RunResult RunVelmora(const std::vector<std::string>& args) {
   ScratchFolder capture;
   std::string command = Quoted(VELMORA_CLI_PATH);
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  command += " >" + Quoted((capture / "out").string()) + " 2>" + Quoted((capture / "err").string());
+  for (const std::string& arg : args) {
+    command.push_back(' ');
+    command.append(Quoted(arg));
+  }
+  command.append(" >");
+  command.append(Quoted((capture / "out").string()));
+  command.append(" 2>");
+  command.append(Quoted((capture / "err").string()));
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
