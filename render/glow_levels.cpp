@@ -15,6 +15,10 @@ PF_Err NewWorkingWorld(RenderState& state, A_long width, A_long height, HostWorl
   return state.err;
 }
 
+namespace {
+
+// The composite record of every level: Screen, or Add for the Add glow mode, at full opacity
+// from intensity 1.0 up and at a lowered opacity below it.
 PF_CompositeMode LevelCompositeMode(const PixelOpInfo& info) {
   PF_CompositeMode mode{};
   mode.xfer = info.glow_mode == GLOW_MODE_ADD ? PF_Xfer_ADD : PF_Xfer_SCREEN;
@@ -27,8 +31,6 @@ PF_CompositeMode LevelCompositeMode(const PixelOpInfo& info) {
   mode.opacitySu = static_cast<A_u_short>(opacity);  // the same 0..255 number, not rescaled
   return mode;
 }
-
-namespace {
 
 // The part of SourceCopyWorld a level starts from. With edge repeat the band of extended edge
 // around the source widens from a tenth of EdgeMargin at the finest level to all of it at the

@@ -12,10 +12,6 @@ namespace velmora {
 // Composites GLOW_LEVEL_COUNT blurred levels onto GlowWorld. Returns the running error.
 PF_Err AccumulateGlowLevels(RenderState& state);
 
-// The composite record of every level: Screen, or Add for the Add glow mode, at full opacity
-// from intensity 1.0 up and at a lowered opacity below it.
-PF_CompositeMode LevelCompositeMode(const PixelOpInfo& info);
-
 // The glow stages keep every rectangle edge in a signed 16-bit value, sign-extended again.
 inline PF_Rect Rect16(A_long left, A_long top, A_long right, A_long bottom) {
   const auto narrow = [](A_long v) { return static_cast<A_long>(static_cast<std::int16_t>(v)); };
