@@ -22,10 +22,10 @@ struct HostCall {
   PF_Quality quality = 0;
   PF_ModeFlags mode_flags = 0;
   PF_Field field = 0;
-  double radius = 0.0;                        // fast blur
-  std::optional<PF_PixelFloat> color;         // fill colour, channels as stored in the world
+  double radius = 0.0;                           // fast blur
+  std::optional<PF_PixelFloat> color;            // fill colour, channels as stored in the world
   A_long world_type = 0, width = 0, height = 0;  // AEGP_New
-  const void* pixel_function = nullptr;       // iterate
+  const void* pixel_function = nullptr;          // iterate
 };
 
 // Called first by every host function the effect can reach that returns an error code.
