@@ -10,10 +10,14 @@
 // f grows continuously with v, so the blur grows smoothly with the radius, fractional radii
 // included. Each pass keeps a running sum of the window, O(1) work per pixel.
 //
-// Pixels outside the world count as transparent black, so a blurred image fades towards the
-// world's edge; a radius larger than the world reads nothing outside it and tends to a uniform
-// fade. With straight alpha (PF_MF_Alpha_STRAIGHT) colour is weighted by alpha while blurring
-// and divided by the blurred alpha afterwards (colour 0 where nothing opaque reached), so
+// Pixels outside the world count as transparent black in every pass, so a blurred image fades
+// towards the world's edge (a constant image keeps about 0.39 of its alpha on the edge row at
+// sigma 3, less than a single Gaussian's 0.57: light a pass carries out is not brought back,
+// which keeps the work per pixel independent of the radius). A radius larger than the world
+// reads nothing outside it and tends to a uniform fade.
+//
+// With straight alpha (PF_MF_Alpha_STRAIGHT) colour is weighted by alpha while blurring and
+// divided by the blurred alpha afterwards (colour 0 where alpha is 1e-7 or less), so
 // transparent pixels never bleed their colour in; with premultiplied flags all four channels
 // are blurred alike. Integer depths round to nearest. Quality does not change the result.
 // Radii above 10^6 blur as 10^6 (already a uniform fade over any world).

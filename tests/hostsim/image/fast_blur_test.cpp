@@ -109,7 +109,8 @@ TEST(FastBlur, DepthsAgreeWithinTheirQuantisation) {
     World* world = store.Create(depth, 48, 40);
     for (A_long y = 0; y < 40; ++y)
       for (A_long x = 0; x < 48; ++x)
-        Put(*world, x, y, x >= 12 && x < 30 && y >= 10 && y < 28 ? Argb{1, 1, 0, 1} : Argb{1, 0, 0, 0});
+        Put(*world, x, y,
+            x >= 12 && x < 30 && y >= 10 && y < 28 ? Argb{1, 1, 0, 1} : Argb{1, 0, 0, 0});
     EXPECT_EQ(FastBlur(*world, 7.3, kStraight), PF_Err_NONE);
     return world;
   };

@@ -21,8 +21,8 @@ TEST(FillRect, FillsTheClippedRectangleOrClearsTheWorld) {
     const PF_Rect reaching_out{3, -2, 9, 2};
     ASSERT_EQ(FillRect(*world, &red, &reaching_out), PF_Err_NONE);
     const Argb grey_stored = Get(*world, 0, 3);
-    EXPECT_NEAR(grey_stored[1], 0.5f, 0.5f / FullScale(depth));
-    EXPECT_NEAR(grey_stored[2], 0.25f, 0.5f / FullScale(depth));
+    EXPECT_NEAR(grey_stored[1], 0.5f, 0.51f / FullScale(depth));
+    EXPECT_NEAR(grey_stored[2], 0.25f, 0.51f / FullScale(depth));
     for (A_long y = 0; y < 4; ++y) {
       for (A_long x = 0; x < 5; ++x) {
         const Argb expected = x >= 3 && y < 2 ? Argb{1, 1, 0, 0} : grey_stored;
@@ -44,7 +44,8 @@ TEST(FillRect, IntegerDepthsClampFloatKeepsValuesAboveOne) {
   World* eight = store.Create(Depth::k8, 1, 1);
   World* sixteen = store.Create(Depth::k16, 1, 1);
   World* floating = store.Create(Depth::k32, 1, 1);
-  for (World* world : {eight, sixteen, floating}) ASSERT_EQ(FillRect(*world, &bright, nullptr), PF_Err_NONE);
+  for (World* world : {eight, sixteen, floating})
+    ASSERT_EQ(FillRect(*world, &bright, nullptr), PF_Err_NONE);
   EXPECT_EQ(GetRaw(*eight, 0, 0), (Raw{255, 255, 0, 128}));
   EXPECT_EQ(GetRaw(*sixteen, 0, 0), (Raw{32768, 32768, 0, 16384}));
   EXPECT_EQ(GetRaw(*floating, 0, 0), (Raw{1.0, 1.5, -0.5, 0.5}));
@@ -67,7 +68,8 @@ TEST(Premultiply, BothDirectionsAtEveryDepth) {
     EXPECT_EQ(GetRaw(*world, 0, 0), c.premultiplied) << static_cast<int>(c.depth);
     ASSERT_EQ(Premultiply(*world, false), PF_Err_NONE);
     const Raw back = GetRaw(*world, 0, 0);
-    for (int ch = 0; ch < 4; ++ch) EXPECT_NEAR(back[ch], c.straight[ch], 1.0) << static_cast<int>(c.depth);
+    for (int ch = 0; ch < 4; ++ch)
+      EXPECT_NEAR(back[ch], c.straight[ch], 1.0) << static_cast<int>(c.depth);
   }
 }
 

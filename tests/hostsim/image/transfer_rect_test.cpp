@@ -32,7 +32,11 @@ const BlendCase kBlendCases[] = {
     // Add: d + k s, clamped at integer depths, unbounded in float.
     {PF_Xfer_ADD, Depth::k8, {255, 100, 100, 100}, {255, 200, 50, 0}, 255, {255, 255, 150, 100}},
     {PF_Xfer_ADD, Depth::k8, {255, 100, 100, 100}, {255, 200, 50, 0}, 127, {255, 200, 125, 100}},
-    {PF_Xfer_ADD, Depth::k16, {32768, 20000, 1000, 0}, {32768, 20000, 3000, 5}, 255,
+    {PF_Xfer_ADD,
+     Depth::k16,
+     {32768, 20000, 1000, 0},
+     {32768, 20000, 3000, 5},
+     255,
      {32768, 32768, 4000, 5}},
     {PF_Xfer_ADD, Depth::k32, {1, 0.8, 2.0, -0.5}, {1, 0.7, 1.5, 0.25}, 255, {1, 1.5, 3.5, -0.25}},
     // A half-transparent source onto nothing leaves its own colour at its own alpha.
@@ -40,23 +44,49 @@ const BlendCase kBlendCases[] = {
     // Screen, and in float never darker than either input above 1.
     {PF_Xfer_SCREEN, Depth::k8, {255, 100, 30, 0}, {255, 200, 60, 255}, 255, {255, 222, 83, 255}},
     {PF_Xfer_SCREEN, Depth::k8, {255, 100, 30, 0}, {128, 200, 60, 255}, 255, {255, 161, 57, 128}},
-    {PF_Xfer_SCREEN, Depth::k16, {32768, 16384, 8192, 0}, {32768, 16384, 24576, 32768}, 255,
+    {PF_Xfer_SCREEN,
+     Depth::k16,
+     {32768, 16384, 8192, 0},
+     {32768, 16384, 24576, 32768},
+     255,
      {32768, 24576, 26624, 32768}},
     {PF_Xfer_SCREEN, Depth::k32, {1, 2.0, 0.5, 0.5}, {1, 0.5, 3.0, 0.5}, 255, {1, 2.0, 3.0, 0.75}},
     {PF_Xfer_SCREEN, Depth::k32, {1, 2.0, 0.5, 0.5}, {1, 0.5, 3.0, 0.5}, 51, {1, 2.0, 1.0, 0.55}},
     // Multiply.
-    {PF_Xfer_MULTIPLY, Depth::k8, {255, 200, 100, 255}, {255, 128, 255, 0}, 255, {255, 100, 100, 0}},
-    {PF_Xfer_MULTIPLY, Depth::k16, {32768, 16384, 32768, 8192}, {32768, 16384, 8192, 32768}, 255,
+    {PF_Xfer_MULTIPLY,
+     Depth::k8,
+     {255, 200, 100, 255},
+     {255, 128, 255, 0},
+     255,
+     {255, 100, 100, 0}},
+    {PF_Xfer_MULTIPLY,
+     Depth::k16,
+     {32768, 16384, 32768, 8192},
+     {32768, 16384, 8192, 32768},
+     255,
      {32768, 8192, 8192, 8192}},
     {PF_Xfer_MULTIPLY, Depth::k32, {1, 2.0, 0.5, -1}, {1, 3.0, 4.0, 0.5}, 255, {1, 6.0, 2.0, -0.5}},
     // Soft light, both branches.
-    {PF_Xfer_SOFT_LIGHT, Depth::k8, {255, 128, 64, 192}, {255, 64, 192, 255}, 255, {255, 96, 96, 221}},
-    {PF_Xfer_SOFT_LIGHT, Depth::k32, {1, 0.5, 0.25, 0.64}, {1, 0.25, 0.75, 1.0}, 255,
+    {PF_Xfer_SOFT_LIGHT,
+     Depth::k8,
+     {255, 128, 64, 192},
+     {255, 64, 192, 255},
+     255,
+     {255, 96, 96, 221}},
+    {PF_Xfer_SOFT_LIGHT,
+     Depth::k32,
+     {1, 0.5, 0.25, 0.64},
+     {1, 0.25, 0.75, 1.0},
+     255,
      {1, 0.375, 0.375, 0.8}},
     // Behind: the source shows only where the destination is transparent.
     {PF_Xfer_BEHIND, Depth::k8, {128, 255, 0, 0}, {255, 0, 0, 0}, 255, {255, 128, 0, 0}},
     {PF_Xfer_BEHIND, Depth::k8, {0, 7, 7, 7}, {255, 10, 20, 30}, 255, {255, 10, 20, 30}},
-    {PF_Xfer_BEHIND, Depth::k16, {16384, 32768, 0, 0}, {32768, 0, 0, 32768}, 255,
+    {PF_Xfer_BEHIND,
+     Depth::k16,
+     {16384, 32768, 0, 0},
+     {32768, 0, 0, 32768},
+     255,
      {32768, 16384, 0, 16384}},
     {PF_Xfer_BEHIND, Depth::k32, {1, 0.3, 0.3, 0.3}, {1, 5, 5, 5}, 255, {1, 0.3, 0.3, 0.3}},
     // Opacity 0 or a transparent source leave the destination as it was.
@@ -78,7 +108,8 @@ TEST(TransferRect, BlendTable) {
               PF_Err_NONE);
     const Raw got = GetRaw(*destination, 0, 0);
     const double tolerance = c.depth == Depth::k32 ? 1e-5 : 1e-3;
-    for (int ch = 0; ch < 4; ++ch) EXPECT_NEAR(got[ch], c.expected[ch], tolerance) << "channel " << ch;
+    for (int ch = 0; ch < 4; ++ch)
+      EXPECT_NEAR(got[ch], c.expected[ch], tolerance) << "channel " << ch;
   }
 }
 
@@ -89,14 +120,18 @@ TEST(TransferRect, RefusesWhatItDoesNotOfferAndLeavesTheImage) {
   World* deep = store.Create(Depth::k16, 2, 2);
   FillWorld(*destination, Argb{1, 0.5f, 0.5f, 0.5f});
   FillWorld(*source, Argb{1, 1, 1, 1});
-  for (PF_TransferMode xfer : {PF_TransferMode{PF_Xfer_COPY}, PF_TransferMode{PF_Xfer_OVERLAY}, PF_TransferMode{PF_Xfer_NONE}, PF_TransferMode{99}}) {
-    EXPECT_EQ(TransferRect(*source, *destination, nullptr, Mode(xfer, 255), PF_MF_Alpha_STRAIGHT, 0, 0),
-              PF_Err_BAD_CALLBACK_PARAM)
+  for (PF_TransferMode xfer : {PF_TransferMode{PF_Xfer_COPY}, PF_TransferMode{PF_Xfer_OVERLAY},
+                               PF_TransferMode{PF_Xfer_NONE}, PF_TransferMode{99}}) {
+    EXPECT_EQ(
+        TransferRect(*source, *destination, nullptr, Mode(xfer, 255), PF_MF_Alpha_STRAIGHT, 0, 0),
+        PF_Err_BAD_CALLBACK_PARAM)
         << xfer;
   }
-  EXPECT_EQ(TransferRect(*source, *destination, nullptr, Mode(PF_Xfer_ADD, 255), PF_MF_Alpha_PREMUL, 0, 0),
+  EXPECT_EQ(TransferRect(*source, *destination, nullptr, Mode(PF_Xfer_ADD, 255), PF_MF_Alpha_PREMUL,
+                         0, 0),
             PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_EQ(TransferRect(*deep, *destination, nullptr, Mode(PF_Xfer_ADD, 255), PF_MF_Alpha_STRAIGHT, 0, 0),
+  EXPECT_EQ(TransferRect(*deep, *destination, nullptr, Mode(PF_Xfer_ADD, 255), PF_MF_Alpha_STRAIGHT,
+                         0, 0),
             PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(GetRaw(*destination, 1, 1)[1], 128);
 }
