@@ -7,7 +7,7 @@ namespace velmora {
 // Name and version each slot is acquired and released under.
 struct SuiteHandler::Slot {
   const char* name;
-  int32 version;
+  A_long version;
   static constexpr int kCount = 13;
   static const Slot kAll[kCount];
 };

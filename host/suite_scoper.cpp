@@ -18,7 +18,7 @@ PF_Err Report(PF_OutData* out_data, const char* message) {
 }  // namespace
 
 PF_Err AcquireSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, const char* name,
-                            int32 version, const char* message, const void** suite) {
+                            A_long version, const char* message, const void** suite) {
   *suite = nullptr;
   SPBasicSuite* basic = in_data ? in_data->pica_basicP : nullptr;
   if (!basic) return Report(out_data, message);
@@ -35,7 +35,7 @@ PF_Err AcquireSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, cons
 }
 
 PF_Err ReleaseSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, const char* name,
-                            int32 version, const char* message) {
+                            A_long version, const char* message) {
   SPBasicSuite* basic = in_data ? in_data->pica_basicP : nullptr;
   if (!basic || basic->ReleaseSuite(name, version)) return Report(out_data, message);
   return PF_Err_NONE;

@@ -14,16 +14,16 @@ inline constexpr const char* kSuiteReleaseFailedMessage = "Not able to release A
 // refusal or a null suite: *suite is null, out_data (when given) gets the message and
 // PF_OutFlag_DISPLAY_ERROR_MESSAGE, and the result is PF_Err_BAD_CALLBACK_PARAM.
 PF_Err AcquireSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, const char* name,
-                            int32 version, const char* message, const void** suite);
+                            A_long version, const char* message, const void** suite);
 
 // Releases name/version; failures are reported as for the acquire.
 PF_Err ReleaseSuiteOrReport(const PF_InData* in_data, PF_OutData* out_data, const char* name,
-                            int32 version, const char* message);
+                            A_long version, const char* message);
 
 template <typename Suite>
 class SuiteScoper {
  public:
-  SuiteScoper(const PF_InData* in_data, PF_OutData* out_data, const char* name, int32 version,
+  SuiteScoper(const PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
               const char* acquire_failed = kSuiteAcquireFailedMessage,
               const char* release_failed = kSuiteReleaseFailedMessage)
       : in_data_(in_data),
@@ -55,7 +55,7 @@ class SuiteScoper {
   const PF_InData* in_data_;
   PF_OutData* out_data_;
   const char* name_;
-  int32 version_;
+  A_long version_;
   const char* release_failed_;
   Suite* suite_ = nullptr;
   PF_Err error_ = PF_Err_NONE;
