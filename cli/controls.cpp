@@ -142,23 +142,25 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
 
 const std::vector<Control>& Controls() {
   static const std::vector<Control> controls = {
-      {"radius", 1, ControlKind::kWholeNumber, {}, "glow radius in pixels"},
-      {"intensity", 2, ControlKind::kNumber, {}, "glow intensity"},
-      {"mode", 3, ControlKind::kChoice, {"screen", "add"}, "how glow levels combine"},
+      {"radius", 1, ControlKind::kWholeNumber, {}, "Glow radius", "PIXELS"},
+      {"intensity", 2, ControlKind::kNumber, {}, "Glow intensity", "NUMBER"},
+      {"mode", 3, ControlKind::kChoice, {"screen", "add"}, "How the glow levels combine", ""},
       {"tint",
        5,
        ControlKind::kColor,
        {},
-       "tint the glow: #RRGGBB, #RRGGBBAA or r,g,b[,a]; off",
+       "Tint the glow: #RRGGBB, #RRGGBBAA, r,g,b[,a] or off",
+       "COLOUR",
        4},
       {"tint-mode",
        6,
        ControlKind::kChoice,
        {"standard", "soft", "light-blend"},
-       "how the tint applies"},
-      {"unmultiply", 7, ControlKind::kSwitch, {}, "derive alpha from the brightest channel"},
-      {"gamma", 8, ControlKind::kSwitch, {}, "glow in linear light (sRGB decode and encode)"},
-      {"repeat-edges", 9, ControlKind::kSwitch, {}, "extend the edge pixels before blurring"},
+       "How the tint applies",
+       ""},
+      {"unmultiply", 7, ControlKind::kSwitch, {}, "Derive alpha from the brightest channel", ""},
+      {"gamma", 8, ControlKind::kSwitch, {}, "Glow in linear light (sRGB decode and encode)", ""},
+      {"repeat-edges", 9, ControlKind::kSwitch, {}, "Extend the edge pixels before blurring", ""},
   };
   return controls;
 }

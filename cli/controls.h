@@ -24,6 +24,7 @@ struct Control {
   ControlKind kind;
   std::vector<std::string_view> choices;  // for popups, in the effect's order
   std::string_view help;
+  std::string_view value_name;     // how help shows the value: "PIXELS", "COLOUR|off"
   PF_ParamIndex enable_index = 0;  // for the tint: the checkbox that switches it on
 };
 

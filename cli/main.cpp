@@ -15,15 +15,14 @@ namespace {
 
 constexpr const char* kToolVersion = VELMORA_TOOL_VERSION;
 
-std::string ControlHelp(const cli::Control& control) {
-  std::string help(control.help);
-  if (!control.choices.empty()) {
-    help += ": ";
-    for (std::size_t i = 0; i < control.choices.size(); ++i) {
-      help += (i ? "|" : "") + std::string(control.choices[i]);
-    }
+// How help shows a control's value: "PIXELS", or a popup's choices "screen|add".
+std::string ValueName(const cli::Control& control) {
+  std::string name(control.value_name);
+  for (std::size_t i = 0; i < control.choices.size(); ++i) {
+    if (i) name.push_back('|');
+    name.append(control.choices[i]);
   }
-  return help;
+  return name;
 }
 
 int Run(int argc, char** argv) {
@@ -37,23 +36,27 @@ int Run(int argc, char** argv) {
   bool version = false;
   app.add_flag("--version", version, "Print the tool's and the effect's version and exit");
   std::optional<std::filesystem::path> plugin;
-  app.add_option("--plugin", plugin, "The effect module to load (default: the installed one)");
+  app.add_option("--plugin", plugin, "The effect module to load (default: the installed one)")
+      ->type_name("PATH");
 
   cli::RenderRequest request;
   CLI::App* render = app.add_subcommand("render", "Render an image or a numbered sequence");
-  render
-      ->add_option("input", request.input,
-                   "Input image, or a pattern: shot.####.exr, shot.%04d.exr")
-      ->required();
-  render->add_option("output", request.output, "Output image, or a pattern")->required();
-  render->add_option("--frames", request.frames, "Frames of a sequence: FIRST-LAST or one number");
+  render->add_option("input", request.input, "Input image, or a pattern: shot.####.exr")
+      ->required()
+      ->type_name("FILE");
+  render->add_option("output", request.output, "Output image, or a pattern: glow.%04d.exr")
+      ->required()
+      ->type_name("FILE");
+  render->add_option("--frames", request.frames, "Frames of a sequence: FIRST-LAST or one number")
+      ->type_name("RANGE");
   int depth_bits = 0;
   render->add_option("--depth", depth_bits, "Processing depth (default: the input's)")
       ->check(CLI::IsMember({8, 16, 32}));
-  render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win");
+  render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
+      ->type_name("FILE");
   bool quiet = false, verbose = false;
-  auto* quiet_flag = render->add_flag("-q,--quiet", quiet, "No progress output");
-  render->add_flag("-v,--verbose", verbose, "A line per frame written")->excludes(quiet_flag);
+  auto* quiet_flag = render->add_flag("-q,--quiet", quiet, "No progress bar");
+  render->add_flag("-v,--verbose", verbose, "A line for each frame written")->excludes(quiet_flag);
 
   // One flag per effect control; switches also have --no- forms to override a preset.
   std::map<std::string, std::string> texts;
@@ -62,10 +65,11 @@ int Run(int argc, char** argv) {
   for (const cli::Control& control : cli::Controls()) {
     const std::string name(control.name);
     if (control.kind == cli::ControlKind::kSwitch) {
-      given[name] =
-          render->add_flag("--" + name + ",!--no-" + name, switches[name], ControlHelp(control));
+      given[name] = render->add_flag("--" + name + ",!--no-" + name, switches[name],
+                                     std::string(control.help));
     } else {
-      given[name] = render->add_option("--" + name, texts[name], ControlHelp(control));
+      given[name] = render->add_option("--" + name, texts[name], std::string(control.help))
+                        ->type_name(ValueName(control));
     }
   }
 

@@ -27,7 +27,9 @@ Progress::~Progress() {
 }
 
 void Progress::WithinFrame(long current, long total) {
-  if (!bar_ || total <= 0) return;
+  // A finished count is left over from the previous frame until the next one reports.
+  if (!bar_ || total <= 0 || current >= total) return;
+  std::lock_guard lock(mutex_);
   // The host may report often; a terminal needs a few updates a second.
   const auto now = std::chrono::steady_clock::now();
   if (now - last_draw_ < std::chrono::milliseconds(100)) return;
@@ -35,6 +37,7 @@ void Progress::WithinFrame(long current, long total) {
 }
 
 void Progress::FrameDone(const std::string& output, const std::string& details) {
+  std::lock_guard lock(mutex_);
   ++frames_done_;
   if (verbosity_ == Verbosity::kVerbose) {
     if (drawn_) std::fputs("\r\033[K", stderr);

@@ -3,6 +3,7 @@
 // (frames done, rate, time left), a line per frame with --verbose, nothing with --quiet.
 
 #include <chrono>
+#include <mutex>
 #include <string>
 
 namespace cli {
@@ -14,13 +15,16 @@ class Progress {
   Progress(long total_frames, Verbosity verbosity);
   ~Progress();  // ends the bar's line
 
+  bool shows_bar() const { return bar_; }
   // Progress inside the frame being rendered, as the host's progress callback reports it.
+  // Safe to call from another thread than FrameDone.
   void WithinFrame(long current, long total);
   void FrameDone(const std::string& output, const std::string& details);
 
  private:
   void Draw(double frames_done);
 
+  std::mutex mutex_;
   long total_frames_;
   long frames_done_ = 0;
   Verbosity verbosity_;

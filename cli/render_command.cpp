@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -96,6 +97,21 @@ std::string Describe(const Image& image, double seconds) {
   return text;
 }
 
+// Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
+// the host's services report inside the frame.
+Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
+                    const std::string& subject, Progress& progress) {
+  if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
+  const hostsim::Host& host = session.host();
+  std::jthread watcher([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      progress.WithinFrame(host.progress_current(), host.progress_total());
+    }
+  });
+  return session.Render(input, frame_time, subject);
+}
+
 }  // namespace
 
 void RunRender(const RenderRequest& request) {
@@ -116,8 +132,8 @@ void RunRender(const RenderRequest& request) {
   for (const Frame& frame : frames) {
     const auto start = std::chrono::steady_clock::now();
     const ImageFile source = ReadImage(frame.input, request.depth);
-    const Image result =
-        session.Render(source.image, frame.number - frames.front().number, frame.input.string());
+    const Image result = RenderWatched(session, source.image, frame.number - frames.front().number,
+                                       frame.input.string(), progress);
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
     const double seconds =
