@@ -166,9 +166,13 @@ ImageFile ReadImage(const std::filesystem::path& path, std::optional<hostsim::De
 
   const ChannelMap map = MapChannels(spec);
   file.had_alpha = map.alpha >= 0;
-  // OpenEXR colour is associated by definition, whatever a header attribute claims.
-  file.associated_alpha = file.had_alpha && (file.format_name == "openexr" ||
-                                             spec.get_int_attribute("oiio:UnassociatedAlpha") == 0);
+  // OpenEXR colour is associated by definition, whatever a header attribute claims. DPX
+  // defines no convention and is taken as stored (straight), as compositors read it; other
+  // formats say which they hold, and the reader reports it.
+  file.associated_alpha =
+      file.had_alpha &&
+      (file.format_name == "openexr" ||
+       (file.format_name != "dpx" && spec.get_int_attribute("oiio:UnassociatedAlpha") == 0));
 
   Image& image = file.image;
   image.width = spec.width;

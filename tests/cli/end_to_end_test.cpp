@@ -106,6 +106,7 @@ TEST(VelmoraFormats, AlphaIsStraightInTheHostAndAssociatedInOpenExr) {
       {"in.png", "out.exr", {0.8f, 0.4f, 0.2f, 0.5f}, {0.4f, 0.2f, 0.1f, 0.5f}, 1.0f / 255},
       {"in.exr", "out.exr", {0.4f, 0.2f, 0.1f, 0.5f}, {0.4f, 0.2f, 0.1f, 0.5f}, 1e-6f},
       {"in.png", "out.tif", {0.8f, 0.4f, 0.2f, 0.5f}, {0.8f, 0.4f, 0.2f, 0.5f}, 1.0f / 255},
+      {"in.dpx", "out.png", {0.8f, 0.4f, 0.2f, 0.5f}, {0.8f, 0.4f, 0.2f, 0.5f}, 1.0f / 255},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
