@@ -56,15 +56,19 @@ inline float Unit(float v) {
   return std::clamp(v, 0.0f, 1.0f);
 }
 
-// Source over destination with a separable blend; k > 0.
+// Source over destination with a separable blend; k > 0, so the result alpha is too.
 template <class Mode>
-Argb CompositeOver(const Argb& d, const Argb& s, float k) {
+inline Argb CompositeOver(const Argb& d, const Argb& s, float k) {
   const float da = Unit(d[0]);
   const float alpha = k + da * (1.0f - k);
+  const float per_alpha = 1.0f / alpha;
+  const float source_weight = k * (1.0f - da) * per_alpha;
+  const float blend_weight = k * da * per_alpha;
+  const float destination_weight = (1.0f - k) * da * per_alpha;
   Argb out{alpha};
   for (int c = 1; c < 4; ++c) {
-    out[c] = (k * (1.0f - da) * s[c] + k * da * Mode::Blend(d[c], s[c]) + (1.0f - k) * da * d[c]) /
-             alpha;
+    out[c] =
+        source_weight * s[c] + blend_weight * Mode::Blend(d[c], s[c]) + destination_weight * d[c];
   }
   return out;
 }
@@ -73,8 +77,11 @@ Argb CompositeOver(const Argb& d, const Argb& s, float k) {
 inline Argb CompositeBehind(const Argb& d, const Argb& s, float k) {
   const float da = Unit(d[0]);
   const float alpha = da + k * (1.0f - da);
+  const float per_alpha = 1.0f / alpha;
+  const float destination_weight = da * per_alpha;
+  const float source_weight = k * (1.0f - da) * per_alpha;
   Argb out{alpha};
-  for (int c = 1; c < 4; ++c) out[c] = (da * d[c] + k * (1.0f - da) * s[c]) / alpha;
+  for (int c = 1; c < 4; ++c) out[c] = destination_weight * d[c] + source_weight * s[c];
   return out;
 }
 

@@ -12,8 +12,13 @@ namespace hostsim::image {
 namespace {
 
 constexpr int kChannels = 4;
-constexpr std::int64_t kStripPixels = 16;  // columns per vertical strip: 256 bytes a row
+// Both axes run their passes over many lanes at once: the columns pass over strips of 16
+// columns (a strip row is 64 floats), the rows pass over bands of 8 rows laid out column by
+// column (32 floats per column). Wide lanes keep the running sums in vector registers.
+constexpr std::int64_t kStripPixels = 16;
 constexpr int kStripLanes = kStripPixels * kChannels;
+constexpr std::int64_t kBandRows = 8;
+constexpr int kBandLanes = kBandRows * kChannels;
 constexpr float kNoAlpha = 1e-7f;  // blurred alpha at or below this leaves no colour
 constexpr double kLargestRadius = 1e6;
 
@@ -66,7 +71,8 @@ template <class D>
 void StoreWorking(const float* in, bool straight, typename D::Pixel& p) {
   Argb v{in[0], in[1], in[2], in[3]};
   if (straight) {
-    for (int c = 1; c < kChannels; ++c) v[c] = v[0] > kNoAlpha ? v[c] / v[0] : 0.0f;
+    const float per_alpha = v[0] > kNoAlpha ? 1.0f / v[0] : 0.0f;
+    for (int c = 1; c < kChannels; ++c) v[c] *= per_alpha;
   }
   Store<D>(v, p);
 }
@@ -97,10 +103,10 @@ void BlurWorld(const World& world, const PassWeights& w, bool straight) {
   const std::int64_t width = world.width(), height = world.height();
   thread_local Scratch scratch;
   const int threads = std::max(1, omp_get_max_threads());
-  // Per thread: two strip buffers for the columns, two row buffers for the rows.
+  // Per thread: two buffers for a strip of columns or a band of rows.
   const std::size_t strip_floats = static_cast<std::size_t>(height) * kStripLanes;
-  const std::size_t row_floats = static_cast<std::size_t>(width) * kChannels;
-  const std::size_t per_thread = 2 * std::max(strip_floats, row_floats);
+  const std::size_t band_floats = static_cast<std::size_t>(width) * kBandLanes;
+  const std::size_t per_thread = 2 * std::max(strip_floats, band_floats);
   float* image = scratch.Image(static_cast<std::size_t>(width) * height * kChannels);
   float* lines = scratch.Lines(per_thread * threads);
 
@@ -115,8 +121,9 @@ void BlurWorld(const World& world, const PassWeights& w, bool straight) {
     for (std::int64_t y = 0; y < height; ++y) {
       const Pixel* in = world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y));
       float* line = a + y * kStripLanes;
-      for (std::int64_t i = 0; i < columns; ++i)
+      for (std::int64_t i = 0; i < columns; ++i) {
         LoadWorking<D>(in[i], straight, line + i * kChannels);
+      }
       std::fill(line + columns * kChannels, line + kStripLanes, 0.0f);
     }
     ThreeBoxPasses<kStripLanes>(a, b, height, w);
@@ -125,15 +132,28 @@ void BlurWorld(const World& world, const PassWeights& w, bool straight) {
     }
   }
 
-  // Then rows, from the float image back into the world.
-#pragma omp parallel for schedule(dynamic, 8) num_threads(threads)
-  for (std::int64_t y = 0; y < height; ++y) {
+  // Then rows, band by band, from the float image back into the world.
+  const std::int64_t bands = (height + kBandRows - 1) / kBandRows;
+#pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
+  for (std::int64_t band = 0; band < bands; ++band) {
     float* a = lines + per_thread * omp_get_thread_num();
-    float* b = a + row_floats;
-    std::copy_n(image + y * width * kChannels, row_floats, a);
-    ThreeBoxPasses<kChannels>(a, b, width, w);
-    Pixel* out = world.pixel<Pixel>(0, static_cast<A_long>(y));
-    for (std::int64_t x = 0; x < width; ++x) StoreWorking<D>(b + x * kChannels, straight, out[x]);
+    float* b = a + band_floats;
+    const std::int64_t y0 = band * kBandRows;
+    const std::int64_t rows = std::min(kBandRows, height - y0);
+    for (std::int64_t x = 0; x < width; ++x) {
+      float* column = a + x * kBandLanes;
+      std::fill(column + rows * kChannels, column + kBandLanes, 0.0f);
+      for (std::int64_t r = 0; r < rows; ++r) {
+        std::copy_n(image + ((y0 + r) * width + x) * kChannels, kChannels, column + r * kChannels);
+      }
+    }
+    ThreeBoxPasses<kBandLanes>(a, b, width, w);
+    for (std::int64_t r = 0; r < rows; ++r) {
+      Pixel* out = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
+      for (std::int64_t x = 0; x < width; ++x) {
+        StoreWorking<D>(b + x * kBandLanes + r * kChannels, straight, out[x]);
+      }
+    }
   }
 }
 
