@@ -270,6 +270,12 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
       std::ofstream(folder / name, std::ios::binary) << bytes;
     };
   };
+  const auto png_and_file = [&](const char* name, std::string text) {
+    return [=](const ScratchFolder& folder) {
+      good_png(folder);
+      std::ofstream(folder / name) << text;
+    };
+  };
   const std::vector<Case> cases = {
       {"missing input", {}, {"render", "@/in.png", "@/out.png"}, "in.png: no such file", 1},
       {"garbage",
@@ -329,18 +335,12 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
        "--tint: '#12' is not a colour",
        2},
       {"bad preset value",
-       [&](const ScratchFolder& folder) {
-         good_png(folder);
-         std::ofstream(folder / "p.json") << R"({"tint-mode": "harsh"})";
-       },
+       png_and_file("p.json", R"({"tint-mode": "harsh"})"),
        {"render", "@/in.png", "@/out.png", "--preset", "@/p.json"},
        "p.json: tint-mode: 'harsh' is not one of standard, soft, light-blend",
        2},
       {"unknown preset control",
-       [&](const ScratchFolder& folder) {
-         good_png(folder);
-         std::ofstream(folder / "p.toml") << "sparkle = 3\n";
-       },
+       png_and_file("p.toml", "sparkle = 3\n"),
        {"render", "@/in.png", "@/out.png", "--preset", "@/p.toml"},
        "p.toml: unknown control 'sparkle'",
        2},
