@@ -289,6 +289,27 @@ TEST_F(ImageSuitesTest, AnInjectedFaultFailsTheCallAndLeavesTheImage) {
   EXPECT_EQ(target->pixel<PF_PixelFloat>(1, 1)->red, 2.0f);
 }
 
+TEST_F(ImageSuitesTest, FillsOfAWorldsOwnDepthStoreTheirColourExactly) {
+  World* eight = MakeWorldOf<PF_Pixel>(1, 1, [](A_long, A_long) { return PF_Pixel{}; });
+  World* deep = MakeWorldOf<PF_Pixel16>(1, 1, [](A_long, A_long) { return PF_Pixel16{}; });
+  for (int v = 0; v <= 255; ++v) {
+    const auto c = static_cast<A_u_char>(v);
+    const PF_Pixel colour{c, c, static_cast<A_u_char>(255 - v), c};
+    ASSERT_EQ((*fill)->fill(ref(), &colour, nullptr, &eight->effect_world), PF_Err_NONE);
+    const PF_Pixel& got = *eight->pixel<PF_Pixel>(0, 0);
+    ASSERT_EQ(got.alpha, colour.alpha);
+    ASSERT_EQ(got.green, colour.green);
+  }
+  for (int v = 0; v <= 32768; v += v < 32760 ? 7 : 1) {
+    const auto c = static_cast<A_u_short>(v);
+    const PF_Pixel16 colour{c, c, static_cast<A_u_short>(32768 - v), c};
+    ASSERT_EQ((*fill)->fill16(ref(), &colour, nullptr, &deep->effect_world), PF_Err_NONE);
+    const PF_Pixel16& got = *deep->pixel<PF_Pixel16>(0, 0);
+    ASSERT_EQ(got.alpha, colour.alpha);
+    ASSERT_EQ(got.green, colour.green);
+  }
+}
+
 TEST_F(ImageSuitesTest, FillsConvertTheirColourToTheWorldsDepth) {
   World* floating =
       MakeWorldOf<PF_PixelFloat>(2, 2, [](A_long, A_long) { return PF_PixelFloat{}; });
