@@ -80,22 +80,25 @@ void PrintTable(const std::vector<Row>& rows, std::ostream& out) {
   }
 }
 
+hostsim::PropertyList ReadProperties(const std::filesystem::path& module_path) {
+  try {
+    return hostsim::ReadPropertyList(module_path);
+  } catch (const std::exception& error) {
+    throw CliError(module_path.string(), error.what());
+  }
+}
+
 }  // namespace
 
 std::string EffectVersionLine(const std::filesystem::path& module_path) {
-  const hostsim::PropertyList properties = hostsim::ReadPropertyList(module_path);
+  const hostsim::PropertyList properties = ReadProperties(module_path);
   return properties.name + " " + VersionText(properties.version) + " (" + properties.match_name +
          ")";
 }
 
 void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
   const std::filesystem::path module_path = LocateEffectModule(plugin);
-  hostsim::PropertyList properties;
-  try {
-    properties = hostsim::ReadPropertyList(module_path);
-  } catch (const std::exception& error) {
-    throw CliError(module_path.string(), std::string("no property list: ") + error.what());
-  }
+  const hostsim::PropertyList properties = ReadProperties(module_path);
   EffectSession session(module_path);
   std::string about;
   if (session.host().About(&about) != PF_Err_NONE) {

@@ -84,8 +84,9 @@ int Run(int argc, char** argv) {
   }
 
   if (version) {
-    std::cout << "velmora " << kToolVersion << "\n";
-    std::cout << "effect " << cli::EffectVersionLine(cli::LocateEffectModule(plugin)) << "\n";
+    std::cout << "velmora " << kToolVersion << "\n" << std::flush;
+    const std::string effect = cli::EffectVersionLine(cli::LocateEffectModule(plugin));
+    std::cout << "effect " << effect << "\n";
     return 0;
   }
   if (info->parsed()) {
