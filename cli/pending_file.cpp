@@ -69,12 +69,4 @@ void PendingFile::Commit() {
   g_has_temp = 0;
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::error_code error;
-  if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
-    return std::filesystem::equivalent(a, b, error);
-  }
-  return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
-}
-
 }  // namespace cli

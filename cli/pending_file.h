@@ -25,8 +25,4 @@ class PendingFile {
   bool committed_ = false;
 };
 
-// Whether two paths name the same file (through links too); paths that do not exist yet are
-// compared by their normalised absolute form.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
-
 }  // namespace cli
