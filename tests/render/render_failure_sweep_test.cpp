@@ -1,7 +1,8 @@
-// Every exit of the render gives back all it holds. Two sweeps per setting: the user
-// interrupts at the 1st, 2nd, ... poll until a render completes, and the host fails its 1st,
-// 2nd, ... operation until a render makes fewer calls than that. Each run must return the
-// code it was handed and leave no world, handle, suite, checkout or pre-render data behind.
+// Every exit of the render gives back all it holds. Three sweeps per setting: the user
+// interrupts at the 1st, 2nd, ... poll until a render completes; the host refuses the 1st,
+// 2nd, ... suite; the host fails its 1st, 2nd, ... operation of any kind. Each run must return
+// the code it was handed (516 for a refused suite) and leave no world, handle, suite, checkout
+// or pre-render data behind.
 
 #include <gtest/gtest.h>
 
@@ -55,26 +56,21 @@ class RenderFailureSweep : public GlowRenderTest, public ::testing::WithParamInt
     return err;
   }
 
-  // Suites the effect acquired so far, over every suite it knows.
-  std::size_t SuiteAcquires() {
-    const std::pair<const char*, A_long> suites[] = {
-        {kPFHandleSuite, kPFHandleSuiteVersion1},
-        {kPFANSISuite, kPFANSISuiteVersion1},
-        {kPFFillMatteSuite, kPFFillMatteSuiteVersion2},
-        {kPFIterate8Suite, kPFIterate8SuiteVersion1},
-        {kPFIterate16Suite, kPFIterate16SuiteVersion1},
-        {kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1},
-        {kPFWorldTransformSuite, kPFWorldTransformSuiteVersion1},
-        {kAEGPWorldSuite, kAEGPWorldSuiteVersion3},
-        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1},
-        {kAEGPStreamSuite, kAEGPStreamSuiteVersion4},
-        {kAEGPEffectSuite, kAEGPEffectSuiteVersion2},
-        {kPFWorldSuite, kPFWorldSuiteVersion2},
-        {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion1},
-    };
-    std::size_t total = 0;
-    for (const auto& [name, version] : suites) total += host.suites().acquires(name, version);
-    return total;
+  // Refuses the 1st, 2nd, ... suite a render asks for, until a render asks for fewer; each
+  // refused render must end with the missing-suite error. Returns how many suites one render
+  // acquires.
+  std::size_t RefuseEachSuiteInTurn() {
+    for (std::size_t refusal = 1; refusal < 100; ++refusal) {
+      SCOPED_TRACE(::testing::Message() << "suite acquisition " << refusal << " refused");
+      host.faults().Reset();
+      host.faults().FailOperation("AcquireSuite", refusal, kInjected);
+      const PF_Err err = RenderOnce();
+      if (err == PF_Err_NONE) return refusal - 1;
+      EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+      if (HasFailure()) return 0;
+    }
+    ADD_FAILURE() << "the render never stops asking for suites";
+    return 0;
   }
 
   hostsim::World* input_ = nullptr;
@@ -101,12 +97,15 @@ TEST_P(RenderFailureSweep, InterruptionAtEveryPollReleasesEverything) {
   EXPECT_GT(poll, 60u);
 }
 
+TEST_P(RenderFailureSweep, RefusalOfEverySuiteReleasesEverything) {
+  EXPECT_GT(RefuseEachSuiteInTurn(), 3u);
+}
+
 TEST_P(RenderFailureSweep, FailureOfEveryHostOperationReleasesEverything) {
-  const std::size_t acquires_before = SuiteAcquires();
+  const std::size_t suite_acquires = RefuseEachSuiteInTurn();
   host.faults().Reset();
   ASSERT_EQ(RenderOnce(), PF_Err_NONE);
   const std::size_t calls = host.faults().calls();
-  const std::size_t suite_acquires = SuiteAcquires() - acquires_before;
 
   // A suite the host will not lend is the effect's missing-suite error (516), and so is the
   // render's own release of "PF World Suite". A suite the suite holder fails to give back as
