@@ -10,7 +10,10 @@
 #include "render/run_pixel_op.h"
 
 namespace velmora {
+namespace {
 
+// The tint colour (alpha, red, green, blue on a 0..1 scale) as a solid fill colour of a depth:
+// float keeps every value, integer depths hold each component to 0..full scale.
 template <typename Pixel>
 Pixel TintFillColor(const PixelOpInfo& info) {
   using Depth = PixelDepth<Pixel>;
@@ -28,12 +31,6 @@ Pixel TintFillColor(const PixelOpInfo& info) {
   return Pixel{channel(info.tint_alpha), channel(info.tint_red), channel(info.tint_green),
                channel(info.tint_blue)};
 }
-
-template PF_Pixel TintFillColor<PF_Pixel>(const PixelOpInfo&);
-template PF_Pixel16 TintFillColor<PF_Pixel16>(const PixelOpInfo&);
-template PF_PixelFloat TintFillColor<PF_PixelFloat>(const PixelOpInfo&);
-
-namespace {
 
 // TintWorld, GlowWorld's size, solid in the tint colour; made whether or not the tint is on.
 void MakeTintWorld(RenderState& state) {

@@ -10,9 +10,4 @@ namespace velmora {
 // render; ReleaseRender does that on every exit. Returns the running error.
 PF_Err TintAndFinish(RenderState& state);
 
-// The tint colour (alpha, red, green, blue on a 0..1 scale) as a solid fill colour of a depth:
-// float keeps every value, integer depths hold each component to 0..full scale.
-template <typename Pixel>
-Pixel TintFillColor(const PixelOpInfo& info);
-
 }  // namespace velmora
