@@ -59,7 +59,7 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
 }
 
 A_Err Dispose(AEGP_WorldH world_handle) {
-  return Serve(
+  return ServeRelease(
       "AEGP_Dispose", [&](HostCall& call) { call.dst_world = WorldOf(world_handle); },
       [&] { return Host::current().worlds().Dispose(WorldOf(world_handle)); });
 }
@@ -185,7 +185,7 @@ PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelF
 }
 
 PF_Err PfDisposeWorld(PF_ProgPtr, PF_EffectWorld* description) {
-  return Serve(
+  return ServeRelease(
       "PF_DisposeWorld", [&](HostCall& call) { call.dst_world = WorldStore::Of(description); },
       [&]() -> PF_Err {
         const PF_Err err = Host::current().worlds().Dispose(WorldStore::Of(description));

@@ -287,6 +287,14 @@ TEST_F(ImageSuitesTest, AnInjectedFaultFailsTheCallAndLeavesTheImage) {
       (*transform)->copy(ref(), &source->effect_world, &target->effect_world, nullptr, nullptr),
       PF_Err_NONE);
   EXPECT_EQ(target->pixel<PF_PixelFloat>(1, 1)->red, 2.0f);
+
+  // A failed disposal is reported, but the world goes all the same: the effect cannot retry.
+  AEGP_WorldH handle = nullptr;
+  ASSERT_EQ((*aegp)->AEGP_New(0, AEGP_WorldType_32, 2, 2, &handle), A_Err_NONE);
+  const std::size_t live = host.worlds().live();
+  host.faults().FailOperation("AEGP_Dispose", 1, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ((*aegp)->AEGP_Dispose(handle), PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(host.worlds().live(), live - 1);
 }
 
 TEST_F(ImageSuitesTest, FillsOfAWorldsOwnDepthStoreTheirColourExactly) {
