@@ -4,14 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "hostsim/image/for_each_row.h"
 #include "hostsim/image/pixel_source.h"
 #include "hostsim/image/pixel_traits.h"
 #include "hostsim/image/rect.h"
 
 namespace hostsim::image {
 namespace {
-
-constexpr std::int64_t kParallelPixels = 1 << 16;  // below this a thread team costs more
 
 // The source pixels one destination line reads, along one axis.
 struct AxisMap {
@@ -66,8 +65,7 @@ void CopyNearest(const PixelSource& source, const World& destination, const Axis
   using Pixel = typename D::Pixel;
   const std::int64_t rows = static_cast<std::int64_t>(ys.near.size());
   const std::int64_t columns = static_cast<std::int64_t>(xs.near.size());
-#pragma omp parallel for schedule(static) if (rows * columns >= kParallelPixels)
-  for (std::int64_t j = 0; j < rows; ++j) {
+  ForEachRow(rows, columns, [&](std::int64_t j) {
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(xs.first), static_cast<A_long>(ys.first + j));
     if (same_width) {
@@ -75,7 +73,7 @@ void CopyNearest(const PixelSource& source, const World& destination, const Axis
     } else {
       for (std::int64_t i = 0; i < columns; ++i) out[i] = *source.at<Pixel>(xs.near[i], ys.near[j]);
     }
-  }
+  });
 }
 
 // Straight colour: each tap's colour counts by its weight times its alpha, so transparent
@@ -86,8 +84,7 @@ void CopyBilinear(const PixelSource& source, const World& destination, const Axi
   using Pixel = typename D::Pixel;
   const std::int64_t rows = static_cast<std::int64_t>(ys.near.size());
   const std::int64_t columns = static_cast<std::int64_t>(xs.near.size());
-#pragma omp parallel for schedule(static) if (rows * columns >= kParallelPixels)
-  for (std::int64_t j = 0; j < rows; ++j) {
+  ForEachRow(rows, columns, [&](std::int64_t j) {
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(xs.first), static_cast<A_long>(ys.first + j));
     const float wy = ys.weight[j];
@@ -114,7 +111,7 @@ void CopyBilinear(const PixelSource& source, const World& destination, const Axi
       }
       Store<D>(result, out[i]);
     }
-  }
+  });
 }
 
 }  // namespace

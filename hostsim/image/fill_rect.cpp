@@ -1,32 +1,29 @@
 #include "hostsim/image/fill_rect.h"
 
+#include "hostsim/image/for_each_row.h"
 #include "hostsim/image/pixel_traits.h"
 #include "hostsim/image/rect.h"
 
 namespace hostsim::image {
 namespace {
 
-constexpr std::int64_t kParallelPixels = 1 << 16;
-
 template <class D>
 void FillPixels(const World& world, const Box& box, const typename D::Pixel& value) {
   using Pixel = typename D::Pixel;
   const std::int64_t rows = box.height(), columns = box.width();
-#pragma omp parallel for schedule(static) if (rows * columns >= kParallelPixels)
-  for (std::int64_t j = 0; j < rows; ++j) {
+  ForEachRow(rows, columns, [&](std::int64_t j) {
     Pixel* out =
         world.pixel<Pixel>(static_cast<A_long>(box.left), static_cast<A_long>(box.top + j));
     for (std::int64_t i = 0; i < columns; ++i) out[i] = value;
-  }
+  });
 }
 
 template <class D>
 void PremultiplyPixels(const World& world, bool forward) {
   using Pixel = typename D::Pixel;
-  const A_long rows = world.height(), columns = world.width();
-#pragma omp parallel for schedule(static) if (std::int64_t{rows} * columns >= kParallelPixels)
-  for (A_long y = 0; y < rows; ++y) {
-    Pixel* row = world.pixel<Pixel>(0, y);
+  const A_long columns = world.width();
+  ForEachRow(world.height(), columns, [&](std::int64_t y) {
+    Pixel* row = world.pixel<Pixel>(0, static_cast<A_long>(y));
     for (A_long x = 0; x < columns; ++x) {
       Argb v = Load<D>(row[x]);
       const float alpha = v[0];
@@ -39,7 +36,7 @@ void PremultiplyPixels(const World& world, bool forward) {
       }
       Store<D>(v, row[x]);
     }
-  }
+  });
 }
 
 }  // namespace

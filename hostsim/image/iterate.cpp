@@ -59,11 +59,8 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
       }
     }
     if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
-    const std::int64_t done = band_end;
-    ReportProgress(
-        static_cast<A_long>(progress_base +
-                            (std::int64_t{progress_final} - progress_base) * done / rows),
-        progress_final);
+    const std::int64_t span = std::int64_t{progress_final} - progress_base;
+    ReportProgress(static_cast<A_long>(progress_base + span * band_end / rows), progress_final);
   }
   return PF_Err_NONE;
 }

@@ -11,7 +11,12 @@
 
 namespace hostsim::image {
 
-template <class Describe, class Body>
+// What a slot does when a fault is injected for it: most skip their work; a release (a
+// world's disposal) still releases, since an effect can do nothing about a failed release and
+// must not be charged with a leak for it. Either way the injected error is returned.
+enum class OnFault { kSkip, kRunAnyway };
+
+template <OnFault kOnFault = OnFault::kSkip, class Describe, class Body>
 PF_Err Serve(const char* op, Describe&& describe, Body&& body) noexcept {
   try {
     const PF_Err injected = BeginHostOperation(op);
@@ -19,25 +24,7 @@ PF_Err Serve(const char* op, Describe&& describe, Body&& body) noexcept {
     call.op = op;
     describe(call);
     RecordHostCall(std::move(call));
-    if (injected != PF_Err_NONE) return injected;
-    return body();
-  } catch (const std::bad_alloc&) {
-    return PF_Err_OUT_OF_MEMORY;
-  } catch (...) {
-    return PF_Err_INTERNAL_STRUCT_DAMAGED;
-  }
-}
-
-// A release (a world's disposal): it happens even when a fault is injected for it, which is
-// then reported; an effect can do nothing about a failed release, so it must not leak.
-template <class Describe, class Body>
-PF_Err ServeRelease(const char* op, Describe&& describe, Body&& body) noexcept {
-  try {
-    const PF_Err injected = BeginHostOperation(op);
-    HostCall call;
-    call.op = op;
-    describe(call);
-    RecordHostCall(std::move(call));
+    if (injected != PF_Err_NONE && kOnFault == OnFault::kSkip) return injected;
     const PF_Err err = body();
     return injected != PF_Err_NONE ? injected : err;
   } catch (const std::bad_alloc&) {

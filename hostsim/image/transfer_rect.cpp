@@ -3,14 +3,13 @@
 #include <type_traits>
 
 #include "hostsim/image/blend_modes.h"
+#include "hostsim/image/for_each_row.h"
 #include "hostsim/image/pixel_source.h"
 #include "hostsim/image/pixel_traits.h"
 #include "hostsim/image/rect.h"
 
 namespace hostsim::image {
 namespace {
-
-constexpr std::int64_t kParallelPixels = 1 << 16;
 
 struct BehindMode {};
 
@@ -20,8 +19,7 @@ void TransferPixels(const PixelSource& source, const World& destination, const B
                     bool keep_alpha) {
   using Pixel = typename D::Pixel;
   const std::int64_t rows = written.height(), columns = written.width();
-#pragma omp parallel for schedule(static) if (rows * columns >= kParallelPixels)
-  for (std::int64_t j = 0; j < rows; ++j) {
+  ForEachRow(rows, columns, [&](std::int64_t j) {
     const std::int64_t y = written.top + j;
     const Pixel* in = source.at<Pixel>(written.left + source_dx, y + source_dy);
     Pixel* out =
@@ -40,7 +38,7 @@ void TransferPixels(const PixelSource& source, const World& destination, const B
       if (keep_alpha) result[0] = d[0];
       Store<D>(result, out[i]);
     }
-  }
+  });
 }
 
 // Picks the mode's kernel once per call.

@@ -39,7 +39,6 @@ bool DepthOfType(AEGP_WorldType type, Depth* depth) {
 
 A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
           AEGP_WorldH* world_handle) {
-  World* created = nullptr;
   return Serve(
       "AEGP_New",
       [&](HostCall& call) {
@@ -51,7 +50,7 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
         Depth depth;
         if (world_handle == nullptr || !DepthOfType(type, &depth)) return PF_Err_BAD_CALLBACK_PARAM;
         *world_handle = nullptr;
-        created = Host::current().worlds().Create(depth, width, height);
+        World* created = Host::current().worlds().Create(depth, width, height);
         if (created == nullptr) return PF_Err_BAD_CALLBACK_PARAM;  // refused size
         *world_handle = HandleOf(created);
         return PF_Err_NONE;
@@ -59,7 +58,7 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
 }
 
 A_Err Dispose(AEGP_WorldH world_handle) {
-  return ServeRelease(
+  return Serve<OnFault::kRunAnyway>(
       "AEGP_Dispose", [&](HostCall& call) { call.dst_world = WorldOf(world_handle); },
       [&] { return Host::current().worlds().Dispose(WorldOf(world_handle)); });
 }
@@ -185,7 +184,7 @@ PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelF
 }
 
 PF_Err PfDisposeWorld(PF_ProgPtr, PF_EffectWorld* description) {
-  return ServeRelease(
+  return Serve<OnFault::kRunAnyway>(
       "PF_DisposeWorld", [&](HostCall& call) { call.dst_world = WorldStore::Of(description); },
       [&]() -> PF_Err {
         const PF_Err err = Host::current().worlds().Dispose(WorldStore::Of(description));
