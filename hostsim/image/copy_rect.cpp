@@ -59,57 +59,57 @@ AxisMap MapAxis(std::int64_t d0, std::int64_t d1, std::int64_t s0, std::int64_t 
   return map;
 }
 
+// Bilinear: each tap's colour counts by its weight times its alpha (straight colour), so
+// transparent pixels lend no colour; where every tap is transparent the colour is the plain
+// average.
 template <class D>
-void CopyNearest(const PixelSource& source, const World& destination, const AxisMap& xs,
-                 const AxisMap& ys, bool same_width) {
+typename D::Pixel Bilinear(const PixelSource& source, const AxisMap& xs, const AxisMap& ys,
+                           std::int64_t i, std::int64_t j) {
   using Pixel = typename D::Pixel;
-  const std::int64_t rows = static_cast<std::int64_t>(ys.near.size());
-  const std::int64_t columns = static_cast<std::int64_t>(xs.near.size());
-  ForEachRow(rows, columns, [&](std::int64_t j) {
-    Pixel* out =
-        destination.pixel<Pixel>(static_cast<A_long>(xs.first), static_cast<A_long>(ys.first + j));
-    if (same_width) {
-      std::memcpy(out, source.at<Pixel>(xs.near.front(), ys.near[j]), columns * sizeof(Pixel));
-    } else {
-      for (std::int64_t i = 0; i < columns; ++i) out[i] = *source.at<Pixel>(xs.near[i], ys.near[j]);
+  const float wx = xs.weight[i], wy = ys.weight[j];
+  const Argb taps[4] = {Load<D>(*source.at<Pixel>(xs.lower[i], ys.lower[j])),
+                        Load<D>(*source.at<Pixel>(xs.upper[i], ys.lower[j])),
+                        Load<D>(*source.at<Pixel>(xs.lower[i], ys.upper[j])),
+                        Load<D>(*source.at<Pixel>(xs.upper[i], ys.upper[j]))};
+  const float weights[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
+  Argb plain{}, weighted{};
+  float alpha_weight = 0;
+  for (int t = 0; t < 4; ++t) {
+    const float aw = weights[t] * std::max(taps[t][0], 0.0f);
+    alpha_weight += aw;
+    for (int c = 0; c < 4; ++c) {
+      plain[c] += weights[t] * taps[t][c];
+      weighted[c] += aw * taps[t][c];
     }
-  });
+  }
+  Argb result = plain;
+  if (alpha_weight > 0) {
+    for (int c = 1; c < 4; ++c) result[c] = weighted[c] / alpha_weight;
+  }
+  Pixel out;
+  Store<D>(result, out);
+  return out;
 }
 
-// Straight colour: each tap's colour counts by its weight times its alpha, so transparent
-// pixels lend no colour. Where every tap is transparent the colour is the plain average.
-template <class D>
-void CopyBilinear(const PixelSource& source, const World& destination, const AxisMap& xs,
-                  const AxisMap& ys) {
+// kRows: whole rows of equal width copied as bytes; otherwise pixel by pixel.
+template <class D, Sampling kSampling, bool kRows>
+void CopyPixels(const PixelSource& source, const World& destination, const AxisMap& xs,
+                const AxisMap& ys) {
   using Pixel = typename D::Pixel;
-  const std::int64_t rows = static_cast<std::int64_t>(ys.near.size());
   const std::int64_t columns = static_cast<std::int64_t>(xs.near.size());
-  ForEachRow(rows, columns, [&](std::int64_t j) {
+  ForEachRow(static_cast<std::int64_t>(ys.near.size()), columns, [&](std::int64_t j) {
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(xs.first), static_cast<A_long>(ys.first + j));
-    const float wy = ys.weight[j];
-    for (std::int64_t i = 0; i < columns; ++i) {
-      const float wx = xs.weight[i];
-      const Argb taps[4] = {Load<D>(*source.at<Pixel>(xs.lower[i], ys.lower[j])),
-                            Load<D>(*source.at<Pixel>(xs.upper[i], ys.lower[j])),
-                            Load<D>(*source.at<Pixel>(xs.lower[i], ys.upper[j])),
-                            Load<D>(*source.at<Pixel>(xs.upper[i], ys.upper[j]))};
-      const float weights[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
-      Argb plain{}, weighted{};
-      float alpha_weight = 0;
-      for (int t = 0; t < 4; ++t) {
-        const float aw = weights[t] * std::max(taps[t][0], 0.0f);
-        alpha_weight += aw;
-        for (int c = 0; c < 4; ++c) {
-          plain[c] += weights[t] * taps[t][c];
-          weighted[c] += aw * taps[t][c];
+    if constexpr (kRows) {
+      std::memcpy(out, source.at<Pixel>(xs.near.front(), ys.near[j]), columns * sizeof(Pixel));
+    } else {
+      for (std::int64_t i = 0; i < columns; ++i) {
+        if constexpr (kSampling == Sampling::kNearest) {
+          out[i] = *source.at<Pixel>(xs.near[i], ys.near[j]);
+        } else {
+          out[i] = Bilinear<D>(source, xs, ys, i, j);
         }
       }
-      Argb result = plain;
-      if (alpha_weight > 0) {
-        for (int c = 1; c < 4; ++c) result[c] = weighted[c] / alpha_weight;
-      }
-      Store<D>(result, out[i]);
     }
   });
 }
@@ -132,14 +132,18 @@ PF_Err CopyRect(const World& source, const World& destination, const PF_Rect* so
   const Box read{xs.min_source(), ys.min_source(), xs.max_source() + 1, ys.max_source() + 1};
   const Box written{xs.first, ys.first, xs.end(), ys.end()};
   const PixelSource pixels(source, read, destination, written);
-  const bool same_size = from.width() == to.width() && from.height() == to.height();
+  const bool same_width = from.width() == to.width();
+  const bool nearest =
+      sampling == Sampling::kNearest || (same_width && from.height() == to.height());
 
   return WithDepth(destination.depth, [&](auto depth) {
     using D = decltype(depth);
-    if (sampling == Sampling::kNearest || same_size) {
-      CopyNearest<D>(pixels, destination, xs, ys, from.width() == to.width());
+    if (nearest && same_width) {
+      CopyPixels<D, Sampling::kNearest, true>(pixels, destination, xs, ys);
+    } else if (nearest) {
+      CopyPixels<D, Sampling::kNearest, false>(pixels, destination, xs, ys);
     } else {
-      CopyBilinear<D>(pixels, destination, xs, ys);
+      CopyPixels<D, Sampling::kBilinear, false>(pixels, destination, xs, ys);
     }
     return PF_Err_NONE;
   });
