@@ -90,6 +90,7 @@ struct Scratch {
   static float* Grow(std::unique_ptr<float[]>& buffer, std::size_t& size, std::size_t n) {
     if (n > size) {
       buffer.reset();
+      size = 0;  // stays consistent if the allocation throws
       buffer.reset(new float[n]);
       size = n;
     }
