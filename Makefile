@@ -30,10 +30,10 @@ test-linux: build windows
 # The failure sweeps again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	cmake --preset sanitize
-	cmake --build --preset sanitize -j $(JOBS)
+	cmake --build --preset sanitize -j $(JOBS) --target render_failure_sweep_tests render_tests
 	ctest --preset sanitize -j $(JOBS) -R "$(SANITIZE_TESTS)"
 
-SANITIZE_TESTS ?= Sweep|Release|Leak|PreRender
+SANITIZE_TESTS ?= RenderFailureSweep|SmartPreRender|RenderSetup
 
 test: format-check test-linux test-sanitize
 
