@@ -5,8 +5,8 @@
 
 #include "host/image_ops.h"
 #include "render/checkpoint.h"
-#include "render/glow_levels.h"
 #include "render/pixel_depth.h"
+#include "render/working_world.h"
 
 namespace velmora {
 namespace {

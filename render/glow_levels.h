@@ -1,9 +1,6 @@
 #pragma once
 // The ten glow levels: SourceCopyWorld blurred at a radius doubling from level to level and
 // composited onto GlowWorld with Screen or Add at an opacity taken from the intensity.
-// Also the two small helpers the glow stages (edges, levels, tint) share.
-
-#include <cstdint>
 
 #include "render/render_state.h"
 
@@ -11,15 +8,5 @@ namespace velmora {
 
 // Composites GLOW_LEVEL_COUNT blurred levels onto GlowWorld. Returns the running error.
 PF_Err AccumulateGlowLevels(RenderState& state);
-
-// The glow stages keep every rectangle edge in a signed 16-bit value, sign-extended again.
-inline PF_Rect Rect16(A_long left, A_long top, A_long right, A_long bottom) {
-  const auto narrow = [](A_long v) { return static_cast<A_long>(static_cast<std::int16_t>(v)); };
-  return PF_Rect{narrow(left), narrow(top), narrow(right), narrow(bottom)};
-}
-
-// While no error is pending, makes `world` at the input's depth; an unknown pixel format is
-// PF_Err_BAD_CALLBACK_PARAM. The outcome becomes state.err.
-PF_Err NewWorkingWorld(RenderState& state, A_long width, A_long height, HostWorld* world);
 
 }  // namespace velmora

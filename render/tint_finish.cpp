@@ -5,9 +5,9 @@
 #include "host/image_ops.h"
 #include "params/params.h"
 #include "render/checkpoint.h"
-#include "render/glow_levels.h"
 #include "render/pixel_depth.h"
 #include "render/run_pixel_op.h"
+#include "render/working_world.h"
 
 namespace velmora {
 namespace {
