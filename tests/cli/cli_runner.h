@@ -43,8 +43,8 @@ struct Pixels {
   }
 };
 
-// Writes an image whose channel c at (x, y) is value(x, y, c), stored as the spec says.
-// Files with alpha are written as given (no association changes).
+// Writes an image whose channel c at (x, y) is value(x, y, c), stored as the pixel description
+// says. Files with alpha are written as given (no association changes).
 void WriteFixture(const std::filesystem::path& path, const OIIO::ImageSpec& spec,
                   const std::function<float(int x, int y, int c)>& value);
 
