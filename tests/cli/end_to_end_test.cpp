@@ -411,7 +411,9 @@ TEST(VelmoraErrors, AStoppedRunLeavesTheWholeOutputOrNone) {
     const std::vector<std::string> names = folder.Names();
     if (names.size() == 2) {
       EXPECT_EQ(names[1], "out.exr");
-      EXPECT_EQ(MaxDifference(ReadPixels(folder / "in.exr"), ReadPixels(folder / "out.exr")), 0.0f);
+      // Complete: the input again, up to the rounding of dividing by alpha and multiplying back.
+      EXPECT_LE(MaxDifference(ReadPixels(folder / "in.exr"), ReadPixels(folder / "out.exr")),
+                2e-6f);
     } else {
       EXPECT_EQ(names, std::vector<std::string>{"in.exr"});
     }
