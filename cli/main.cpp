@@ -54,6 +54,8 @@ int Run(int argc, char** argv) {
       ->check(CLI::IsMember({8, 16, 32}));
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
+  render->add_flag("--skip-existing", request.skip_existing,
+                   "Leave frames whose output file is already there (a rerun after a crash)");
   bool quiet = false, verbose = false;
   auto* quiet_flag = render->add_flag("-q,--quiet", quiet, "No progress bar");
   render->add_flag("-v,--verbose", verbose, "A line for each frame written")->excludes(quiet_flag);

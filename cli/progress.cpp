@@ -46,6 +46,14 @@ void Progress::FrameDone(const std::string& output, const std::string& details) 
   if (bar_) Draw(static_cast<double>(frames_done_));
 }
 
+void Progress::FrameFailed(const std::string& message) {
+  std::lock_guard lock(mutex_);
+  ++frames_done_;
+  if (drawn_) std::fputs("\r\033[K", stderr);
+  std::fprintf(stderr, "velmora: %s\n", message.c_str());
+  if (bar_) Draw(static_cast<double>(frames_done_));
+}
+
 void Progress::Draw(double frames_done) {
   constexpr int kWidth = 30;
   last_draw_ = std::chrono::steady_clock::now();

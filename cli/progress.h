@@ -20,6 +20,8 @@ class Progress {
   // Safe to call from another thread than FrameDone.
   void WithinFrame(long current, long total);
   void FrameDone(const std::string& output, const std::string& details);
+  // A frame that failed: its message, on a line of its own whatever the verbosity.
+  void FrameFailed(const std::string& message);
 
  private:
   void Draw(double frames_done);

@@ -112,10 +112,36 @@ Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
   return session.Render(input, frame_time, subject);
 }
 
+// A frame present under its own name is whole: outputs are renamed into place only when
+// complete. A killed run's hidden temporary has another name, so it is never taken for a frame;
+// it is left alone, since it may as well belong to a run that is still writing.
+std::vector<Frame> WithoutCompleteFrames(const std::vector<Frame>& frames, Verbosity verbosity) {
+  std::vector<Frame> left;
+  for (const Frame& frame : frames) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(frame.output, error)) {
+      left.push_back(frame);
+    } else if (verbosity == Verbosity::kVerbose) {
+      std::fprintf(stderr, "velmora: kept %s (already complete)\n", frame.output.c_str());
+    }
+  }
+  return left;
+}
+
+std::string FailureSummary(const std::vector<long>& failed, std::size_t total) {
+  std::string text =
+      std::to_string(failed.size()) + " of " + std::to_string(total) + " frames failed:";
+  for (long number : failed) text += " " + std::to_string(number);
+  return text;
+}
+
 }  // namespace
 
 void RunRender(const RenderRequest& request) {
-  const std::vector<Frame> frames = PlanFrames(request);
+  const std::vector<Frame> planned = PlanFrames(request);
+  const std::vector<Frame> frames =
+      request.skip_existing ? WithoutCompleteFrames(planned, request.verbosity) : planned;
+  if (frames.empty()) return;
   CheckFrames(frames);
 
   ControlSettings controls = request.controls;
@@ -128,18 +154,29 @@ void RunRender(const RenderRequest& request) {
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
 
+  // A farm retries a failed task; rendering the rest of the sequence first means the retry
+  // redoes only the frames that failed, and one bad input frame costs no others.
+  std::vector<long> failed;
   Progress progress(static_cast<long>(frames.size()), request.verbosity);
   for (const Frame& frame : frames) {
-    const auto start = std::chrono::steady_clock::now();
-    const ImageFile source = ReadImage(frame.input, request.depth);
-    const Image result = RenderWatched(session, source.image, frame.number - frames.front().number,
-                                       frame.input.string(), progress);
-    // Unmultiply makes an alpha worth keeping even for sources without one.
-    WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    progress.FrameDone(frame.output.string(), Describe(result, seconds));
+    try {
+      const auto start = std::chrono::steady_clock::now();
+      const ImageFile source = ReadImage(frame.input, request.depth);
+      const Image result =
+          RenderWatched(session, source.image, frame.number - planned.front().number,
+                        frame.input.string(), progress);
+      // Unmultiply makes an alpha worth keeping even for sources without one.
+      WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      progress.FrameDone(frame.output.string(), Describe(result, seconds));
+    } catch (const std::exception& error) {
+      if (!request.frames) throw;
+      failed.push_back(frame.number);
+      progress.FrameFailed("frame " + std::to_string(frame.number) + ": " + error.what());
+    }
   }
+  if (!failed.empty()) throw CliError("", FailureSummary(failed, frames.size()));
 }
 
 }  // namespace cli

@@ -20,9 +20,11 @@ struct RenderRequest {
   std::optional<std::filesystem::path> preset;
   std::optional<std::filesystem::path> plugin;
   Verbosity verbosity = Verbosity::kNormal;
+  bool skip_existing = false;  // leave frames whose output is already there
 };
 
-// Throws CliError; nothing is written for a frame that fails.
+// Throws CliError. Nothing is written for a frame that fails; in a sequence the other frames
+// still render, and the error then names every frame that failed.
 void RunRender(const RenderRequest& request);
 
 }  // namespace cli
