@@ -226,6 +226,61 @@ TEST(VelmoraSequence, RendersTheRangeFrameByFrame) {
   }
 }
 
+TEST(VelmoraSequence, AFailedFrameIsNamedAndARerunRendersOnlyWhatIsMissing) {
+  ScratchFolder folder;
+  std::filesystem::create_directory(folder / "out");
+  const auto input = [&](int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "in.%04d.png", frame);
+    return folder / name;
+  };
+  const auto output = [&](int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "glow.%04d.png", frame);
+    return folder / "out" / name;
+  };
+  const auto write_frame = [&](const std::filesystem::path& path, int shade) {
+    WriteFixture(path, Spec(8, 6, 3, TypeDesc::UINT8),
+                 [&](int x, int, int c) { return (shade * 40 + x * 3 + c) / 255.0f; });
+  };
+  for (int frame = 1; frame <= 4; ++frame) write_frame(input(frame), frame);
+  std::ofstream(input(3), std::ios::binary) << std::string(200, 'x');
+  const std::vector<std::string> render = {"render",
+                                           (folder / "in.####.png").string(),
+                                           (folder / "out" / "glow.####.png").string(),
+                                           "--frames",
+                                           "1-4",
+                                           "--radius",
+                                           "0"};
+
+  const RunResult failed = RunVelmora(render);
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("velmora: frame 3: "), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find("velmora: 1 of 4 frames failed: 3\n"), std::string::npos) << failed.err;
+  // The frames around the bad one are written whole; the bad one leaves nothing behind.
+  std::set<std::string> written;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "out")) {
+    written.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(written, (std::set<std::string>{"glow.0001.png", "glow.0002.png", "glow.0004.png"}));
+
+  // The rerun after the input is mended: a frame already there is left as it is (a marker
+  // stands in for it), and a killed run's temporary file is not mistaken for frame 3.
+  write_frame(input(3), 3);
+  write_frame(output(1), 6);
+  const Pixels marker = ReadPixels(output(1));
+  std::ofstream(folder / "out" / ".glow.0003.velmora-tmp-1.png", std::ios::binary) << "\x89PNG";
+  std::vector<std::string> rerun = render;
+  rerun.insert(rerun.end(), {"--skip-existing", "--verbose"});
+  const RunResult resumed = RunVelmora(rerun);
+  ASSERT_EQ(resumed.status, 0) << resumed.err;
+  EXPECT_TRUE(resumed.out.empty()) << resumed.out;
+  EXPECT_EQ(std::count(resumed.err.begin(), resumed.err.end(), '\n'), 4) << resumed.err;
+  EXPECT_NE(resumed.err.find("wrote " + output(3).string()), std::string::npos) << resumed.err;
+  EXPECT_EQ(MaxDifference(ReadPixels(input(3)), ReadPixels(output(3))), 0.0f);
+  EXPECT_EQ(MaxDifference(marker, ReadPixels(output(1))), 0.0f) << "frame 1 was rendered again";
+}
+
 TEST(VelmoraPreset, SuppliesControlsThatFlagsOverride) {
   struct Case {
     const char* file;
