@@ -58,6 +58,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 start_cluster() {
   local tool
@@ -164,6 +166,13 @@ submit
 wait_for_jobs "$array" "$check"
 [[ $(job_state "$check") == COMPLETED ]] || fail "the check job of a complete run did not pass"
 expect_frames_match_reference "chunked render"
+# The chunk table of --dry-run is what the tasks rendered.
+planned=$("$farm" --dry-run --velmora "$velmora" --chunk "$chunk" "$work/in/shot.####.exr" \
+  "$work/out/glow.####.exr" --frames "$frames" | awk 'table { print $1, $2 } /^task/ { table = 1 }')
+rendered=$(sed -n 's/^velmora-slurm: task \([0-9]*\) on .*: frames \(.*\)$/\1 \2/p' \
+  "$work"/logs/velmora-"$array"_*.log | sort -n)
+[[ $planned == "$rendered" && $(wc -l <<<"$planned") == 5 ]] ||
+  fail "the dry run's chunks"$'\n'"$planned"$'\n'"are not the tasks'"$'\n'"$rendered"
 say "24 frames in chunks of 5 match the single-process render"
 
 # Again into an empty folder; one task is cancelled after its first frame is written.
