@@ -141,8 +141,9 @@ void RunRender(const RenderRequest& request) {
   const std::vector<Frame> planned = PlanFrames(request);
   const std::vector<Frame> frames =
       request.skip_existing ? WithoutCompleteFrames(planned, request.verbosity) : planned;
-  if (frames.empty()) return;
-  CheckFrames(frames);
+  // With every frame already there the controls are still checked: a wrong command line
+  // fails whatever the folder holds.
+  if (!frames.empty()) CheckFrames(frames);
 
   ControlSettings controls = request.controls;
   if (request.preset) {

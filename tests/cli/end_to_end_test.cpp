@@ -420,6 +420,17 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
        {"render", "@/s.####.png", "@/o.####.png", "--frames", "1-3"},
        "s.0002.png: no such file",
        1},
+      {"controls checked with every frame already there",
+       [](const ScratchFolder& folder) {
+         for (const char* name : {"s.0001.png", "o.0001.png"}) {
+           WriteFixture(folder / name, Spec(4, 4, 3, TypeDesc::UINT8),
+                        [](int, int, int) { return 0.f; });
+         }
+       },
+       {"render", "@/s.####.png", "@/o.####.png", "--frames", "1", "--skip-existing", "--radius",
+        "501"},
+       "--radius: 501 is outside the range",
+       2},
       {"pattern without frames",
        good_png,
        {"render", "@/in.####.png", "@/out.png"},
