@@ -13,6 +13,7 @@
 #include "cli/effect_session.h"
 #include "cli/frame_pattern.h"
 #include "cli/image_io.h"
+#include "cli/pending_file.h"
 #include "cli/preset_file.h"
 #include "hostsim/param_store.h"
 
@@ -84,6 +85,7 @@ void CheckFrames(const std::vector<Frame>& frames) {
     if (const auto id = IdentityOf(frame.output); id && inputs.count(*id)) {
       throw CliError(frame.output.string(), "refusing to write over an input file", kExitUsage);
     }
+    CheckReplaceable(frame.output);
   }
 }
 

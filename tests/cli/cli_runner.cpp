@@ -33,9 +33,9 @@ std::string Quoted(const std::string& word) {
 
 }  // namespace
 
-RunResult RunVelmora(const std::vector<std::string>& args) {
+RunResult RunVelmora(const std::vector<std::string>& args, const std::string& shell_setup) {
   ScratchFolder capture;
-  std::string command = Quoted(VELMORA_CLI_PATH);
+  std::string command = shell_setup + Quoted(VELMORA_CLI_PATH);
   for (const std::string& arg : args) {
     command.push_back(' ');
     command.append(Quoted(arg));
