@@ -11,7 +11,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/effect_session.h"
-#include "cli/frame_pattern.h"
+#include "cli/frame_plan.h"
 #include "cli/image_io.h"
 #include "cli/pending_file.h"
 #include "cli/preset_file.h"
@@ -19,43 +19,6 @@
 
 namespace cli {
 namespace {
-
-struct Frame {
-  long number;
-  std::filesystem::path input;
-  std::filesystem::path output;
-};
-
-std::vector<Frame> PlanFrames(const RenderRequest& request) {
-  const auto in_pattern = FramePattern::Find(request.input);
-  const auto out_pattern = FramePattern::Find(request.output);
-  if (!request.frames) {
-    if (in_pattern) {
-      throw CliError(request.input.string(), "a frame pattern needs --frames FIRST-LAST",
-                     kExitUsage);
-    }
-    if (out_pattern) {
-      throw CliError(request.output.string(), "a frame pattern needs --frames FIRST-LAST",
-                     kExitUsage);
-    }
-    return {Frame{0, request.input, request.output}};
-  }
-  const FrameRange range = ParseFrameRange(*request.frames);
-  if (!in_pattern) {
-    throw CliError(request.input.string(), "--frames needs a frame pattern such as name.####.exr",
-                   kExitUsage);
-  }
-  if (!out_pattern && range.count() > 1) {
-    throw CliError(request.output.string(), "several frames need a frame pattern in the output",
-                   kExitUsage);
-  }
-  std::vector<Frame> frames;
-  for (long number = range.first; number <= range.last; ++number) {
-    frames.push_back(Frame{number, in_pattern->FramePath(number),
-                           out_pattern ? out_pattern->FramePath(number) : request.output});
-  }
-  return frames;
-}
 
 using FileId = std::pair<dev_t, ino_t>;
 
@@ -67,17 +30,22 @@ std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
 
 // Everything that can be known wrong before the effect is loaded, so a bad run fails at once
 // and writes nothing.
-void CheckFrames(const std::vector<Frame>& frames) {
+void CheckFrames(const FramePlan& plan) {
   std::set<FileId> inputs;
-  for (const Frame& frame : frames) {
+  std::set<long> numbers;
+  for (const Frame& frame : plan) {
     std::error_code error;
     if (!std::filesystem::exists(frame.input, error)) {
       throw CliError(frame.input.string(), "no such file");
     }
+    if (!numbers.insert(frame.number).second) {
+      throw CliError("--frames", "frame " + std::to_string(frame.number) + " is listed twice",
+                     kExitUsage);
+    }
     if (const auto id = IdentityOf(frame.input)) inputs.insert(*id);
   }
-  CheckWritableFormat(frames.front().output);
-  for (const Frame& frame : frames) {
+  CheckWritableFormat((*plan.begin()).output);
+  for (const Frame& frame : plan) {
     const auto folder = frame.output.has_parent_path() ? frame.output.parent_path() : ".";
     if (!std::filesystem::is_directory(folder)) {
       throw CliError(frame.output.string(), "no such folder " + folder.string());
@@ -117,7 +85,8 @@ Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
 }  // namespace
 
 void RunRender(const RenderRequest& request) {
-  const std::vector<Frame> frames = PlanFrames(request);
+  const FramePlan frames =
+      FramePlan::Make(request.input, request.output, request.frames, request.frame_offset);
   CheckFrames(frames);
 
   ControlSettings controls = request.controls;
@@ -130,11 +99,11 @@ void RunRender(const RenderRequest& request) {
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
 
-  Progress progress(static_cast<long>(frames.size()), request.verbosity);
+  Progress progress(frames.total(), request.verbosity);
   for (const Frame& frame : frames) {
     const auto start = std::chrono::steady_clock::now();
     const ImageFile source = ReadImage(frame.input, request.depth);
-    const Image result = RenderWatched(session, source.image, frame.number - frames.front().number,
+    const Image result = RenderWatched(session, source.image, frame.number - frames.earliest(),
                                        frame.input.string(), progress);
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});

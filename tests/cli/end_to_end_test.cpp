@@ -365,11 +365,11 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
        {"render", "@/s.####.png", "@/o.####.png", "--frames", "1-3"},
        "s.0002.png: no such file",
        1},
-      {"pattern without frames",
+      {"pattern without frames on disk",
        good_png,
        {"render", "@/in.####.png", "@/out.png"},
-       "needs --frames",
-       2},
+       "in.####.png: no frames of this sequence found",
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
