@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <set>
@@ -82,6 +83,23 @@ Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
   return session.Render(input, frame_time, subject);
 }
 
+// A frame near the host's size limit can render plainly yet fail with --repeat-edges, whose
+// working area is the frame plus a band about the radius wide (rounded up to 64 pixels): the
+// effect only reports a failed allocation, so the likely limit is named here.
+void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const Image& input,
+                             const std::string& subject) {
+  const bool repeat_edges = params[FindControl("repeat-edges")->index].u.bd.value != 0;
+  const long radius = params[FindControl("radius")->index].u.sd.value;
+  const long side = std::max(input.width, input.height);
+  if (!repeat_edges || radius == 0 || side + radius + 64 <= kHostMaxSide) return;
+  throw CliError(subject, "with --repeat-edges the effect works on the frame (" +
+                              std::to_string(input.width) + " x " + std::to_string(input.height) +
+                              ") plus a band about the radius wide, "
+                              "past the host's limit of " +
+                              std::to_string(kHostMaxSide) +
+                              " pixels on a side; lower --radius or turn off --repeat-edges");
+}
+
 }  // namespace
 
 void RunRender(const RenderRequest& request) {
@@ -103,8 +121,14 @@ void RunRender(const RenderRequest& request) {
   for (const Frame& frame : frames) {
     const auto start = std::chrono::steady_clock::now();
     const ImageFile source = ReadImage(frame.input, request.depth);
-    const Image result = RenderWatched(session, source.image, frame.number - frames.earliest(),
-                                       frame.input.string(), progress);
+    Image result;
+    try {
+      result = RenderWatched(session, source.image, frame.number - frames.earliest(),
+                             frame.input.string(), progress);
+    } catch (const CliError&) {
+      ExplainRepeatEdgesLimit(params, source.image, frame.input.string());
+      throw;
+    }
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
     const double seconds =

@@ -120,5 +120,17 @@ TEST(VelmoraSequences, RefusalsAreOneLineAndWriteNothing) {
   }
 }
 
+TEST(VelmoraMessages, RepeatEdgesPastTheHostLimitSaysWhichLimit) {
+  ScratchFolder folder;
+  WriteFixture(folder / "wide.png", OIIO::ImageSpec(29950, 1, 3, OIIO::TypeDesc::UINT8),
+               [](int, int, int) { return 0.5f; });
+  const RunResult run =
+      RunIn(folder, {"@/wide.png", "@/o.png", "--repeat-edges", "--radius", "100"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("past the host's limit of 30000 pixels on a side"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"wide.png"});
+}
+
 }  // namespace
 }  // namespace velmora_test
