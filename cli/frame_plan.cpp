@@ -1,7 +1,6 @@
 #include "cli/frame_plan.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "cli/cli_error.h"
 
@@ -13,7 +12,7 @@ FramePlan FramePlan::Make(const std::filesystem::path& input, const std::filesys
   plan.input_ = input;
   plan.output_ = output;
   plan.offset_ = frame_offset;
-  if (std::labs(frame_offset) > 999999999) {
+  if (frame_offset < -999999999 || frame_offset > 999999999) {
     throw CliError("--frame-offset", "is outside the range -999999999 to 999999999", kExitUsage);
   }
   // A file that exists under the name given is that file, even with a # or @ in its name.

@@ -10,21 +10,12 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "tests/cli/cli_runner.h"
 
 namespace velmora_test {
 namespace {
-
-std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // Noise compresses badly, so its image files are about as large as its pixels.
 void WriteNoise(const std::filesystem::path& path, int side) {
@@ -83,7 +74,7 @@ TEST(VelmoraOutputSafety, AFailedWriteKeepsTheOldOutputAndSaysWhy) {
       SCOPED_TRACE(std::string(extension) + " " + way.reason);
       const auto output = way.folder / (std::string("out") + extension);
       WriteSmall(output);
-      const std::string before = Bytes(output);
+      const std::string before = ReadBytes(output);
       const RunResult run =
           RunVelmora({"render", (folder / "noise.png").string(), output.string(), "--radius", "0"},
                      way.shell_setup);
@@ -91,7 +82,7 @@ TEST(VelmoraOutputSafety, AFailedWriteKeepsTheOldOutputAndSaysWhy) {
       ExpectFailureLine(run, std::string(extension) == ".tif"
                                  ? std::string("cannot write")
                                  : std::string("cannot write: ") + way.reason);
-      EXPECT_EQ(Bytes(output), before) << "the old output was touched";
+      EXPECT_EQ(ReadBytes(output), before) << "the old output was touched";
       std::vector<std::string> left;
       for (const auto& entry : std::filesystem::directory_iterator(way.folder)) {
         left.push_back(entry.path().filename().string());
@@ -107,7 +98,7 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
   ScratchFolder folder;
   WriteSmall(folder / "in.png");
   WriteNoise(folder / "other.png", 8);
-  const std::string other = Bytes(folder / "other.png");
+  const std::string other = ReadBytes(folder / "other.png");
   const auto render_to = [&](const std::string& name) {
     return RunVelmora({"render", (folder / "in.png").string(), (folder / name).string()});
   };
@@ -116,7 +107,7 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
   std::filesystem::copy_file(folder / "other.png", folder / "kept.png");
   chmod((folder / "kept.png").c_str(), 0604);
   ASSERT_EQ(render_to("kept.png").status, 0);
-  EXPECT_NE(Bytes(folder / "kept.png"), other);
+  EXPECT_NE(ReadBytes(folder / "kept.png"), other);
   struct stat info {};
   stat((folder / "kept.png").c_str(), &info);
   EXPECT_EQ(info.st_mode & 07777, 0604u);
@@ -125,7 +116,7 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
   std::filesystem::copy_file(folder / "other.png", folder / "locked.png");
   chmod((folder / "locked.png").c_str(), 0444);
   ExpectFailureLine(render_to("locked.png"), "locked.png: is write-protected");
-  EXPECT_EQ(Bytes(folder / "locked.png"), other);
+  EXPECT_EQ(ReadBytes(folder / "locked.png"), other);
 
   // A link is written through, as cp does: the link stays and its target gets the new image.
   std::filesystem::create_directory(folder / "real");
@@ -134,7 +125,7 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
   std::filesystem::create_symlink("real/target.png", folder / "link.png");
   ASSERT_EQ(render_to("link.png").status, 0);
   EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.png"));
-  EXPECT_EQ(Bytes(folder / "real" / "target.png"), Bytes(folder / "kept.png"));
+  EXPECT_EQ(ReadBytes(folder / "real" / "target.png"), ReadBytes(folder / "kept.png"));
   stat((folder / "real" / "target.png").c_str(), &info);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "real"),
