@@ -68,21 +68,6 @@ std::string Describe(const Image& image, double seconds) {
   return text;
 }
 
-// Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
-// the host's services report inside the frame.
-Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
-                    const std::string& subject, Progress& progress) {
-  if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
-  const hostsim::Host& host = session.host();
-  std::jthread watcher([&](std::stop_token stop) {
-    while (!stop.stop_requested()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      progress.WithinFrame(host.progress_current(), host.progress_total());
-    }
-  });
-  return session.Render(input, frame_time, subject);
-}
-
 // A frame near the host's size limit can render plainly yet fail with --repeat-edges, whose
 // working area is the frame plus a band about the radius wide (rounded up to 64 pixels): the
 // effect only reports a failed allocation, so the likely limit is named here.
@@ -98,6 +83,26 @@ void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const Image& inp
                               "past the host's limit of " +
                               std::to_string(kHostMaxSide) +
                               " pixels on a side; lower --radius or turn off --repeat-edges");
+}
+
+// Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
+// the host's services report inside the frame.
+Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
+                    const std::string& subject, Progress& progress) {
+  try {
+    if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
+    const hostsim::Host& host = session.host();
+    std::jthread watcher([&](std::stop_token stop) {
+      while (!stop.stop_requested()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        progress.WithinFrame(host.progress_current(), host.progress_total());
+      }
+    });
+    return session.Render(input, frame_time, subject);
+  } catch (const CliError&) {
+    ExplainRepeatEdgesLimit(session.host().params(), input, subject);
+    throw;
+  }
 }
 
 }  // namespace
@@ -121,14 +126,8 @@ void RunRender(const RenderRequest& request) {
   for (const Frame& frame : frames) {
     const auto start = std::chrono::steady_clock::now();
     const ImageFile source = ReadImage(frame.input, request.depth);
-    Image result;
-    try {
-      result = RenderWatched(session, source.image, frame.number - frames.earliest(),
-                             frame.input.string(), progress);
-    } catch (const CliError&) {
-      ExplainRepeatEdgesLimit(params, source.image, frame.input.string());
-      throw;
-    }
+    const Image result = RenderWatched(session, source.image, frame.number - frames.earliest(),
+                                       frame.input.string(), progress);
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
     const double seconds =
