@@ -22,4 +22,9 @@ class CliError : public std::runtime_error {
   int exit_status_;
 };
 
+// Text the user gave, for a message: a long value (a whole file pasted into a preset) shows as
+// its first few dozen bytes.
+std::string Excerpt(const std::string& text);
+std::string Quoted(const std::string& text);  // the excerpt in single quotes
+
 }  // namespace cli

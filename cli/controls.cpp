@@ -62,13 +62,7 @@ bool ParseSwitch(const std::string& text, const std::string& source) {
   const std::string word = Lower(text);
   if (word == "true" || word == "on" || word == "yes" || word == "1") return true;
   if (word == "false" || word == "off" || word == "no" || word == "0") return false;
-  throw CliError(source, "'" + text + "' is not on or off (use true or false)", kExitUsage);
-}
-
-template <class T>
-bool ParseWhole(const std::string& text, T& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+  throw CliError(source, Quoted(text) + " is not on or off (use true or false)", kExitUsage);
 }
 
 void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::ParamStore& params) {
@@ -80,11 +74,14 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
   switch (control.kind) {
     case ControlKind::kWholeNumber: {
       long value = 0;
-      if (!ParseWhole(text, value)) {
-        throw CliError(source, "'" + text + "' is not a whole number (" + range + ")", kExitUsage);
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+      const bool whole = !text.empty() && end == text.data() + text.size();
+      if (!whole || (error != std::errc() && error != std::errc::result_out_of_range)) {
+        throw CliError(source, Quoted(text) + " is not a whole number (" + range + ")", kExitUsage);
       }
-      if (value < declared.u.sd.valid_min || value > declared.u.sd.valid_max) {
-        throw CliError(source, text + " is outside the range " + range, kExitUsage);
+      if (error == std::errc::result_out_of_range || value < declared.u.sd.valid_min ||
+          value > declared.u.sd.valid_max) {
+        throw CliError(source, Excerpt(text) + " is outside the range " + range, kExitUsage);
       }
       current.u.sd.value = static_cast<PF_ParamValue>(value);
       return;
@@ -92,12 +89,14 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
     case ControlKind::kNumber: {
       double value = 0.0;
       const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-      if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-          !std::isfinite(value)) {
-        throw CliError(source, "'" + text + "' is not a number (" + range + ")", kExitUsage);
+      const bool number = !text.empty() && end == text.data() + text.size() &&
+                          (error == std::errc() || error == std::errc::result_out_of_range);
+      if (!number || std::isnan(value)) {
+        throw CliError(source, Quoted(text) + " is not a number (" + range + ")", kExitUsage);
       }
-      if (value < declared.u.fs_d.valid_min || value > declared.u.fs_d.valid_max) {
-        throw CliError(source, text + " is outside the range " + range, kExitUsage);
+      if (error == std::errc::result_out_of_range || !std::isfinite(value) ||
+          value < declared.u.fs_d.valid_min || value > declared.u.fs_d.valid_max) {
+        throw CliError(source, Excerpt(text) + " is outside the range " + range, kExitUsage);
       }
       current.u.fs_d.value = value;
       return;
@@ -112,7 +111,7 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
           return;
         }
       }
-      throw CliError(source, "'" + text + "' is not one of " + range, kExitUsage);
+      throw CliError(source, Quoted(text) + " is not one of " + range, kExitUsage);
     }
     case ControlKind::kSwitch:
       current.u.bd.value = ParseSwitch(text, source) ? 1 : 0;
@@ -180,7 +179,7 @@ void MergePreset(ControlSettings& settings, const std::map<std::string, std::str
       for (const Control& control : Controls()) names.push_back(control.name);
       throw CliError(
           preset_name,
-          "unknown control '" + name + "' (known: " + Joined(names, names.size(), ", ") + ")",
+          "unknown control " + Quoted(name) + " (known: " + Joined(names, names.size(), ", ") + ")",
           kExitUsage);
     }
     settings.try_emplace(name, ControlSetting{text, preset_name + ": " + name});

@@ -277,6 +277,10 @@ void WriteImage(const std::filesystem::path& path, const Image& image, const Ima
   const OIIO::stride_t pixel_stride = 4 * static_cast<OIIO::stride_t>(pixel_type.size());
 
   PendingFile pending(path);
+  // Bytes go through the pending file's checked stream where the writer takes one. OpenImageIO
+  // 2.4's TIFF writer points the file at the wrong directory when it writes to a stream, so TIFF
+  // writes by name (libtiff reports its own write errors).
+  if (format != "tiff") output->set_ioproxy(&pending.stream());
   SilencedStderr silenced;
   if (!output->open(pending.temp_path().string(), spec) ||
       !output->write_image(pixel_type, pixels, pixel_stride) || !output->close()) {

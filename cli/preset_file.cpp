@@ -1,9 +1,9 @@
 #include "cli/preset_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
 
 #include "cli/cli_error.h"
@@ -16,32 +16,127 @@ std::string ControlName(std::string key) {
   return key;
 }
 
-std::map<std::string, std::string> ParseJson(const std::string& text, const std::string& name) {
-  nlohmann::json object;
-  try {
-    object = nlohmann::json::parse(text);
-  } catch (const nlohmann::json::parse_error& error) {
-    throw CliError(name, "not valid JSON (byte " + std::to_string(error.byte) + ")", kExitUsage);
-  }
-  if (!object.is_object()) throw CliError(name, "expected one JSON object", kExitUsage);
+// Reads one flat JSON object as events, without building a document: nesting of any depth
+// costs nothing, and the key being read is known when a value fails.
+class FlatObjectReader : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  explicit FlatObjectReader(const std::string& name) : name_(name) {}
   std::map<std::string, std::string> settings;
-  for (const auto& [key, value] : object.items()) {
-    if (value.is_string()) {
-      settings[ControlName(key)] = value.get<std::string>();
-    } else if (value.is_number() || value.is_boolean()) {
-      settings[ControlName(key)] = value.dump();
-    } else {
-      throw CliError(name, key + ": expected a number, a string or true/false", kExitUsage);
-    }
+
+  bool null() override { return NotAValue(); }
+  bool boolean(bool value) override { return Value(value ? "true" : "false"); }
+  bool number_integer(number_integer_t value) override { return Value(std::to_string(value)); }
+  bool number_unsigned(number_unsigned_t value) override { return Value(std::to_string(value)); }
+  bool number_float(number_float_t, const string_t& text) override { return Value(text); }
+  bool string(string_t& value) override { return Value(value); }
+  bool binary(binary_t&) override { return NotAValue(); }
+  bool start_object(std::size_t) override { return ++depth_ == 1 || NotAValue(); }
+  bool end_object() override {
+    --depth_;
+    return true;
   }
-  return settings;
+  bool start_array(std::size_t) override { return NotAValue(); }
+  bool end_array() override { return true; }
+  bool key(string_t& key) override {
+    key_ = key;
+    return true;
+  }
+  bool parse_error(std::size_t position, const std::string& token,
+                   const nlohmann::detail::exception& error) override {
+    if (error.id == 406) {  // a number beyond what a double holds
+      throw CliError(name_,
+                     Quoted(key_) + ": " + Excerpt(token) + " is outside the range of numbers",
+                     kExitUsage);
+    }
+    throw CliError(name_, "not valid JSON (byte " + std::to_string(position) + ")", kExitUsage);
+  }
+
+ private:
+  bool Value(const std::string& text) {
+    if (depth_ != 1) return NotAValue();
+    settings[ControlName(key_)] = text;
+    return true;
+  }
+  bool NotAValue() {
+    if (depth_ == 0) throw CliError(name_, "expected one JSON object", kExitUsage);
+    throw CliError(name_, Quoted(key_) + ": expected a number, a string or true/false", kExitUsage);
+  }
+
+  const std::string& name_;
+  std::string key_;
+  int depth_ = 0;
+};
+
+std::map<std::string, std::string> ParseJson(const std::string& text, const std::string& name) {
+  FlatObjectReader reader(name);
+  nlohmann::json::sax_parse(text, &reader);
+  return reader.settings;
 }
 
-// The flat part of TOML a preset needs: key = value lines, comments, basic and literal strings.
+// Reads the flat part of TOML a preset needs, one line at a time: key = value, comments, basic
+// and literal strings. A cursor over one line, so no line is too long for it.
+class TomlLine {
+ public:
+  explicit TomlLine(const std::string& line) : line_(line) {}
+
+  bool Blank() {
+    SkipSpace();
+    return at_ == line_.size() || line_[at_] == '#';
+  }
+  // key = value [# comment]; false when the line is not that.
+  bool Entry(std::string& key, std::string& value) {
+    SkipSpace();
+    if (!QuotedString(key) && !Bare(key,
+                                    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                    "0123456789_-")) {
+      return false;
+    }
+    SkipSpace();
+    if (at_ == line_.size() || line_[at_] != '=') return false;
+    ++at_;
+    SkipSpace();
+    if (!QuotedString(value) && !Bare(value, nullptr)) return false;
+    return Blank();
+  }
+
+ private:
+  void SkipSpace() {
+    while (at_ < line_.size() && (line_[at_] == ' ' || line_[at_] == '\t')) ++at_;
+  }
+  // A run of allowed characters (any but space, quotes and '#' when allowed is null).
+  bool Bare(std::string& out, const char* allowed) {
+    const std::size_t start = at_;
+    while (at_ < line_.size()) {
+      const char c = line_[at_];
+      const bool ok = allowed ? std::strchr(allowed, c) != nullptr && c != '\0'
+                              : c != ' ' && c != '\t' && c != '#' && c != '\'' && c != '"';
+      if (!ok) break;
+      ++at_;
+    }
+    out = line_.substr(start, at_ - start);
+    return at_ > start;
+  }
+  // "basic" (a backslash keeps the next character) or 'literal'.
+  bool QuotedString(std::string& out) {
+    if (at_ == line_.size() || (line_[at_] != '"' && line_[at_] != '\'')) return false;
+    const char quote = line_[at_];
+    out.clear();
+    for (std::size_t i = at_ + 1; i < line_.size(); ++i) {
+      if (line_[i] == quote) {
+        at_ = i + 1;
+        return true;
+      }
+      if (quote == '"' && line_[i] == '\\' && i + 1 < line_.size()) ++i;
+      out += line_[i];
+    }
+    return false;  // unterminated
+  }
+
+  const std::string& line_;
+  std::size_t at_ = 0;
+};
+
 std::map<std::string, std::string> ParseToml(const std::string& text, const std::string& name) {
-  static const std::regex line_pattern(
-      R"(\s*([A-Za-z0-9_-]+|"[^"]*")\s*=\s*("(?:[^"\\]|\\.)*"|'[^']*'|[^#'"\s]+)\s*(?:#.*)?)");
-  static const std::regex blank(R"(\s*(#.*)?)");
   std::map<std::string, std::string> settings;
   std::istringstream lines(text);
   std::string line;
@@ -49,28 +144,15 @@ std::map<std::string, std::string> ParseToml(const std::string& text, const std:
   while (std::getline(lines, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (std::regex_match(line, blank)) continue;
-    std::smatch match;
-    if (!std::regex_match(line, match, line_pattern)) {
+    if (TomlLine(line).Blank()) continue;
+    std::string key, value;
+    if (!TomlLine(line).Entry(key, value)) {
       throw CliError(name,
                      "line " + std::to_string(number) + ": expected name = value (one flat table)",
                      kExitUsage);
     }
-    std::string key = match[1].str();
-    if (key.front() == '"') key = key.substr(1, key.size() - 2);
-    std::string value = match[2].str();
-    if (value.front() == '\'') {
-      value = value.substr(1, value.size() - 2);
-    } else if (value.front() == '"') {
-      std::string unescaped;
-      for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-        if (value[i] == '\\' && i + 2 < value.size()) ++i;
-        unescaped += value[i];
-      }
-      value = unescaped;
-    }
     if (!settings.emplace(ControlName(key), value).second) {
-      throw CliError(name, "line " + std::to_string(number) + ": " + key + " is set twice",
+      throw CliError(name, "line " + std::to_string(number) + ": " + Quoted(key) + " is set twice",
                      kExitUsage);
     }
   }
@@ -90,13 +172,22 @@ std::map<std::string, std::string> ParsePreset(const std::string& text, const st
 }
 
 std::map<std::string, std::string> ReadPresetFile(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
+    throw CliError(path.string(), "is a folder, not a preset file", kExitUsage);
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw CliError(path.string(), "is not a regular file", kExitUsage);
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    const bool exists = std::filesystem::exists(path);
-    throw CliError(path.string(), exists ? "cannot read" : "no such file", kExitUsage);
+    throw CliError(path.string(), std::filesystem::exists(status) ? "cannot read" : "no such file",
+                   kExitUsage);
   }
   std::ostringstream text;
   text << file.rdbuf();
+  if (file.bad()) throw CliError(path.string(), "cannot read", kExitUsage);
   return ParsePreset(text.str(), path.string());
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <set>
@@ -11,50 +12,14 @@
 
 #include "cli/cli_error.h"
 #include "cli/effect_session.h"
-#include "cli/frame_pattern.h"
+#include "cli/frame_plan.h"
 #include "cli/image_io.h"
+#include "cli/pending_file.h"
 #include "cli/preset_file.h"
 #include "hostsim/param_store.h"
 
 namespace cli {
 namespace {
-
-struct Frame {
-  long number;
-  std::filesystem::path input;
-  std::filesystem::path output;
-};
-
-std::vector<Frame> PlanFrames(const RenderRequest& request) {
-  const auto in_pattern = FramePattern::Find(request.input);
-  const auto out_pattern = FramePattern::Find(request.output);
-  if (!request.frames) {
-    if (in_pattern) {
-      throw CliError(request.input.string(), "a frame pattern needs --frames FIRST-LAST",
-                     kExitUsage);
-    }
-    if (out_pattern) {
-      throw CliError(request.output.string(), "a frame pattern needs --frames FIRST-LAST",
-                     kExitUsage);
-    }
-    return {Frame{0, request.input, request.output}};
-  }
-  const FrameRange range = ParseFrameRange(*request.frames);
-  if (!in_pattern) {
-    throw CliError(request.input.string(), "--frames needs a frame pattern such as name.####.exr",
-                   kExitUsage);
-  }
-  if (!out_pattern && range.count() > 1) {
-    throw CliError(request.output.string(), "several frames need a frame pattern in the output",
-                   kExitUsage);
-  }
-  std::vector<Frame> frames;
-  for (long number = range.first; number <= range.last; ++number) {
-    frames.push_back(Frame{number, in_pattern->FramePath(number),
-                           out_pattern ? out_pattern->FramePath(number) : request.output});
-  }
-  return frames;
-}
 
 using FileId = std::pair<dev_t, ino_t>;
 
@@ -64,19 +29,36 @@ std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
   return FileId{info.st_dev, info.st_ino};
 }
 
+// A frame present under its own name is whole: outputs are renamed into place only when
+// complete. A killed run's hidden temporary has another name, so it is never taken for a frame;
+// it is left alone, since it may as well belong to a run that is still writing.
+bool IsComplete(const Frame& frame) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(frame.output, error);
+}
+
 // Everything that can be known wrong before the effect is loaded, so a bad run fails at once
-// and writes nothing.
-void CheckFrames(const std::vector<Frame>& frames) {
+// and writes nothing. Returns how many frames are left to render.
+long CheckFrames(const FramePlan& plan, bool skip_existing) {
   std::set<FileId> inputs;
-  for (const Frame& frame : frames) {
+  std::set<long> numbers;
+  long to_render = 0;
+  for (const Frame& frame : plan) {
+    if (!numbers.insert(frame.number).second) {
+      throw CliError("--frames", "frame " + std::to_string(frame.number) + " is listed twice",
+                     kExitUsage);
+    }
+    if (skip_existing && IsComplete(frame)) continue;
+    ++to_render;
     std::error_code error;
     if (!std::filesystem::exists(frame.input, error)) {
       throw CliError(frame.input.string(), "no such file");
     }
     if (const auto id = IdentityOf(frame.input)) inputs.insert(*id);
   }
-  CheckWritableFormat(frames.front().output);
-  for (const Frame& frame : frames) {
+  CheckWritableFormat((*plan.begin()).output);
+  for (const Frame& frame : plan) {
+    if (skip_existing && IsComplete(frame)) continue;
     const auto folder = frame.output.has_parent_path() ? frame.output.parent_path() : ".";
     if (!std::filesystem::is_directory(folder)) {
       throw CliError(frame.output.string(), "no such folder " + folder.string());
@@ -84,7 +66,9 @@ void CheckFrames(const std::vector<Frame>& frames) {
     if (const auto id = IdentityOf(frame.output); id && inputs.count(*id)) {
       throw CliError(frame.output.string(), "refusing to write over an input file", kExitUsage);
     }
+    CheckReplaceable(frame.output);
   }
+  return to_render;
 }
 
 std::string Describe(const Image& image, double seconds) {
@@ -97,53 +81,63 @@ std::string Describe(const Image& image, double seconds) {
   return text;
 }
 
+// A frame near the host's size limit can render plainly yet fail with --repeat-edges, whose
+// working area is the frame plus a band about the radius wide (rounded up to 64 pixels): the
+// effect only reports a failed allocation, so the likely limit is named here.
+void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const Image& input,
+                             const std::string& subject) {
+  const bool repeat_edges = params[FindControl("repeat-edges")->index].u.bd.value != 0;
+  const long radius = params[FindControl("radius")->index].u.sd.value;
+  const long side = std::max(input.width, input.height);
+  if (!repeat_edges || radius == 0 || side + radius + 64 <= kHostMaxSide) return;
+  throw CliError(subject, "with --repeat-edges the effect works on the frame (" +
+                              std::to_string(input.width) + " x " + std::to_string(input.height) +
+                              ") plus a band about the radius wide, "
+                              "past the host's limit of " +
+                              std::to_string(kHostMaxSide) +
+                              " pixels on a side; lower --radius or turn off --repeat-edges");
+}
+
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
 Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
                     const std::string& subject, Progress& progress) {
-  if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
-  const hostsim::Host& host = session.host();
-  std::jthread watcher([&](std::stop_token stop) {
-    while (!stop.stop_requested()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      progress.WithinFrame(host.progress_current(), host.progress_total());
-    }
-  });
-  return session.Render(input, frame_time, subject);
-}
-
-// A frame present under its own name is whole: outputs are renamed into place only when
-// complete. A killed run's hidden temporary has another name, so it is never taken for a frame;
-// it is left alone, since it may as well belong to a run that is still writing.
-std::vector<Frame> WithoutCompleteFrames(const std::vector<Frame>& frames, Verbosity verbosity) {
-  std::vector<Frame> left;
-  for (const Frame& frame : frames) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(frame.output, error)) {
-      left.push_back(frame);
-    } else if (verbosity == Verbosity::kVerbose) {
-      std::fprintf(stderr, "velmora: kept %s (already complete)\n", frame.output.c_str());
-    }
+  try {
+    if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
+    const hostsim::Host& host = session.host();
+    std::jthread watcher([&](std::stop_token stop) {
+      while (!stop.stop_requested()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        progress.WithinFrame(host.progress_current(), host.progress_total());
+      }
+    });
+    return session.Render(input, frame_time, subject);
+  } catch (const CliError&) {
+    ExplainRepeatEdgesLimit(session.host().params(), input, subject);
+    throw;
   }
-  return left;
 }
 
-std::string FailureSummary(const std::vector<long>& failed, std::size_t total) {
+// The closing line of a sequence in which frames failed; a long list is cut short.
+std::string FailureSummary(const std::vector<long>& failed, long total) {
+  constexpr std::size_t kListed = 20;
   std::string text =
       std::to_string(failed.size()) + " of " + std::to_string(total) + " frames failed:";
-  for (long number : failed) text += " " + std::to_string(number);
+  for (std::size_t i = 0; i < std::min(failed.size(), kListed); ++i) {
+    text += " " + std::to_string(failed[i]);
+  }
+  if (failed.size() > kListed) text += " ...";
   return text;
 }
 
 }  // namespace
 
 void RunRender(const RenderRequest& request) {
-  const std::vector<Frame> planned = PlanFrames(request);
-  const std::vector<Frame> frames =
-      request.skip_existing ? WithoutCompleteFrames(planned, request.verbosity) : planned;
+  const FramePlan frames =
+      FramePlan::Make(request.input, request.output, request.frames, request.frame_offset);
   // With every frame already there the controls are still checked: a wrong command line
   // fails whatever the folder holds.
-  if (!frames.empty()) CheckFrames(frames);
+  const long to_render = CheckFrames(frames, request.skip_existing);
 
   ControlSettings controls = request.controls;
   if (request.preset) {
@@ -158,26 +152,31 @@ void RunRender(const RenderRequest& request) {
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.
   std::vector<long> failed;
-  Progress progress(static_cast<long>(frames.size()), request.verbosity);
+  Progress progress(to_render, request.verbosity);
   for (const Frame& frame : frames) {
+    if (request.skip_existing && IsComplete(frame)) {
+      if (request.verbosity == Verbosity::kVerbose) {
+        std::fprintf(stderr, "velmora: kept %s (already complete)\n", frame.output.c_str());
+      }
+      continue;
+    }
     try {
       const auto start = std::chrono::steady_clock::now();
       const ImageFile source = ReadImage(frame.input, request.depth);
-      const Image result =
-          RenderWatched(session, source.image, frame.number - planned.front().number,
-                        frame.input.string(), progress);
+      const Image result = RenderWatched(session, source.image, frame.number - frames.earliest(),
+                                         frame.input.string(), progress);
       // Unmultiply makes an alpha worth keeping even for sources without one.
       WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       progress.FrameDone(frame.output.string(), Describe(result, seconds));
     } catch (const std::exception& error) {
-      if (!request.frames) throw;
+      if (!frames.is_sequence()) throw;
       failed.push_back(frame.number);
       progress.FrameFailed("frame " + std::to_string(frame.number) + ": " + error.what());
     }
   }
-  if (!failed.empty()) throw CliError("", FailureSummary(failed, frames.size()));
+  if (!failed.empty()) throw CliError("", FailureSummary(failed, to_render));
 }
 
 }  // namespace cli

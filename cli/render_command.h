@@ -14,7 +14,8 @@ namespace cli {
 struct RenderRequest {
   std::filesystem::path input;
   std::filesystem::path output;
-  std::optional<std::string> frames;
+  std::optional<std::string> frames;  // none: the frames on disk
+  long frame_offset = 0;              // added to each frame number for the output's
   std::optional<hostsim::Depth> depth;
   ControlSettings controls;  // from flags; the preset fills what they leave out
   std::optional<std::filesystem::path> preset;

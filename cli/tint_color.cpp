@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <regex>
 #include <vector>
 
 #include "cli/cli_error.h"
@@ -10,13 +9,16 @@
 namespace cli {
 
 TintColor ParseTintColor(const std::string& text, const std::string& subject) {
-  const std::string expected = "'" + text +
-                               "' is not a colour: use #RRGGBB, #RRGGBBAA or r,g,b[,a] with "
+  const std::string expected = Quoted(text) +
+                               " is not a colour: use #RRGGBB, #RRGGBBAA or r,g,b[,a] with "
                                "components from 0 to 1";
-  static const std::regex hex(R"(#([0-9A-Fa-f]{6}|[0-9A-Fa-f]{8}))");
-  if (std::regex_match(text, hex)) {
+  const bool hex = (text.size() == 7 || text.size() == 9) && text[0] == '#' &&
+                   text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
+  if (hex) {
     auto byte_at = [&](std::size_t i) {
-      return std::stoi(text.substr(1 + 2 * i, 2), nullptr, 16) / 255.0;
+      int value = 0;
+      std::from_chars(text.data() + 1 + 2 * i, text.data() + 3 + 2 * i, value, 16);
+      return value / 255.0;
     };
     TintColor color{byte_at(0), byte_at(1), byte_at(2), 1.0};
     if (text.size() == 9) color.alpha = byte_at(3);
@@ -36,7 +38,7 @@ TintColor ParseTintColor(const std::string& text, const std::string& subject) {
       throw CliError(subject, expected, kExitUsage);
     }
     if (!(value >= 0.0 && value <= 1.0)) {
-      throw CliError(subject, "colour components must be from 0 to 1, got '" + part + "'",
+      throw CliError(subject, "colour components must be from 0 to 1, got " + Quoted(part),
                      kExitUsage);
     }
     parts.push_back(value);

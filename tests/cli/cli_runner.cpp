@@ -11,13 +11,6 @@
 namespace velmora_test {
 namespace {
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::string Quoted(const std::string& word) {
   std::string quoted(1, '\'');
   for (char c : word) {
@@ -33,9 +26,16 @@ std::string Quoted(const std::string& word) {
 
 }  // namespace
 
-RunResult RunVelmora(const std::vector<std::string>& args) {
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+RunResult RunVelmora(const std::vector<std::string>& args, const std::string& shell_setup) {
   ScratchFolder capture;
-  std::string command = Quoted(VELMORA_CLI_PATH);
+  std::string command = shell_setup + Quoted(VELMORA_CLI_PATH);
   for (const std::string& arg : args) {
     command.push_back(' ');
     command.append(Quoted(arg));
@@ -47,8 +47,8 @@ RunResult RunVelmora(const std::vector<std::string>& args) {
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = Slurp(capture / "out");
-  result.err = Slurp(capture / "err");
+  result.out = ReadBytes(capture / "out");
+  result.err = ReadBytes(capture / "err");
   return result;
 }
 

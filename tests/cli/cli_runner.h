@@ -17,8 +17,12 @@ struct RunResult {
   std::string err;
 };
 
-// Runs velmora with the arguments (each passed as one word).
-RunResult RunVelmora(const std::vector<std::string>& args);
+// Runs velmora with the arguments (each passed as one word), after shell_setup if given
+// (shell commands such as "ulimit -f 20;").
+RunResult RunVelmora(const std::vector<std::string>& args, const std::string& shell_setup = "");
+
+// The whole content of a file.
+std::string ReadBytes(const std::filesystem::path& path);
 
 // A fresh folder, removed with everything in it at the end of its scope.
 class ScratchFolder {
