@@ -8,8 +8,11 @@
 #include "cli/cli_error.h"
 #include "cli/controls.h"
 #include "cli/effect_session.h"
+#include "cli/frame_memory.h"
+#include "cli/help_format.h"
 #include "cli/info_command.h"
 #include "cli/render_command.h"
+#include "hostsim/worker_threads.h"
 
 namespace {
 
@@ -25,8 +28,32 @@ std::string ValueName(const cli::Control& control) {
   return name;
 }
 
+// Help shows each control's range and default, read from the effect; only loaded for help.
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "-h" || word == "--help") return true;
+  }
+  return false;
+}
+
+// --plugin's value when given, so help reads the module the run would use.
+std::optional<std::filesystem::path> PluginHint(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--plugin") return std::filesystem::path(argv[i + 1]);
+  }
+  return std::nullopt;
+}
+
+std::string CommandLine(int argc, char** argv) {
+  std::string line = "velmora";
+  for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
+  return line;
+}
+
 int Run(int argc, char** argv) {
   CLI::App app{"Applies the Velmora glow to images and image sequences.", "velmora"};
+  app.formatter(cli::PlainHelpFormatter());
   app.fallthrough();
   app.require_subcommand(0, 1);
   app.footer(
@@ -50,8 +77,37 @@ int Run(int argc, char** argv) {
   render->add_option("--frames", request.frames, "Frames of a sequence: FIRST-LAST or one number")
       ->type_name("RANGE");
   int depth_bits = 0;
-  render->add_option("--depth", depth_bits, "Processing depth (default: the input's)")
-      ->check(CLI::IsMember({8, 16, 32}));
+  render
+      ->add_option("--depth", depth_bits,
+                   "Processing depth: 8 or 16 render as the host does in an 8- or 16-bit "
+                   "project (default: float, whatever the file holds; the file keeps its type)")
+      ->check(CLI::IsMember({8, 16, 32}))
+      ->option_text("8|16|32");
+  std::string data_type, memory_text;
+  render->add_option("-d,--data-type", data_type, "The output's colour type (default: the input's)")
+      ->option_text("uint8|uint10|uint16|half|float");
+  render
+      ->add_option("--compression", request.write.compression,
+                   "Output compression, e.g. zip, piz, dwaa:45, lzw (default: the input's if "
+                   "lossless, else lossless)")
+      ->option_text("NAME[:LEVEL]");
+  render->add_option("--quality", request.write.quality, "JPEG quality, 1 to 100")
+      ->check(CLI::Range(1, 100))
+      ->option_text("N");
+  render
+      ->add_option("--layer", request.layer,
+                   "The EXR layer to glow, e.g. diffuse (default: R, G, B, A)")
+      ->type_name("NAME");
+  render
+      ->add_option("--max-memory", memory_text,
+                   "Memory a frame may take, e.g. 16G (default: the machine's)")
+      ->type_name("SIZE");
+  std::optional<int> threads;
+  render
+      ->add_option("--threads", threads,
+                   "Worker threads, 0 for one per core (default: OMP_NUM_THREADS, else all)")
+      ->check(CLI::NonNegativeNumber)
+      ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
   bool quiet = false, verbose = false;
@@ -62,14 +118,18 @@ int Run(int argc, char** argv) {
   std::map<std::string, std::string> texts;
   std::map<std::string, bool> switches;
   std::map<std::string, CLI::Option*> given;
+  const auto ranges = AsksForHelp(argc, argv) ? cli::ControlRanges(PluginHint(argc, argv))
+                                              : decltype(cli::ControlRanges({})){};
   for (const cli::Control& control : cli::Controls()) {
     const std::string name(control.name);
+    const auto range = ranges.find(name);
+    const std::string help =
+        std::string(control.help) + (range == ranges.end() ? "" : " (" + range->second + ")");
     if (control.kind == cli::ControlKind::kSwitch) {
-      given[name] = render->add_flag("--" + name + ",!--no-" + name, switches[name],
-                                     std::string(control.help));
+      given[name] = render->add_flag("--" + name + ",!--no-" + name, switches[name], help);
     } else {
-      given[name] = render->add_option("--" + name, texts[name], std::string(control.help))
-                        ->type_name(ValueName(control));
+      given[name] =
+          render->add_option("--" + name, texts[name], help)->type_name(ValueName(control));
     }
   }
 
@@ -108,6 +168,20 @@ int Run(int argc, char** argv) {
       request.controls[name] = cli::ControlSetting{text, "--" + name};
     }
     request.plugin = plugin;
+    if (!data_type.empty()) {
+      cli::CheckDataType(data_type);
+      request.write.data_type = data_type;
+    }
+    if (!memory_text.empty()) {
+      request.max_memory = cli::ParseMemorySize(memory_text);
+      if (!request.max_memory) {
+        throw cli::CliError("--max-memory", "'" + memory_text + "' is not a size such as 16G",
+                            cli::kExitUsage);
+      }
+    }
+    if (threads) hostsim::SetWorkerThreads(*threads);
+    request.write.software = std::string("velmora ") + kToolVersion;
+    request.write.command = CommandLine(argc, argv);
     request.verbosity = quiet     ? cli::Verbosity::kQuiet
                         : verbose ? cli::Verbosity::kVerbose
                                   : cli::Verbosity::kNormal;

@@ -14,6 +14,7 @@
 #include "cli/frame_pattern.h"
 #include "cli/image_io.h"
 #include "cli/preset_file.h"
+#include "cli/warnings.h"
 #include "hostsim/param_store.h"
 
 namespace cli {
@@ -69,10 +70,7 @@ std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
 void CheckFrames(const std::vector<Frame>& frames) {
   std::set<FileId> inputs;
   for (const Frame& frame : frames) {
-    std::error_code error;
-    if (!std::filesystem::exists(frame.input, error)) {
-      throw CliError(frame.input.string(), "no such file");
-    }
+    CheckReadableFile(frame.input);
     if (const auto id = IdentityOf(frame.input)) inputs.insert(*id);
   }
   CheckWritableFormat(frames.front().output);
@@ -87,20 +85,17 @@ void CheckFrames(const std::vector<Frame>& frames) {
   }
 }
 
-std::string Describe(const Image& image, double seconds) {
-  const char* depth = image.type == OIIO::TypeDesc::UINT8    ? "8-bit"
-                      : image.type == OIIO::TypeDesc::UINT16 ? "16-bit"
-                                                             : "float";
+std::string Describe(const hostsim::World& result, double seconds) {
   char text[96];
-  std::snprintf(text, sizeof text, "%d x %d, %s, %.2f s", image.width, image.height, depth,
-                seconds);
+  std::snprintf(text, sizeof text, "%d x %d, %s, %.2f s", result.width(), result.height(),
+                DepthName(result.depth), seconds);
   return text;
 }
 
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
-Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
-                    const std::string& subject, Progress& progress) {
+OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, long frame_time,
+                         const std::string& subject, Progress& progress) {
   if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
   const hostsim::Host& host = session.host();
   std::jthread watcher([&](std::stop_token stop) {
@@ -127,18 +122,29 @@ void RunRender(const RenderRequest& request) {
   hostsim::ParamStore& params = session.host().params();
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
+  const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
+  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
+                                 request.max_memory};
 
   Progress progress(static_cast<long>(frames.size()), request.verbosity);
   for (const Frame& frame : frames) {
     const auto start = std::chrono::steady_clock::now();
-    const ImageFile source = ReadImage(frame.input, request.depth);
-    const Image result = RenderWatched(session, source.image, frame.number - frames.front().number,
-                                       frame.input.string(), progress);
+    const InputFrame input = ReadImage(frame.input, read_options, session.host().worlds());
+    if (gamma && input.source.linear) {
+      WarnOnce("gamma", frame.input.string() +
+                            ": --gamma decodes sRGB, but this file is tagged scene-linear");
+    }
+    const OwnedWorld result =
+        RenderWatched(session, *input.world, frame.number - frames.front().number,
+                      frame.input.string(), progress);
     // Unmultiply makes an alpha worth keeping even for sources without one.
-    WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
+    WriteOptions write = request.write;
+    write.alpha = input.source.layer.has_alpha() || unmultiply;
+    WriteImage(frame.output, *result, input.source.layer_rect.x + result->effect_world.origin_x,
+               input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    progress.FrameDone(frame.output.string(), Describe(result, seconds));
+    progress.FrameDone(frame.output.string(), Describe(*result, seconds));
   }
 }
 
