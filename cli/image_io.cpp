@@ -159,8 +159,8 @@ std::size_t OthersBytes(const OIIO::ImageSpec& spec, const LayerChannels& layer)
 }
 
 // Reads the layer part row strip by row strip: the layer into the world, the part's other
-// channels into source.carried.
-void ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage& source,
+// channels into source.carried. Returns true when values above 1.0 were clipped.
+bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage& source,
                    const hostsim::World& world) {
   const OIIO::ImageSpec& spec = source.layer_spec();
   const LayerChannels& layer = source.layer;
@@ -202,11 +202,7 @@ void ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage
       }
     }
   }
-  if (clipped) {
-    WarnOnce("clipped", name + ": values above 1.0 are clipped at the " +
-                            std::string(DepthName(world.depth)) +
-                            " processing depth (the default float depth keeps them)");
-  }
+  return clipped;
 }
 
 }  // namespace
@@ -233,7 +229,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     // Ask readers for the pixels as stored: straight colour stays straight.
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
-    SilencedStderr silenced;
+    std::optional<SilencedStderr> silenced(std::in_place);
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input) throw CliError(name, OpenFailureReason(path));
 
@@ -258,7 +254,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     if (!frame.world.get()) {
       throw CliError(name, "the host refused a " + Size(rect) + " world");
     }
-    ReadLayerPart(*input, name, source, *frame.world);
+    const bool clipped = ReadLayerPart(*input, name, source, *frame.world);
 
     source.other_parts.resize(source.parts.size());
     for (std::size_t part = 0; part < source.parts.size(); ++part) {
@@ -273,6 +269,12 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
       }
     }
     input->close();
+    silenced.reset();
+    if (clipped) {
+      WarnOnce("clipped", name + ": values above 1.0 are clipped at the " +
+                              DepthName(options.depth) +
+                              " processing depth (the default float depth keeps them)");
+    }
     return frame;
   } catch (const std::bad_alloc&) {
     throw CliError(name, "out of memory while reading");
@@ -333,9 +335,10 @@ void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool sa
 
 void MarkProvenance(OIIO::ImageSpec& spec, const WriteOptions& options) {
   spec.attribute("Software", options.software);
-  std::string history = spec.get_string_attribute("ImageHistory");
+  // The name OpenImageIO's own tools keep the history under (TIFF's ImageHistory tag).
+  std::string history = spec.get_string_attribute("Exif:ImageHistory");
   if (!options.command.empty()) history += (history.empty() ? "" : "\n") + options.command;
-  if (!history.empty()) spec.attribute("ImageHistory", history);
+  if (!history.empty()) spec.attribute("Exif:ImageHistory", history);
 }
 
 // A part's attributes as they go to a file of this format.
@@ -497,8 +500,7 @@ void WriteImage(const std::filesystem::path& path, const hostsim::World& result,
   const LayerOutput layer = DescribeLayerOutput(*output, result, x, y, source, options, name);
 
   // Every part when the format holds several, else the layer's part alone.
-  const bool all_parts = source.parts.size() > 1 && output->supports("multiimage") &&
-                         output->supports("appendsubimage");
+  const bool all_parts = source.parts.size() > 1 && output->supports("multiimage");
   if (source.parts.size() > 1 && !all_parts) {
     WarnOnce("parts", name + ": only the glowed part written; " + format + " holds one image (" +
                           std::to_string(source.parts.size() - 1) + " left out)");
