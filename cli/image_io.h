@@ -43,6 +43,9 @@ void CheckReadableFile(const std::filesystem::path& path);
 // Throws CliError unless OpenImageIO can write files of this name's format there.
 void CheckWritableFormat(const std::filesystem::path& path);
 
+// Throws CliError (usage) when the output's format knows no compression of this name.
+void CheckCompression(const std::filesystem::path& path, const std::string& compression);
+
 // The --data-type names: uint8, uint10, uint16, half, float. Throws CliError (usage) otherwise.
 void CheckDataType(const std::string& name);
 

@@ -272,6 +272,26 @@ void WriteImage(const std::filesystem::path& path, const hostsim::World& result,
   }
 }
 
+void CheckCompression(const std::filesystem::path& path, const std::string& compression) {
+  auto output = OIIO::ImageOutput::create(path.string());
+  if (!output) return;
+  const std::string format = output->format_name();
+  // The formats whose writers fall back to a default, without a word, for a name they do not know.
+  const std::vector<std::string> known =
+      format == "openexr" ? std::vector<std::string>{"none",  "rle", "zips", "zip",  "piz",
+                                                     "pxr24", "b44", "b44a", "dwaa", "dwab"}
+      : format == "tiff"
+          ? std::vector<std::string>{"none", "lzw", "zip", "packbits", "ccittrle", "jpeg"}
+          : std::vector<std::string>{};
+  const std::string name = compression.substr(0, compression.find(':'));
+  if (known.empty() || std::find(known.begin(), known.end(), name) != known.end()) return;
+  std::string list;
+  for (const std::string& word : known) list += (list.empty() ? "" : ", ") + word;
+  throw CliError("--compression",
+                 "'" + name + "' is not one of " + format + "'s compressions (" + list + ")",
+                 kExitUsage);
+}
+
 void CheckDataType(const std::string& name) {
   if (!FindDataType(name)) {
     throw CliError("--data-type", "'" + name + "' is not one of uint8, uint10, uint16, half, float",

@@ -112,6 +112,8 @@ OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, lo
 void RunRender(const RenderRequest& request) {
   const std::vector<Frame> frames = PlanFrames(request);
   CheckFrames(frames);
+  if (request.write.compression)
+    CheckCompression(frames.front().output, *request.write.compression);
 
   ControlSettings controls = request.controls;
   if (request.preset) {

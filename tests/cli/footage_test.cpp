@@ -158,6 +158,7 @@ TEST(VelmoraOutput, CompressionTypeAndQuality) {
     EXPECT_EQ(spec.get_int_attribute("oiio:BitsPerSample", 8 * int(spec.format.size())), t.bits);
   }
   EXPECT_EQ(Render(folder / "f.exr", folder / "x.exr", {"-d", "int7"}).status, 2);
+  EXPECT_EQ(Render(folder / "f.exr", folder / "x.exr", {"--compression", "zap"}).status, 2);
 
   WriteFixture(folder / "noise.png", OIIO::ImageSpec(64, 64, 3, TypeDesc::UINT8),
                [](int x, int y, int c) { return ((x * 37 + y * 91 + c * 53) % 255) / 255.0f; });
