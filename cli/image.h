@@ -36,6 +36,8 @@ struct LayerChannels {
   std::vector<int> others;                  // the part's other channels, carried unchanged
 
   bool has_alpha() const { return rgba[3] >= 0; }
+  // A colour channel the layer has (a layer always has one): its type is the layer's type.
+  int colour_channel() const { return rgba[0] >= 0 ? rgba[0] : rgba[1] >= 0 ? rgba[1] : rgba[2]; }
 };
 
 // The layer named name ("" for the file's main RGBA layer); nullopt when the file has none.

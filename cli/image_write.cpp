@@ -85,7 +85,7 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
 OIIO::TypeDesc ColourType(const SourceImage& source, const std::string& format,
                           const WriteOptions& options) {
   if (options.data_type) return FindDataType(*options.data_type)->type;
-  const OIIO::TypeDesc stored = source.layer_spec().channelformat(source.layer.rgba[0]);
+  const OIIO::TypeDesc stored = source.layer_spec().channelformat(source.layer.colour_channel());
   // DPX readers expect integers; a float DPX is rarely what anyone wants.
   if (format == "dpx" && format != source.format_name && stored.is_floating_point()) {
     return OIIO::TypeDesc::UINT16;
@@ -96,7 +96,7 @@ OIIO::TypeDesc ColourType(const SourceImage& source, const std::string& format,
 std::string ChannelName(const SourceImage& source, int role) {
   const LayerChannels& layer = source.layer;
   const int channel = layer.rgba[static_cast<std::size_t>(role)];
-  const bool grey = layer.rgba[0] == layer.rgba[1];
+  const bool grey = layer.rgba[0] >= 0 && layer.rgba[0] == layer.rgba[1];
   if (channel < 0 || (grey && role < 3)) return layer.prefix + "RGBA"[role];
   return source.layer_spec().channelnames[static_cast<std::size_t>(channel)];
 }

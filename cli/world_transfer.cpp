@@ -128,7 +128,7 @@ OwnedWorld::~OwnedWorld() {
 bool StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
                   const std::byte* native, int count, const hostsim::World& world, int world_x,
                   int world_y) {
-  const bool floating_file = spec.channelformat(layer.rgba[0]).is_floating_point();
+  const bool floating_file = spec.channelformat(layer.colour_channel()).is_floating_point();
   const bool integer_world = world.depth != hostsim::Depth::k32;
   return VisitPixelType(world.depth, [&]<class Pixel>() {
     using Sample = typename PixelTraits<Pixel>::Sample;

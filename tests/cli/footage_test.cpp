@@ -281,17 +281,23 @@ TEST(VelmoraChannels, EveryChannelAndPartIsKept) {
   EXPECT_GT(ReadPart(folder / "parts_out.exr", 0).at(4, 8, 0), 0.0f);
 }
 
-TEST(VelmoraChannels, RedAndGreenStayRedAndGreen) {
+TEST(VelmoraChannels, NamedColourChannelsKeepTheirRoles) {
   ScratchFolder folder;
-  OIIO::ImageSpec spec(8, 8, 2, TypeDesc::HALF);
-  spec.channelnames = {"R", "G"};
-  WriteFixture(folder / "rg.exr", spec, [](int, int, int c) { return c == 0 ? 0.75f : 0.25f; });
-  ASSERT_EQ(Render(folder / "rg.exr", folder / "out.exr", {"--radius", "0"}).status, 0);
-  const Pixels out = ReadPixels(folder / "out.exr");
-  ASSERT_EQ(out.spec.nchannels, 3);  // no alpha came in: none goes out
-  EXPECT_FLOAT_EQ(out.at(3, 3, 0), 0.75f);
-  EXPECT_FLOAT_EQ(out.at(3, 3, 1), 0.25f);
-  EXPECT_FLOAT_EQ(out.at(3, 3, 2), 0.0f);
+  const struct {
+    std::vector<std::string> names;
+    float rgb[3];  // what comes out of channels holding 0.75 and 0.25
+  } cases[] = {{{"R", "G"}, {0.75f, 0.25f, 0.0f}},  // not grey and alpha
+               {{"G", "B"}, {0.0f, 0.75f, 0.25f}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.names.front());
+    OIIO::ImageSpec spec(8, 8, 2, TypeDesc::HALF);
+    spec.channelnames = c.names;
+    WriteFixture(folder / "in.exr", spec, [](int, int, int ch) { return ch == 0 ? 0.75f : 0.25f; });
+    ASSERT_EQ(Render(folder / "in.exr", folder / "out.exr", {"--radius", "0"}).status, 0);
+    const Pixels out = ReadPixels(folder / "out.exr");
+    ASSERT_EQ(out.spec.nchannels, 3);  // no alpha came in: none goes out
+    for (int ch = 0; ch < 3; ++ch) EXPECT_FLOAT_EQ(out.at(3, 3, ch), c.rgb[ch]);
+  }
 }
 
 TEST(VelmoraProvenance, SoftwareAndHistoryNameTheTool) {
