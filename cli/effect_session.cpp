@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/cli_error.h"
-#include "cli/world_transfer.h"
+#include "hostsim/host_operation.h"
 
 namespace cli {
 namespace {
@@ -20,21 +20,19 @@ std::filesystem::path ProgramFolder() {
   return std::filesystem::path(std::string(buffer, static_cast<std::size_t>(length))).parent_path();
 }
 
-void Check(PF_Err error, const char* command, const std::filesystem::path& module) {
-  if (error != PF_Err_NONE) {
-    throw CliError(module.string(), std::string("the effect failed ") + command + " (error " +
-                                        std::to_string(error) + ")");
-  }
+// "AEGP_New: out of memory (error 4)": the host operation that refused, when one did.
+std::string FailureText(PF_Err error, const std::string& refusal) {
+  const std::string words = refusal.empty() ? hostsim::ErrorWords(error) : refusal;
+  return words + " (error " + std::to_string(error) + ")";
 }
 
-// Returns a world to the host's store when the frame is done with it, on every path.
-struct WorldReturn {
-  hostsim::WorldStore& store;
-  hostsim::World* world;
-  ~WorldReturn() {
-    if (world) store.Dispose(world);
+void Check(PF_Err error, const char* command, const hostsim::Host& host,
+           const std::filesystem::path& module) {
+  if (error != PF_Err_NONE) {
+    throw CliError(module.string(), std::string("the effect failed ") + command + ": " +
+                                        FailureText(error, host.refusal()));
   }
-};
+}
 
 }  // namespace
 
@@ -59,9 +57,9 @@ EffectSession::EffectSession(const std::filesystem::path& module_path) : module_
   } catch (const std::exception& error) {
     throw CliError(module_path.string(), std::string("cannot load the effect: ") + error.what());
   }
-  Check(host_->GlobalSetup(), "global setup", module_path);
-  Check(host_->ParamsSetup(), "params setup", module_path);
-  Check(host_->SequenceSetup(), "sequence setup", module_path);
+  Check(host_->GlobalSetup(), "global setup", *host_, module_path);
+  Check(host_->ParamsSetup(), "params setup", *host_, module_path);
+  Check(host_->SequenceSetup(), "sequence setup", *host_, module_path);
   sequence_set_up_ = true;
 }
 
@@ -71,19 +69,18 @@ EffectSession::~EffectSession() {
   host_->GlobalSetdown();
 }
 
-Image EffectSession::Render(const Image& input, long frame_time, const std::string& subject) {
-  hostsim::WorldStore& store = host_->worlds();
-  WorldReturn source{store, CreateWorldFrom(input, store)};
+OwnedWorld EffectSession::Render(const hostsim::World& input, long frame_time,
+                                 const std::string& subject) {
   hostsim::FrameSettings settings;
   settings.current_time = static_cast<A_long>(frame_time * settings.time_step);
   hostsim::World* rendered = nullptr;
-  const PF_Err error = host_->RenderFrame(*source.world, settings, &rendered);
-  WorldReturn output{store, rendered};
+  const PF_Err error = host_->RenderFrame(input, settings, &rendered);
+  OwnedWorld output(host_->worlds(), rendered);
   if (error != PF_Err_NONE) {
-    throw CliError(subject, "the effect failed to render (error " + std::to_string(error) + ")");
+    throw CliError(subject, "the effect failed to render: " + FailureText(error, host_->refusal()));
   }
   if (!rendered) throw CliError(subject, "the effect rendered no output");
-  return ImageFromWorld(*rendered);
+  return output;
 }
 
 std::string VersionText(A_u_long packed_version) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-#include "cli/image.h"
+#include "cli/world_transfer.h"
 #include "hostsim/host.h"
 
 namespace cli {
@@ -26,9 +26,10 @@ class EffectSession {
   hostsim::Host& host() { return *host_; }
   const std::filesystem::path& module_path() const { return module_path_; }
 
-  // Renders one frame at the given time (in frames from the start of the sequence).
+  // Renders one frame of the input world at the given time (in frames from the start of the
+  // sequence). The result's origin_x and origin_y say where it lies relative to the input.
   // subject names the frame in messages.
-  Image Render(const Image& input, long frame_time, const std::string& subject);
+  OwnedWorld Render(const hostsim::World& input, long frame_time, const std::string& subject);
 
  private:
   std::filesystem::path module_path_;

@@ -1,34 +1,125 @@
 #include "cli/image.h"
 
-#include <stdexcept>
+#include <algorithm>
 
 namespace cli {
 
-OIIO::TypeDesc SampleTypeOf(hostsim::Depth depth) {
+FileRect DataWindow(const OIIO::ImageSpec& spec) {
+  return FileRect{spec.x, spec.y, spec.width, spec.height};
+}
+
+FileRect DisplayWindow(const OIIO::ImageSpec& spec) {
+  return FileRect{spec.full_x, spec.full_y, spec.full_width, spec.full_height};
+}
+
+FileRect Union(const FileRect& a, const FileRect& b) {
+  if (a.width <= 0 || a.height <= 0) return b;
+  if (b.width <= 0 || b.height <= 0) return a;
+  const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+  const int right = std::max(a.x + a.width, b.x + b.width);
+  const int bottom = std::max(a.y + a.height, b.y + b.height);
+  return FileRect{left, top, right - left, bottom - top};
+}
+
+namespace {
+
+// The part's channels of one layer, found by name: prefix + "R", "G", "B", "Y" (grey), "A".
+std::optional<LayerChannels> NamedLayer(const OIIO::ImageSpec& spec, int part,
+                                        const std::string& prefix) {
+  LayerChannels layer;
+  layer.part = part;
+  layer.prefix = prefix;
+  const char* colours[] = {"R", "G", "B"};
+  bool any_colour = false;
+  for (int c = 0; c < 3; ++c) {
+    layer.rgba[c] = spec.channelindex(prefix + colours[c]);
+    any_colour = any_colour || layer.rgba[c] >= 0;
+  }
+  if (!any_colour) {
+    const int grey = spec.channelindex(prefix + "Y");
+    if (grey < 0) return std::nullopt;
+    layer.rgba = {grey, grey, grey, -1};
+  }
+  layer.rgba[3] = spec.channelindex(prefix + "A");
+  if (layer.rgba[3] < 0 && prefix.empty() && spec.alpha_channel >= 0 &&
+      std::find(layer.rgba.begin(), layer.rgba.end(), spec.alpha_channel) == layer.rgba.end()) {
+    layer.rgba[3] = spec.alpha_channel;
+  }
+  return layer;
+}
+
+// Channels without telling names, by position: grey, grey and alpha, RGB, RGBA.
+LayerChannels PositionalLayer(const OIIO::ImageSpec& spec, int part) {
+  LayerChannels layer;
+  layer.part = part;
+  if (spec.nchannels >= 3) {
+    layer.rgba = {0, 1, 2, spec.nchannels >= 4 ? 3 : -1};
+  } else {
+    layer.rgba = {0, 0, 0, spec.nchannels == 2 ? 1 : -1};
+  }
+  if (spec.alpha_channel >= 0) layer.rgba[3] = spec.alpha_channel;
+  return layer;
+}
+
+void ListOthers(const OIIO::ImageSpec& spec, LayerChannels& layer) {
+  for (int c = 0; c < spec.nchannels; ++c) {
+    if (std::find(layer.rgba.begin(), layer.rgba.end(), c) == layer.rgba.end()) {
+      layer.others.push_back(c);
+    }
+  }
+}
+
+std::string PartName(const OIIO::ImageSpec& spec) {
+  return spec.get_string_attribute("oiio:subimagename");
+}
+
+}  // namespace
+
+std::optional<LayerChannels> FindLayer(const std::vector<OIIO::ImageSpec>& parts,
+                                       const std::string& name) {
+  std::optional<LayerChannels> found;
+  for (int part = 0; part < static_cast<int>(parts.size()) && !found; ++part) {
+    const OIIO::ImageSpec& spec = parts[static_cast<std::size_t>(part)];
+    if (name.empty()) {
+      found = NamedLayer(spec, part, "");
+    } else {
+      found = NamedLayer(spec, part, name + ".");
+      // A part of that name holding plain R, G, B, A is the layer as well.
+      if (!found && PartName(spec) == name) found = NamedLayer(spec, part, "");
+    }
+  }
+  if (!found && name.empty() && !parts.empty()) found = PositionalLayer(parts.front(), 0);
+  if (found) ListOthers(parts[static_cast<std::size_t>(found->part)], *found);
+  return found;
+}
+
+std::string LayerNames(const std::vector<OIIO::ImageSpec>& parts) {
+  std::vector<std::string> names;
+  auto add = [&](const std::string& name) {
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  };
+  for (const OIIO::ImageSpec& spec : parts) {
+    if (!PartName(spec).empty()) add(PartName(spec));
+    for (const std::string& channel : spec.channelnames) {
+      const std::size_t dot = channel.rfind('.');
+      add(dot == std::string::npos ? "(main)" : channel.substr(0, dot));
+    }
+  }
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+const char* DepthName(hostsim::Depth depth) {
   switch (depth) {
     case hostsim::Depth::k8:
-      return OIIO::TypeDesc::UINT8;
+      return "8-bit";
     case hostsim::Depth::k16:
-      return OIIO::TypeDesc::UINT16;
+      return "16-bit";
     case hostsim::Depth::k32:
-      return OIIO::TypeDesc::FLOAT;
+      return "float";
   }
-  throw std::logic_error("unknown depth");
-}
-
-hostsim::Depth DepthOf(OIIO::TypeDesc sample_type) {
-  if (sample_type == OIIO::TypeDesc::UINT8) return hostsim::Depth::k8;
-  if (sample_type == OIIO::TypeDesc::UINT16) return hostsim::Depth::k16;
-  if (sample_type == OIIO::TypeDesc::FLOAT) return hostsim::Depth::k32;
-  throw std::logic_error("no host depth holds samples of type " + std::string(sample_type.c_str()));
-}
-
-hostsim::Depth NaturalDepth(OIIO::TypeDesc file_type) {
-  if (file_type.is_floating_point()) return hostsim::Depth::k32;
-  if (file_type.basetype == OIIO::TypeDesc::UINT8 || file_type.basetype == OIIO::TypeDesc::INT8) {
-    return hostsim::Depth::k8;
-  }
-  return hostsim::Depth::k16;
+  return "unknown depth";
 }
 
 }  // namespace cli

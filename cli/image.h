@@ -1,38 +1,69 @@
 #pragma once
-// An image between a file and the host: four channels R, G, B, A of straight (unassociated)
-// colour, rows packed, samples in the type of the processing depth as files hold them
-// (8-bit 0..255, 16-bit 0..65535, float unbounded).
+// What the tool knows of an input file beyond the pixels it hands to the host: every part's
+// description, which channels form the layer the glow works on, and everything else the file
+// holds, kept as stored so it can be written back unchanged.
 
 #include <OpenImageIO/imageio.h>
 
+#include <array>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "hostsim/world_store.h"
 
 namespace cli {
 
-struct Image {
-  int width = 0;
-  int height = 0;
-  OIIO::TypeDesc type = OIIO::TypeDesc::UINT8;  // UINT8, UINT16 or FLOAT
-  std::vector<std::byte> rgba;
-
-  std::size_t pixel_bytes() const { return 4 * type.size(); }
-  std::byte* pixel(int x, int y) {
-    return rgba.data() + (static_cast<std::size_t>(y) * width + x) * pixel_bytes();
-  }
-  const std::byte* pixel(int x, int y) const {
-    return rgba.data() + (static_cast<std::size_t>(y) * width + x) * pixel_bytes();
+// A rectangle in the file's pixel coordinates, half-open: [x, x + width) x [y, y + height).
+struct FileRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool Contains(int px, int py) const {
+    return px >= x && px < x + width && py >= y && py < y + height;
   }
 };
 
-// The sample type an image of each host depth holds, and back.
-OIIO::TypeDesc SampleTypeOf(hostsim::Depth depth);
-hostsim::Depth DepthOf(OIIO::TypeDesc sample_type);
+FileRect DataWindow(const OIIO::ImageSpec& spec);
+FileRect DisplayWindow(const OIIO::ImageSpec& spec);
+FileRect Union(const FileRect& a, const FileRect& b);
 
-// The processing depth a file's own pixel type asks for: 8-bit stays 8-bit, other integer
-// types become 16-bit, half, float and double become float.
-hostsim::Depth NaturalDepth(OIIO::TypeDesc file_type);
+// The channels of one part that the glow reads and writes. A grey layer names the same channel
+// for red, green and blue; a missing colour channel reads as 0, a missing alpha as opaque.
+struct LayerChannels {
+  int part = 0;
+  std::array<int, 4> rgba{-1, -1, -1, -1};  // channel indices for R, G, B, A; -1 for none
+  std::string prefix;                       // "diffuse." for --layer diffuse, else empty
+  std::vector<int> others;                  // the part's other channels, carried unchanged
+
+  bool has_alpha() const { return rgba[3] >= 0; }
+  // A colour channel the layer has (a layer always has one): its type is the layer's type.
+  int colour_channel() const { return rgba[0] >= 0 ? rgba[0] : rgba[1] >= 0 ? rgba[1] : rgba[2]; }
+};
+
+// The layer named name ("" for the file's main RGBA layer); nullopt when the file has none.
+std::optional<LayerChannels> FindLayer(const std::vector<OIIO::ImageSpec>& parts,
+                                       const std::string& name);
+
+// Names of the layers a file offers, for a message: "(main), diffuse, specular".
+std::string LayerNames(const std::vector<OIIO::ImageSpec>& parts);
+
+// An input file as read: the layer's pixels went into a host world; this is the rest.
+struct SourceImage {
+  std::string format_name;  // OpenImageIO's name for the format: "png", "openexr", ...
+  std::vector<OIIO::ImageSpec> parts;
+  LayerChannels layer;
+  FileRect layer_rect;  // where the host's input world lies in the layer part's coordinates
+  bool associated_alpha = false;  // the file stores colour multiplied by alpha
+  bool linear = false;            // the colour-space tag says scene-linear
+  // The layer part's other channels over its data window, packed in their stored types.
+  std::vector<std::byte> carried;
+  // Every other part's pixels as stored (empty for the layer's own part).
+  std::vector<std::vector<std::byte>> other_parts;
+
+  const OIIO::ImageSpec& layer_spec() const { return parts[static_cast<std::size_t>(layer.part)]; }
+};
+
+// The host depth a file's sample type suggests, for messages: "8-bit", "16-bit", "float".
+const char* DepthName(hostsim::Depth depth);
 
 }  // namespace cli

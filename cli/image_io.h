@@ -1,44 +1,70 @@
 #pragma once
-// Reading and writing image files through OpenImageIO, with the conversions between a file's
-// own layout (any channel count, associated or straight alpha) and the tool's Image.
+// Reading and writing image files through OpenImageIO: the layer the glow works on goes
+// straight into a host world and comes back from one; every other channel and part of the
+// file is kept as stored and written back unchanged.
 
 #include <OpenImageIO/imageio.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "cli/image.h"
+#include "cli/world_transfer.h"
 
 namespace cli {
 
 // The host refuses worlds larger than this on a side.
-inline constexpr int kHostMaxSide = 30000;
+inline constexpr int kHostMaxSide = hostsim::kMaxWorldSide;
 
-struct ImageFile {
-  Image image;
-  OIIO::ImageSpec spec;     // the file's own description: pixel type, channels, metadata
-  std::string format_name;  // OpenImageIO's name for the format: "png", "openexr", ...
-  bool had_alpha = false;
-  bool associated_alpha = false;  // the file stores colour multiplied by alpha
+struct ReadOptions {
+  hostsim::Depth depth = hostsim::Depth::k32;  // the processing depth
+  std::string layer;                           // "" for the main RGBA layer
+  std::optional<std::uint64_t> max_memory;     // default: what the machine has
 };
 
-// Reads the first image of a file at the given processing depth (the file's natural depth
-// when none is given). Colour comes out straight; files without alpha get an opaque one.
-// Throws CliError naming the file and the reason.
-ImageFile ReadImage(const std::filesystem::path& path, std::optional<hostsim::Depth> depth);
+struct InputFrame {
+  SourceImage source;
+  OwnedWorld world;  // the layer over source.layer_rect, straight colour; opaque without alpha
+};
 
-// Throws CliError unless OpenImageIO can write files of this name's format.
+// Reads a file: the layer into a new world of store, the rest into InputFrame::source. The
+// layer covers the data window and the display window together, transparent where the file
+// holds no pixels. Throws CliError naming the file and the reason; nothing is read from
+// anything but a regular file, and a frame too large for the memory allowed is refused before
+// its pixels are read.
+InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& options,
+                     hostsim::WorldStore& store);
+
+// Throws CliError unless path names an existing regular file this user can read.
+void CheckReadableFile(const std::filesystem::path& path);
+
+// Throws CliError unless OpenImageIO can write files of this name's format there.
 void CheckWritableFormat(const std::filesystem::path& path);
 
+// Throws CliError (usage) when the output's format knows no compression of this name.
+void CheckCompression(const std::filesystem::path& path, const std::string& compression);
+
+// The --data-type names: uint8, uint10, uint16, half, float. Throws CliError (usage) otherwise.
+void CheckDataType(const std::string& name);
+
 struct WriteOptions {
-  bool alpha = true;  // keep the alpha channel when the format can hold one
+  bool alpha = true;                       // keep the alpha channel when the format can hold one
+  std::optional<std::string> data_type;    // the colour channels' type (CheckDataType)
+  std::optional<std::string> compression;  // "zip", "dwaa:45", "jpeg:90", ...
+  std::optional<int> quality;              // JPEG quality, 1 to 100
+  std::string software;                    // "velmora 1.0.0"
+  std::string command;                     // appended to the ImageHistory attribute
 };
 
-// Writes image to path through a temporary file beside it, renamed into place when complete.
-// The file takes the source file's pixel type (as far as the format allows), its metadata and,
-// for the same format, its alpha convention; OpenEXR is always written associated.
-void WriteImage(const std::filesystem::path& path, const Image& image, const ImageFile& source,
-                const WriteOptions& options);
+// Writes result (its origin at (x, y) of the source layer's coordinates) to path through a
+// temporary file beside it, renamed into place when complete. Formats with data windows get
+// the window the result covers; others the source's display window. The colour channels take
+// the source's stored type unless asked otherwise, lossy compression is replaced by a
+// lossless one unless asked, metadata carries over, and the layer's other channels and the
+// file's other parts go along unchanged where the format holds them (a warning otherwise).
+void WriteImage(const std::filesystem::path& path, const hostsim::World& result, int x, int y,
+                const SourceImage& source, const WriteOptions& options);
 
 }  // namespace cli

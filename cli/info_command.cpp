@@ -46,12 +46,13 @@ std::string TypeName(const PF_ParamDef& def) {
   }
 }
 
+// The flag sits beside the label it sets.
 struct Row {
-  std::string id, label, type, range, dephault, option;
+  std::string id, label, option, type, range, dephault;
 };
 
 Row DescribeParameter(const PF_ParamDef& def) {
-  Row row{std::to_string(def.uu.id), Cp936ToUtf8(def.name), TypeName(def), "", "", ""};
+  Row row{std::to_string(def.uu.id), Cp936ToUtf8(def.name), "", TypeName(def), "", ""};
   for (const Control& control : Controls()) {
     if (control.index == def.uu.id) {
       row.range = DescribeRange(control, def);
@@ -69,14 +70,14 @@ Row DescribeParameter(const PF_ParamDef& def) {
 void PrintTable(const std::vector<Row>& rows, std::ostream& out) {
   std::size_t widths[6] = {};
   for (const Row& row : rows) {
-    const std::string* cells[] = {&row.id,    &row.label,    &row.type,
-                                  &row.range, &row.dephault, &row.option};
+    const std::string* cells[] = {&row.id,   &row.label, &row.option,
+                                  &row.type, &row.range, &row.dephault};
     for (int i = 0; i < 6; ++i) widths[i] = std::max(widths[i], DisplayWidth(*cells[i]) + 2);
   }
   for (const Row& row : rows) {
     out << "  " << Padded(row.id, widths[0]) << Padded(row.label, widths[1])
-        << Padded(row.type, widths[2]) << Padded(row.range, widths[3])
-        << Padded(row.dephault, widths[4]) << row.option << "\n";
+        << Padded(row.option, widths[2]) << Padded(row.type, widths[3])
+        << Padded(row.range, widths[4]) << row.dephault << "\n";
   }
 }
 
@@ -119,12 +120,36 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
     start = end + 1;
   }
 
-  std::vector<Row> rows = {{"id", "label", "type", "range", "default", "option"}};
+  std::vector<Row> rows = {{"id", "label", "option", "type", "range", "default"}};
   for (const PF_ParamDef& def : session.host().params().declared()) {
     rows.push_back(DescribeParameter(def));
   }
   out << "\nParameters:\n";
   PrintTable(rows, out);
+}
+
+std::map<std::string, std::string, std::less<>> ControlRanges(
+    const std::optional<std::filesystem::path>& plugin) {
+  std::map<std::string, std::string, std::less<>> ranges;
+  try {
+    EffectSession session(LocateEffectModule(plugin));
+    for (const PF_ParamDef& def : session.host().params().declared()) {
+      for (const Control& control : Controls()) {
+        const std::string name(control.name);
+        const bool numeric =
+            control.kind == ControlKind::kWholeNumber || control.kind == ControlKind::kNumber;
+        if (control.index == def.uu.id && control.kind != ControlKind::kColor) {
+          ranges[name] = (numeric ? DescribeRange(control, def) + ", " : std::string()) +
+                         "default " + DescribeDefault(control, def);
+        } else if (control.enable_index == def.uu.id && def.param_type == PF_Param_CHECKBOX) {
+          ranges[name] = def.u.bd.dephault ? "default on" : "default off";
+        }
+      }
+    }
+  } catch (const std::exception&) {
+    ranges.clear();
+  }
+  return ranges;
 }
 
 }  // namespace cli

@@ -8,8 +8,11 @@
 #include "cli/cli_error.h"
 #include "cli/controls.h"
 #include "cli/effect_session.h"
+#include "cli/frame_memory.h"
+#include "cli/help_format.h"
 #include "cli/info_command.h"
 #include "cli/render_command.h"
+#include "hostsim/worker_threads.h"
 
 namespace {
 
@@ -25,10 +28,36 @@ std::string ValueName(const cli::Control& control) {
   return name;
 }
 
+// Help shows each control's range and default, read from the effect; only loaded for help.
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "-h" || word == "--help") return true;
+  }
+  return false;
+}
+
+// --plugin's value when given, so help reads the module the run would use.
+std::optional<std::filesystem::path> PluginHint(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--plugin") return std::filesystem::path(argv[i + 1]);
+  }
+  return std::nullopt;
+}
+
+std::string CommandLine(int argc, char** argv) {
+  std::string line = "velmora";
+  for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
+  return line;
+}
+
 // What `velmora render` collects from its flags before it becomes a request.
 struct RenderFlags {
   cli::RenderRequest request;
   std::string depth;
+  std::string data_type;
+  std::string max_memory;
+  std::optional<int> threads;
   bool quiet = false;
   bool verbose = false;
   // One entry per effect control: the text given, or the switch's state, and whether given.
@@ -37,7 +66,8 @@ struct RenderFlags {
   std::map<std::string, CLI::Option*> given;
 };
 
-CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags) {
+CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
+                           const std::map<std::string, std::string, std::less<>>& ranges) {
   CLI::App* render = app.add_subcommand("render", "Render an image or a numbered sequence");
   cli::RenderRequest& request = flags.request;
   render->add_option("input", request.input, "Input image, or a pattern: shot.####.exr")
@@ -53,8 +83,36 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags) {
       ->type_name("LIST");
   render->add_option("--frame-offset", request.frame_offset, "Added to each output frame number")
       ->type_name("N");
-  render->add_option("--depth", flags.depth, "Processing depth: 8, 16 or 32 (default: the input's)")
-      ->type_name("BITS");
+  render
+      ->add_option("--depth", flags.depth,
+                   "Processing depth: 8 or 16 render as the host does in an 8- or 16-bit "
+                   "project (default: float, whatever the file holds; the file keeps its type)")
+      ->option_text("8|16|32");
+  render
+      ->add_option("-d,--data-type", flags.data_type,
+                   "The output's colour type (default: the input's)")
+      ->option_text("uint8|uint10|uint16|half|float");
+  render
+      ->add_option("--compression", request.write.compression,
+                   "Output compression, e.g. zip, piz, dwaa:45, lzw (default: the input's if "
+                   "lossless, else lossless)")
+      ->option_text("NAME[:LEVEL]");
+  render->add_option("--quality", request.write.quality, "JPEG quality, 1 to 100")
+      ->check(CLI::Range(1, 100))
+      ->option_text("N");
+  render
+      ->add_option("--layer", request.layer,
+                   "The EXR layer to glow, e.g. diffuse (default: R, G, B, A)")
+      ->type_name("NAME");
+  render
+      ->add_option("--max-memory", flags.max_memory,
+                   "Memory a frame may take, e.g. 16G (default: the machine's)")
+      ->type_name("SIZE");
+  render
+      ->add_option("--threads", flags.threads,
+                   "Worker threads, 0 for one per core (default: OMP_NUM_THREADS, else all)")
+      ->check(CLI::NonNegativeNumber)
+      ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
   render->add_flag("--skip-existing", request.skip_existing,
@@ -66,13 +124,15 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags) {
   // One flag per effect control; switches also have --no- forms to override a preset.
   for (const cli::Control& control : cli::Controls()) {
     const std::string name(control.name);
+    const auto range = ranges.find(name);
+    const std::string help =
+        std::string(control.help) + (range == ranges.end() ? "" : " (" + range->second + ")");
     if (control.kind == cli::ControlKind::kSwitch) {
-      flags.given[name] = render->add_flag("--" + name + ",!--no-" + name, flags.switches[name],
-                                           std::string(control.help));
+      flags.given[name] =
+          render->add_flag("--" + name + ",!--no-" + name, flags.switches[name], help);
     } else {
       flags.given[name] =
-          render->add_option("--" + name, flags.texts[name], std::string(control.help))
-              ->type_name(ValueName(control));
+          render->add_option("--" + name, flags.texts[name], help)->type_name(ValueName(control));
     }
   }
   return render;
@@ -86,7 +146,8 @@ std::optional<hostsim::Depth> ParseDepth(const std::string& text) {
 }
 
 cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
-                                     const std::optional<std::filesystem::path>& plugin) {
+                                     const std::optional<std::filesystem::path>& plugin,
+                                     const std::string& command) {
   cli::RenderRequest request = flags.request;
   if (render.count("--depth")) request.depth = ParseDepth(flags.depth);
   for (const cli::Control& control : cli::Controls()) {
@@ -98,6 +159,21 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
     request.controls[name] = cli::ControlSetting{text, "--" + name};
   }
   request.plugin = plugin;
+  if (!flags.data_type.empty()) {
+    cli::CheckDataType(flags.data_type);
+    request.write.data_type = flags.data_type;
+  }
+  if (!flags.max_memory.empty()) {
+    request.max_memory = cli::ParseMemorySize(flags.max_memory);
+    if (!request.max_memory) {
+      throw cli::CliError("--max-memory",
+                          cli::Quoted(flags.max_memory) + " is not a size such as 16G",
+                          cli::kExitUsage);
+    }
+  }
+  if (flags.threads) hostsim::SetWorkerThreads(*flags.threads);
+  request.write.software = std::string("velmora ") + kToolVersion;
+  request.write.command = command;
   request.verbosity = flags.quiet     ? cli::Verbosity::kQuiet
                       : flags.verbose ? cli::Verbosity::kVerbose
                                       : cli::Verbosity::kNormal;
@@ -112,6 +188,7 @@ void PrintVersions(const std::optional<std::filesystem::path>& plugin) {
 
 int Run(int argc, char** argv) {
   CLI::App app{"Applies the Velmora glow to images and image sequences.", "velmora"};
+  app.formatter(cli::PlainHelpFormatter());
   app.fallthrough();
   app.require_subcommand(0, 1);
   app.footer(
@@ -124,7 +201,9 @@ int Run(int argc, char** argv) {
   app.add_option("--plugin", plugin, "The effect module to load (default: the installed one)")
       ->type_name("PATH");
   RenderFlags render_flags;
-  CLI::App* render = AddRenderCommand(app, render_flags);
+  const auto ranges = AsksForHelp(argc, argv) ? cli::ControlRanges(PluginHint(argc, argv))
+                                              : decltype(cli::ControlRanges({})){};
+  CLI::App* render = AddRenderCommand(app, render_flags, ranges);
   CLI::App* info = app.add_subcommand("info", "Show the effect as the host sees it");
 
   try {
@@ -140,7 +219,7 @@ int Run(int argc, char** argv) {
   } else if (info->parsed()) {
     cli::RunInfo(plugin, std::cout);
   } else if (render->parsed()) {
-    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin));
+    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, CommandLine(argc, argv)));
   } else {
     std::cerr << app.help();
     return cli::kExitUsage;

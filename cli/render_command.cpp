@@ -16,6 +16,7 @@
 #include "cli/image_io.h"
 #include "cli/pending_file.h"
 #include "cli/preset_file.h"
+#include "cli/warnings.h"
 #include "hostsim/param_store.h"
 
 namespace cli {
@@ -50,10 +51,7 @@ long CheckFrames(const FramePlan& plan, bool skip_existing) {
     }
     if (skip_existing && IsComplete(frame)) continue;
     ++to_render;
-    std::error_code error;
-    if (!std::filesystem::exists(frame.input, error)) {
-      throw CliError(frame.input.string(), "no such file");
-    }
+    CheckReadableFile(frame.input);
     if (const auto id = IdentityOf(frame.input)) inputs.insert(*id);
   }
   CheckWritableFormat((*plan.begin()).output);
@@ -71,37 +69,34 @@ long CheckFrames(const FramePlan& plan, bool skip_existing) {
   return to_render;
 }
 
-std::string Describe(const Image& image, double seconds) {
-  const char* depth = image.type == OIIO::TypeDesc::UINT8    ? "8-bit"
-                      : image.type == OIIO::TypeDesc::UINT16 ? "16-bit"
-                                                             : "float";
+std::string Describe(const hostsim::World& result, double seconds) {
   char text[96];
-  std::snprintf(text, sizeof text, "%d x %d, %s, %.2f s", image.width, image.height, depth,
-                seconds);
+  std::snprintf(text, sizeof text, "%d x %d, %s, %.2f s", result.width(), result.height(),
+                DepthName(result.depth), seconds);
   return text;
 }
 
 // A frame near the host's size limit can render plainly yet fail with --repeat-edges, whose
 // working area is the frame plus a band about the radius wide (rounded up to 64 pixels): the
-// effect only reports a failed allocation, so the likely limit is named here.
-void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const Image& input,
-                             const std::string& subject) {
+// host's refusal names only the world it could not make, so the flag that grew it is named here.
+void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const hostsim::World& input,
+                             const CliError& refusal) {
   const bool repeat_edges = params[FindControl("repeat-edges")->index].u.bd.value != 0;
   const long radius = params[FindControl("radius")->index].u.sd.value;
-  const long side = std::max(input.width, input.height);
+  const long side = std::max(input.width(), input.height());
   if (!repeat_edges || radius == 0 || side + radius + 64 <= kHostMaxSide) return;
-  throw CliError(subject, "with --repeat-edges the effect works on the frame (" +
-                              std::to_string(input.width) + " x " + std::to_string(input.height) +
-                              ") plus a band about the radius wide, "
-                              "past the host's limit of " +
-                              std::to_string(kHostMaxSide) +
-                              " pixels on a side; lower --radius or turn off --repeat-edges");
+  throw CliError("", std::string(refusal.what()) +
+                         "; with --repeat-edges the effect works on the frame (" +
+                         std::to_string(input.width()) + " x " + std::to_string(input.height()) +
+                         ") plus a band about the radius wide, past the host's limit of " +
+                         std::to_string(kHostMaxSide) +
+                         " pixels on a side; lower --radius or turn off --repeat-edges");
 }
 
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
-Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
-                    const std::string& subject, Progress& progress) {
+OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, long frame_time,
+                         const std::string& subject, Progress& progress) {
   try {
     if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
     const hostsim::Host& host = session.host();
@@ -112,8 +107,8 @@ Image RenderWatched(EffectSession& session, const Image& input, long frame_time,
       }
     });
     return session.Render(input, frame_time, subject);
-  } catch (const CliError&) {
-    ExplainRepeatEdgesLimit(session.host().params(), input, subject);
+  } catch (const CliError& refusal) {
+    ExplainRepeatEdgesLimit(session.host().params(), input, refusal);
     throw;
   }
 }
@@ -138,6 +133,8 @@ void RunRender(const RenderRequest& request) {
   // With every frame already there the controls are still checked: a wrong command line
   // fails whatever the folder holds.
   const long to_render = CheckFrames(frames, request.skip_existing);
+  if (request.write.compression)
+    CheckCompression((*frames.begin()).output, *request.write.compression);
 
   ControlSettings controls = request.controls;
   if (request.preset) {
@@ -148,6 +145,9 @@ void RunRender(const RenderRequest& request) {
   hostsim::ParamStore& params = session.host().params();
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
+  const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
+  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
+                                 request.max_memory};
 
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.
@@ -162,14 +162,21 @@ void RunRender(const RenderRequest& request) {
     }
     try {
       const auto start = std::chrono::steady_clock::now();
-      const ImageFile source = ReadImage(frame.input, request.depth);
-      const Image result = RenderWatched(session, source.image, frame.number - frames.earliest(),
-                                         frame.input.string(), progress);
+      const InputFrame input = ReadImage(frame.input, read_options, session.host().worlds());
+      if (gamma && input.source.linear) {
+        WarnOnce("gamma", frame.input.string() +
+                              ": --gamma decodes sRGB, but this file is tagged scene-linear");
+      }
+      const OwnedWorld result = RenderWatched(
+          session, *input.world, frame.number - frames.earliest(), frame.input.string(), progress);
       // Unmultiply makes an alpha worth keeping even for sources without one.
-      WriteImage(frame.output, result, source, WriteOptions{source.had_alpha || unmultiply});
+      WriteOptions write = request.write;
+      write.alpha = input.source.layer.has_alpha() || unmultiply;
+      WriteImage(frame.output, *result, input.source.layer_rect.x + result->effect_world.origin_x,
+                 input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      progress.FrameDone(frame.output.string(), Describe(result, seconds));
+      progress.FrameDone(frame.output.string(), Describe(*result, seconds));
     } catch (const std::exception& error) {
       if (!frames.is_sequence()) throw;
       failed.push_back(frame.number);

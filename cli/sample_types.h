@@ -4,7 +4,9 @@
 #include <OpenImageIO/imageio.h>
 
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
+#include <type_traits>
 
 namespace cli {
 

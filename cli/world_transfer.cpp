@@ -1,13 +1,16 @@
 #include "cli/world_transfer.h"
 
-#include <string>
+#include <cmath>
+#include <stdexcept>
+#include <vector>
 
-#include "cli/cli_error.h"
+#include "cli/sample_types.h"
 
 namespace cli {
 namespace {
 
-// What differs between depths: the host's pixel record and how a sample changes scale.
+// What differs between depths: the host's pixel record, the file sample type of the same
+// depth, and how a sample changes scale between them.
 template <class Pixel>
 struct PixelTraits;
 
@@ -45,59 +48,156 @@ decltype(auto) VisitPixelType(hostsim::Depth depth, Visitor&& visit) {
   throw std::logic_error("unknown depth");
 }
 
-template <class Pixel>
-void CopyIntoWorld(const Image& image, const hostsim::World& world) {
-  using Traits = PixelTraits<Pixel>;
-  using Sample = typename Traits::Sample;
-  for (int y = 0; y < image.height; ++y) {
-    const auto* in = reinterpret_cast<const Sample*>(image.pixel(0, y));
-    auto* out = world.pixel<Pixel>(0, y);
-    for (int x = 0; x < image.width; ++x, in += 4, ++out) {
-      out->red = Traits::ToHost(in[0]);
-      out->green = Traits::ToHost(in[1]);
-      out->blue = Traits::ToHost(in[2]);
-      out->alpha = Traits::ToHost(in[3]);
-    }
+// A float in the file's 0..1 scale as an integer sample, rounded and held in range.
+template <class Sample>
+Sample Quantised(float value) {
+  if constexpr (std::is_same_v<Sample, float>) {
+    return value;
+  } else {
+    const float full = FullScale<Sample>();
+    const float scaled = std::nearbyint(value * full);
+    return static_cast<Sample>(scaled >= full ? full : scaled > 0.0f ? scaled : 0.0f);
   }
 }
 
-template <class Pixel>
-void CopyFromWorld(const hostsim::World& world, Image& image) {
+// One row of R, G, B, A in the type the conversion works in; reused row after row.
+template <class T>
+std::vector<T>& RowScratch(int count) {
+  thread_local std::vector<T> row;
+  row.resize(static_cast<std::size_t>(count) * 4);
+  return row;
+}
+
+template <class Row>
+void Gather(const OIIO::ImageSpec& spec, const LayerChannels& layer, const std::byte* native,
+            int count, std::vector<Row>& row) {
+  const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
+  const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
+  for (int c = 0; c < 4; ++c) {
+    const int channel = layer.rgba[static_cast<std::size_t>(c)];
+    if (channel < 0) {
+      const Row missing = c == 3 ? FullScale<Row>() : Row{};
+      for (int x = 0; x < count; ++x) row[static_cast<std::size_t>(x) * 4 + c] = missing;
+      continue;
+    }
+    OIIO::convert_image(1, count, 1, 1, native + spec.pixel_bytes(0, channel, true),
+                        spec.channelformat(channel), pixel_bytes, OIIO::AutoStride,
+                        OIIO::AutoStride, row.data() + c, row_type, 4 * sizeof(Row),
+                        OIIO::AutoStride, OIIO::AutoStride);
+  }
+}
+
+template <class Pixel, class Row>
+void Store(const std::vector<Row>& row, int count, const hostsim::World& world, int world_x,
+           int world_y) {
   using Traits = PixelTraits<Pixel>;
   using Sample = typename Traits::Sample;
-  for (int y = 0; y < image.height; ++y) {
-    const auto* in = world.pixel<Pixel>(0, y);
-    auto* out = reinterpret_cast<Sample*>(image.pixel(0, y));
-    for (int x = 0; x < image.width; ++x, ++in, out += 4) {
-      out[0] = Traits::ToFile(in->red);
-      out[1] = Traits::ToFile(in->green);
-      out[2] = Traits::ToFile(in->blue);
-      out[3] = Traits::ToFile(in->alpha);
+  Pixel* out = world.pixel<Pixel>(world_x, world_y);
+  const Row* in = row.data();
+  auto host = [](Row v) {
+    if constexpr (std::is_same_v<Row, Sample>) {
+      return Traits::ToHost(v);
+    } else {
+      return Traits::ToHost(Quantised<Sample>(v));
     }
+  };
+  for (int x = 0; x < count; ++x, in += 4, ++out) {
+    out->red = host(in[0]);
+    out->green = host(in[1]);
+    out->blue = host(in[2]);
+    out->alpha = host(in[3]);
   }
 }
 
 }  // namespace
 
-hostsim::World* CreateWorldFrom(const Image& image, hostsim::WorldStore& store) {
-  const hostsim::Depth depth = DepthOf(image.type);
-  hostsim::World* world = store.Create(depth, image.width, image.height);
-  if (!world) {
-    throw CliError("", "the host refused a " + std::to_string(image.width) + " x " +
-                           std::to_string(image.height) + " world");
+OwnedWorld& OwnedWorld::operator=(OwnedWorld&& other) noexcept {
+  if (this != &other) {
+    if (world_) store_->Dispose(world_);
+    store_ = other.store_;
+    world_ = other.world_;
+    other.world_ = nullptr;
   }
-  VisitPixelType(depth, [&]<class Pixel>() { CopyIntoWorld<Pixel>(image, *world); });
-  return world;
+  return *this;
 }
 
-Image ImageFromWorld(const hostsim::World& world) {
-  Image image;
-  image.width = world.width();
-  image.height = world.height();
-  image.type = SampleTypeOf(world.depth);
-  image.rgba.resize(static_cast<std::size_t>(image.width) * image.height * image.pixel_bytes());
-  VisitPixelType(world.depth, [&]<class Pixel>() { CopyFromWorld<Pixel>(world, image); });
-  return image;
+OwnedWorld::~OwnedWorld() {
+  if (world_) store_->Dispose(world_);
+}
+
+bool StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
+                  const std::byte* native, int count, const hostsim::World& world, int world_x,
+                  int world_y) {
+  const bool floating_file = spec.channelformat(layer.colour_channel()).is_floating_point();
+  const bool integer_world = world.depth != hostsim::Depth::k32;
+  return VisitPixelType(world.depth, [&]<class Pixel>() {
+    using Sample = typename PixelTraits<Pixel>::Sample;
+    // Division by alpha, and the look for values a narrower depth will clip, need float.
+    if (!associated && !(floating_file && integer_world)) {
+      std::vector<Sample>& row = RowScratch<Sample>(count);
+      Gather(spec, layer, native, count, row);
+      Store<Pixel>(row, count, world, world_x, world_y);
+      return false;
+    }
+    std::vector<float>& row = RowScratch<float>(count);
+    Gather(spec, layer, native, count, row);
+    bool clipped = false;
+    if (integer_world) {
+      for (float v : row) clipped = clipped || v > 1.0f;
+    }
+    if (associated) {
+      for (std::size_t i = 0; i < row.size(); i += 4) {
+        const float alpha = row[i + 3];
+        if (alpha != 0.0f) {
+          for (int c = 0; c < 3; ++c) row[i + c] /= alpha;
+        }
+      }
+    }
+    Store<Pixel>(row, count, world, world_x, world_y);
+    return clipped;
+  });
+}
+
+void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
+                  const OIIO::ImageSpec& spec, int colour_channels, std::byte* native) {
+  VisitPixelType(world.depth, [&]<class Pixel>() {
+    using Traits = PixelTraits<Pixel>;
+    using Sample = typename Traits::Sample;
+    const Pixel* in = world.pixel<Pixel>(world_x, world_y);
+    const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
+    auto scatter = [&]<class Row>(const std::vector<Row>& row) {
+      const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
+      for (int c = 0; c < colour_channels; ++c) {
+        OIIO::convert_image(1, count, 1, 1, row.data() + c, row_type, 4 * sizeof(Row),
+                            OIIO::AutoStride, OIIO::AutoStride,
+                            native + spec.pixel_bytes(0, c, true), spec.channelformat(c),
+                            pixel_bytes, OIIO::AutoStride, OIIO::AutoStride);
+      }
+    };
+    if (!associate) {
+      std::vector<Sample>& row = RowScratch<Sample>(count);
+      for (int x = 0; x < count; ++x, ++in) {
+        Sample* out = row.data() + static_cast<std::size_t>(x) * 4;
+        out[0] = Traits::ToFile(in->red);
+        out[1] = Traits::ToFile(in->green);
+        out[2] = Traits::ToFile(in->blue);
+        out[3] = Traits::ToFile(in->alpha);
+      }
+      scatter(row);
+      return;
+    }
+    std::vector<float>& row = RowScratch<float>(count);
+    const float scale = 1.0f / FullScale<Sample>();
+    for (int x = 0; x < count; ++x, ++in) {
+      float* out = row.data() + static_cast<std::size_t>(x) * 4;
+      const float alpha = static_cast<float>(Traits::ToFile(in->alpha)) * scale;
+      out[0] = static_cast<float>(Traits::ToFile(in->red)) * scale * alpha;
+      out[1] = static_cast<float>(Traits::ToFile(in->green)) * scale * alpha;
+      out[2] = static_cast<float>(Traits::ToFile(in->blue)) * scale * alpha;
+      out[3] = alpha;
+    }
+    scatter(row);
+  });
 }
 
 }  // namespace cli

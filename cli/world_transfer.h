@@ -1,7 +1,11 @@
 #pragma once
-// Moving pixels between an Image (R, G, B, A; 16-bit at 0..65535) and a host world
-// (A, R, G, B; 16-bit at 0..32768; rows padded).
+// Moving pixels between a file's rows (its channels in their stored types, 16-bit at 0..65535,
+// associated or straight colour) and a host world (A, R, G, B of straight colour; 16-bit at
+// 0..32768; rows padded), one row at a time, so a frame is never held twice on its way.
 
+#include <OpenImageIO/imageio.h>
+
+#include <cstddef>
 #include <cstdint>
 
 #include "cli/image.h"
@@ -19,11 +23,34 @@ constexpr std::uint16_t HostToFile16(std::uint16_t host_value) {
   return static_cast<std::uint16_t>((limited * 131070u + 32768u) / 65536u);
 }
 
-// A new world of the image's depth in store, holding the image; throws CliError when the
-// host refuses it.
-hostsim::World* CreateWorldFrom(const Image& image, hostsim::WorldStore& store);
+// A world of the host's store, disposed when this goes away.
+class OwnedWorld {
+ public:
+  OwnedWorld() = default;
+  OwnedWorld(hostsim::WorldStore& store, hostsim::World* world) : store_(&store), world_(world) {}
+  OwnedWorld(OwnedWorld&& other) noexcept { *this = std::move(other); }
+  OwnedWorld& operator=(OwnedWorld&& other) noexcept;
+  ~OwnedWorld();
+  hostsim::World* get() const { return world_; }
+  hostsim::World& operator*() const { return *world_; }
+  hostsim::World* operator->() const { return world_; }
 
-// The world's pixels as an Image of the world's depth.
-Image ImageFromWorld(const hostsim::World& world);
+ private:
+  hostsim::WorldStore* store_ = nullptr;
+  hostsim::World* world_ = nullptr;
+};
+
+// Stores count pixels of a file row into the world at (world_x, world_y). native holds the
+// pixels in the layout of spec (every channel in its stored type); layer says which channels
+// are colour and alpha. Associated colour is divided by alpha (kept where alpha is 0).
+// Returns true when a float value above 1.0 was clipped to an integer depth.
+bool StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
+                  const std::byte* native, int count, const hostsim::World& world, int world_x,
+                  int world_y);
+
+// Fills the first colour_channels channels (R, G, B and, with 4, A) of count pixels in the
+// layout of spec from the world's row at (world_x, world_y), multiplied by alpha when associate.
+void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
+                  const OIIO::ImageSpec& spec, int colour_channels, std::byte* native);
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 
 #include "hostsim/frame_downsample.h"
@@ -119,6 +120,10 @@ PF_Err Host::Send(PF_Cmd cmd, void* extra) {
   host.in_data.num_params = static_cast<A_long>(host.params.size());
   host.command = cmd;
   host.interrupted = PF_Err_NONE;
+  {
+    std::lock_guard lock(host.journal_mutex);
+    host.refusal.clear();
+  }
   struct CommandScope {
     HostServices& host;
     ~CommandScope() { host.command = -1; }
@@ -254,7 +259,10 @@ PF_Err Host::RenderFrame(const World& input, const FrameSettings& settings, Worl
     const PF_Rect& rect = s.pre_output.result_rect;
     World* out = host.worlds.Create(input.depth, std::max(rect.right - rect.left, 0),
                                     std::max(rect.bottom - rect.top, 0));
-    if (!out) err = PF_Err_OUT_OF_MEMORY;
+    if (!out) {
+      err = PF_Err_OUT_OF_MEMORY;
+      RecordRefusal("the output world", err, "the host could not make its output world");
+    }
     if (out) {
       out->effect_world.origin_x = rect.left;
       out->effect_world.origin_y = rect.top;
@@ -327,6 +335,11 @@ const std::vector<LayerCheckout>& Host::layer_checkouts() const {
 
 const std::vector<ParamUIUpdate>& Host::param_ui_updates() const {
   return state_->services.ui_updates;
+}
+
+std::string Host::refusal() const {
+  std::lock_guard lock(state_->services.journal_mutex);
+  return state_->services.refusal;
 }
 
 A_long Host::progress_current() const {

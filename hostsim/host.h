@@ -96,6 +96,9 @@ class Host {
   const std::vector<LayerCheckout>& layer_checkouts() const;
   // Every PF_UpdateParamUI call, in order.
   const std::vector<ParamUIUpdate>& param_ui_updates() const;
+  // The first host operation that refused during the last command and why, in words
+  // ("AEGP_New: out of memory"); empty when none refused.
+  std::string refusal() const;
   // The last progress the effect or a host service reported.
   A_long progress_current() const;
   A_long progress_total() const;

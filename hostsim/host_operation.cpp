@@ -31,4 +31,41 @@ void ReportProgress(A_long current, A_long total) {
   }
 }
 
+std::string ErrorWords(A_long err) {
+  switch (err) {
+    case A_Err_GENERIC:
+      return "generic error";
+    case A_Err_STRUCT:
+      return "damaged structure";
+    case A_Err_PARAMETER:
+      return "bad argument";
+    case PF_Err_OUT_OF_MEMORY:  // the same code as A_Err_ALLOC
+      return "out of memory";
+    case PF_Err_INTERNAL_STRUCT_DAMAGED:
+      return "internal structure damaged";
+    case PF_Err_INVALID_INDEX:
+      return "invalid index";
+    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
+      return "not offered by this host";
+    case PF_Err_INVALID_CALLBACK:
+      return "invalid callback";
+    case PF_Err_BAD_CALLBACK_PARAM:
+      return "bad callback argument";
+    case PF_Interrupt_CANCEL:
+      return "interrupted";
+    case PF_Err_CANNOT_PARSE_KEYFRAME_TEXT:
+      return "cannot parse keyframe text";
+    default:
+      return "error " + std::to_string(err);
+  }
+}
+
+void RecordRefusal(const char* op, A_long err, const std::string& why) {
+  if (HostServices* host = CurrentServices()) {
+    std::lock_guard lock(host->journal_mutex);
+    if (host->refusal.empty())
+      host->refusal = std::string(op) + ": " + (why.empty() ? ErrorWords(err) : why);
+  }
+}
+
 }  // namespace hostsim

@@ -42,4 +42,11 @@ PF_Err PollAbort();
 // Progress of a long service, for the host's progress display.
 void ReportProgress(A_long current, A_long total);
 
+// A host or effect error code in words: "out of memory", "bad callback argument", ...
+std::string ErrorWords(A_long err);
+
+// Notes why a host operation refused, in words (ErrorWords(err) when why is empty). The first
+// refusal of a command is the one kept: later ones usually follow from it.
+void RecordRefusal(const char* op, A_long err, const std::string& why = {});
+
 }  // namespace hostsim

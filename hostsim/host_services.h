@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -70,6 +71,7 @@ class HostServices {
 
   std::mutex journal_mutex;
   std::vector<HostCall> journal;
+  std::string refusal;  // the first host operation that refused during this command, and why
   std::atomic<A_long> progress_current{0}, progress_total{0};
 
   std::vector<ParamUIUpdate> ui_updates;

@@ -30,11 +30,18 @@ A_long Serve(const char* op, Service&& serve) noexcept {
   try {
     HostServices* services = CurrentServices();
     if (!services) return Errors::kBadArgument;
-    if (const PF_Err err = BeginHostOperation(op)) return err;
-    return serve(*services);
+    if (const PF_Err err = BeginHostOperation(op)) {
+      RecordRefusal(op, err, "a fault injected for testing");
+      return err;
+    }
+    const A_long err = serve(*services);
+    if (err) RecordRefusal(op, err);
+    return err;
   } catch (const std::bad_alloc&) {
+    RecordRefusal(op, Errors::kNoMemory);
     return Errors::kNoMemory;
   } catch (...) {
+    RecordRefusal(op, Errors::kInternal);
     return Errors::kInternal;
   }
 }
@@ -47,10 +54,14 @@ A_long ServeRelease(const char* op, Release&& release) noexcept {
     if (!services) return Errors::kBadArgument;
     const PF_Err injected = BeginHostOperation(op);
     const A_long err = release(*services);
+    if (injected) RecordRefusal(op, injected, "a fault injected for testing");
+    if (err) RecordRefusal(op, err);
     return injected ? injected : err;
   } catch (const std::bad_alloc&) {
+    RecordRefusal(op, Errors::kNoMemory);
     return Errors::kNoMemory;
   } catch (...) {
+    RecordRefusal(op, Errors::kInternal);
     return Errors::kInternal;
   }
 }

@@ -7,7 +7,6 @@ namespace hostsim {
 namespace {
 
 constexpr std::size_t kRowAlignment = 64;  // a cache line; enough for any SIMD width in use
-constexpr A_long kMaxWorldSide = 30000;
 
 // Every live world of every store, so that WorldStore::Of can refuse a description whose
 // reserved0 is stale or foreign instead of following it.

@@ -12,6 +12,9 @@
 
 namespace hostsim {
 
+// The host's limit on a world's side, in pixels.
+inline constexpr A_long kMaxWorldSide = 30000;
+
 // Values equal the host's AEGP_WorldType codes.
 enum class Depth : A_long { k8 = 1, k16 = 2, k32 = 3 };
 

@@ -24,12 +24,16 @@ PF_Err Serve(const char* op, Describe&& describe, Body&& body) noexcept {
     call.op = op;
     describe(call);
     RecordHostCall(std::move(call));
+    if (injected != PF_Err_NONE) RecordRefusal(op, injected, "a fault injected for testing");
     if (injected != PF_Err_NONE && kOnFault == OnFault::kSkip) return injected;
     const PF_Err err = body();
+    if (err != PF_Err_NONE) RecordRefusal(op, err);
     return injected != PF_Err_NONE ? injected : err;
   } catch (const std::bad_alloc&) {
+    RecordRefusal(op, PF_Err_OUT_OF_MEMORY);
     return PF_Err_OUT_OF_MEMORY;
   } catch (...) {
+    RecordRefusal(op, PF_Err_INTERNAL_STRUCT_DAMAGED);
     return PF_Err_INTERNAL_STRUCT_DAMAGED;
   }
 }

@@ -21,6 +21,15 @@ AEGP_WorldH HandleOf(World* world) {
   return reinterpret_cast<AEGP_WorldH>(world);
 }
 
+// A size the world store refused, in words for whoever reports the failure.
+PF_Err RefuseWorldSize(const char* op, A_long width, A_long height) {
+  RecordRefusal(op, PF_Err_BAD_CALLBACK_PARAM,
+                "a " + std::to_string(width) + " x " + std::to_string(height) +
+                    " world is refused (sides from 0 to " + std::to_string(kMaxWorldSide) +
+                    " pixels)");
+  return PF_Err_BAD_CALLBACK_PARAM;
+}
+
 bool DepthOfType(AEGP_WorldType type, Depth* depth) {
   switch (type) {
     case AEGP_WorldType_8:
@@ -51,7 +60,7 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
         if (world_handle == nullptr || !DepthOfType(type, &depth)) return PF_Err_BAD_CALLBACK_PARAM;
         *world_handle = nullptr;
         World* created = Host::current().worlds().Create(depth, width, height);
-        if (created == nullptr) return PF_Err_BAD_CALLBACK_PARAM;  // refused size
+        if (created == nullptr) return RefuseWorldSize("AEGP_New", width, height);
         *world_handle = HandleOf(created);
         return PF_Err_NONE;
       });
@@ -177,7 +186,7 @@ PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelF
         }
         // Worlds here always start cleared, whatever clear_pixB asks.
         World* world = Host::current().worlds().Create(depth, width, height);
-        if (world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+        if (world == nullptr) return RefuseWorldSize("PF_NewWorld", width, height);
         *description = world->effect_world;
         return PF_Err_NONE;
       });

@@ -66,6 +66,19 @@ TEST_F(FrameTest, AFailedCheckoutEndsTheFrameWithItsErrorAndNoOutput) {
   hostsim::World* output = nullptr;
   EXPECT_EQ(Render(*layer, {}, &output), PF_Err_OUT_OF_MEMORY);
   EXPECT_EQ(output, nullptr);
+  EXPECT_EQ(host.refusal(), "checkout_layer: out of memory");  // who refused, in words
+}
+
+TEST_F(FrameTest, TheFirstRefusalOfACommandIsKeptInWords) {
+  Boot();
+  hostsim::World* layer = MakeWorld(hostsim::Depth::k32, 8, 8, Grey);
+  hostsim::World* output = nullptr;
+  ASSERT_EQ(Render(*layer, {}, &output), PF_Err_NONE);
+  EXPECT_EQ(host.refusal(), "");
+  Dispose(output);
+  host.faults().FailOperation("AEGP_FastBlur", 1, PF_Err_OUT_OF_MEMORY);
+  EXPECT_NE(Render(*layer, {}, &output), PF_Err_NONE);
+  EXPECT_EQ(host.refusal(), "AEGP_FastBlur: a fault injected for testing");
 }
 
 TEST(PreRenderDataTest, DataWithoutADeleteFunctionIsCountedNotFreed) {

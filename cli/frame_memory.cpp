@@ -1,0 +1,71 @@
+#include "cli/frame_memory.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+// Input, output, the effect's four working worlds (source, backdrop, glow, source copy), a
+// blurred window and the host's blur scratch.
+constexpr std::uint64_t kWorldsPerRender = 8;
+
+}  // namespace
+
+std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth) {
+  return kWorldsPerRender * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
+         hostsim::PixelSize(depth);
+}
+
+std::uint64_t MachineMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGE_SIZE);
+  std::uint64_t bytes = pages > 0 && page_size > 0 ? static_cast<std::uint64_t>(pages) *
+                                                         static_cast<std::uint64_t>(page_size)
+                                                   : UINT64_MAX;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
+  }
+  return bytes;
+}
+
+std::optional<std::uint64_t> ParseMemorySize(const std::string& text) {
+  double number = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [rest, error] = std::from_chars(text.data(), end, number);
+  if (error != std::errc() || !std::isfinite(number) || number < 0.0) return std::nullopt;
+  double scale = 1.0;
+  const std::string unit(rest, end);
+  if (unit == "K" || unit == "k" || unit == "KB") {
+    scale = 1024.0;
+  } else if (unit == "M" || unit == "MB") {
+    scale = 1024.0 * 1024.0;
+  } else if (unit == "G" || unit == "GB") {
+    scale = 1024.0 * 1024.0 * 1024.0;
+  } else if (unit == "T" || unit == "TB") {
+    scale = 1024.0 * 1024.0 * 1024.0 * 1024.0;
+  } else if (!unit.empty()) {
+    return std::nullopt;
+  }
+  const double bytes = number * scale;
+  if (bytes >= 1.8e19) return std::nullopt;
+  return static_cast<std::uint64_t>(bytes);
+}
+
+std::string MemoryText(std::uint64_t bytes) {
+  char text[32];
+  const double gb = static_cast<double>(bytes) / (1024.0 * 1024.0 * 1024.0);
+  if (gb >= 1.0) {
+    std::snprintf(text, sizeof text, "%.1f GB", gb);
+  } else {
+    std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  }
+  return text;
+}
+
+}  // namespace cli

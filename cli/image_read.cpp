@@ -1,0 +1,244 @@
+// Reading: the layer straight into a host world, everything else of the file as stored.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "cli/cli_error.h"
+#include "cli/codec_messages.h"
+#include "cli/frame_memory.h"
+#include "cli/image_io.h"
+#include "cli/warnings.h"
+
+namespace cli {
+namespace {
+
+// A file declaring more pixels than this many times its own size is damaged or hostile: no
+// codec a file format uses packs an image that tightly.
+constexpr std::uint64_t kMaxCompressionRatio = 100000;
+// Parts read from one file; a file with more is refused.
+constexpr int kMaxParts = 1000;
+// Rows are read in strips of about this many bytes.
+constexpr std::size_t kStripBytes = std::size_t{4} << 20;
+
+std::string OpenFailureReason(const std::filesystem::path& path) {
+  const std::string message = OIIO::geterror();
+  // A known extension means a damaged file; otherwise no reader knows the format.
+  const std::string extension = path.extension().string();
+  const bool known = extension.size() > 1 && OIIO::ImageInput::create(extension.substr(1));
+  OIIO::geterror();
+  if (!known) return "unsupported image format";
+  return CodecReason("not a readable image", message);
+}
+
+std::vector<OIIO::ImageSpec> ReadParts(OIIO::ImageInput& input, const std::string& name) {
+  std::vector<OIIO::ImageSpec> parts;
+  for (int part = 0; input.seek_subimage(part, 0); ++part) {
+    if (part == kMaxParts) {
+      throw CliError(name, "more than " + std::to_string(kMaxParts) + " parts in one file");
+    }
+    parts.push_back(input.spec());
+  }
+  // Looking past the last part is how its end is found; that is no error of the file.
+  const std::string message = input.geterror();
+  if (parts.empty()) throw CliError(name, CodecReason("not a readable image", message));
+  return parts;
+}
+
+std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec) {
+  const std::uint64_t stored_bits = 8 * spec.channelformat(0).size();
+  const std::uint64_t bits = static_cast<std::uint64_t>(
+      std::clamp<int>(spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(stored_bits)),
+                      1, static_cast<int>(stored_bits)));
+  return static_cast<std::uint64_t>(spec.width) * static_cast<std::uint64_t>(spec.height) *
+         spec.pixel_bytes(true) * bits / stored_bits;
+}
+
+std::string Size(const FileRect& rect) {
+  return std::to_string(rect.width) + " x " + std::to_string(rect.height);
+}
+
+// Everything that can be known wrong from the header, before a pixel is read.
+void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& source,
+                       const ReadOptions& options) {
+  const std::string name = path.string();
+  const OIIO::ImageSpec& spec = source.layer_spec();
+  if (spec.width <= 0 || spec.height <= 0 || spec.depth > 1) {
+    throw CliError(name, "not a two-dimensional image");
+  }
+  const FileRect& rect = source.layer_rect;
+  if (rect.width > kHostMaxSide || rect.height > kHostMaxSide) {
+    throw CliError(name, "image is " + Size(rect) + " pixels; the host takes at most " +
+                             std::to_string(kHostMaxSide) + " on a side");
+  }
+  std::error_code error;
+  const std::uint64_t file_bytes = std::filesystem::file_size(path, error);
+  if (!error && DeclaredBytes(spec) / kMaxCompressionRatio > file_bytes) {
+    throw CliError(name, "truncated or corrupt image (" + std::to_string(file_bytes) +
+                             " bytes cannot hold the " + Size(DataWindow(spec)) +
+                             " pixels it declares)");
+  }
+  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth);
+  for (const OIIO::ImageSpec& part : source.parts) needed += DeclaredBytes(part);
+  const std::uint64_t allowed = options.max_memory.value_or(MachineMemory());
+  if (needed > allowed) {
+    throw CliError(name, "a " + Size(rect) + " frame needs about " + MemoryText(needed) +
+                             " to render at " + DepthName(options.depth) + "; " +
+                             (options.max_memory ? "--max-memory allows " : "this machine has ") +
+                             MemoryText(allowed) + " (--max-memory SIZE to allow more)");
+  }
+}
+
+// OpenEXR colour is associated by definition, whatever a header attribute claims. DPX defines
+// no convention and is taken as stored (straight), as compositors read it; other formats say
+// which they hold, and the reader reports it.
+bool AssociatedAlpha(const SourceImage& source) {
+  if (!source.layer.has_alpha()) return false;
+  if (source.format_name == "openexr") return true;
+  return source.format_name != "dpx" &&
+         source.layer_spec().get_int_attribute("oiio:UnassociatedAlpha") == 0;
+}
+
+// OpenEXR is scene-linear unless tagged otherwise; other formats are linear when tagged so.
+bool SceneLinear(const SourceImage& source) {
+  std::string space = source.layer_spec().get_string_attribute("oiio:ColorSpace");
+  std::transform(space.begin(), space.end(), space.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (space.empty()) return source.format_name == "openexr";
+  return space.find("linear") != std::string::npos || space.find("lin_") == 0 ||
+         space.find("aces") != std::string::npos || space.find("scene") != std::string::npos;
+}
+
+std::size_t OthersBytes(const OIIO::ImageSpec& spec, const LayerChannels& layer) {
+  std::size_t bytes = 0;
+  for (int channel : layer.others) bytes += spec.channelformat(channel).size();
+  return bytes;
+}
+
+// Reads the layer part row strip by row strip: the layer into the world, the part's other
+// channels into source.carried. Returns true when values above 1.0 were clipped.
+bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage& source,
+                   const hostsim::World& world) {
+  const OIIO::ImageSpec& spec = source.layer_spec();
+  const LayerChannels& layer = source.layer;
+  const std::size_t pixel_bytes = spec.pixel_bytes(true);
+  const std::size_t row_bytes = pixel_bytes * static_cast<std::size_t>(spec.width);
+  const std::size_t others_bytes = OthersBytes(spec, layer);
+  source.carried.resize(others_bytes * static_cast<std::size_t>(spec.width) * spec.height);
+  // Tiled files are read whole; scanline files in strips.
+  const bool whole = spec.tile_width > 0;
+  const int strip_rows =
+      whole ? spec.height
+            : static_cast<int>(std::clamp<std::size_t>(kStripBytes / row_bytes, 1, spec.height));
+  std::vector<std::byte> strip(row_bytes * static_cast<std::size_t>(strip_rows));
+  const int world_x = spec.x - source.layer_rect.x;
+  bool clipped = false;
+  for (int top = spec.y; top < spec.y + spec.height; top += strip_rows) {
+    const int bottom = std::min(top + strip_rows, spec.y + spec.height);
+    const bool read =
+        whole ? input.read_image(layer.part, 0, 0, spec.nchannels, OIIO::TypeUnknown, strip.data())
+              : input.read_scanlines(layer.part, 0, top, bottom, 0, 0, spec.nchannels,
+                                     OIIO::TypeUnknown, strip.data());
+    if (!read || input.has_error()) {
+      throw CliError(name, CodecReason("truncated or corrupt image", input.geterror()));
+    }
+    for (int y = top; y < bottom; ++y) {
+      const std::byte* row = strip.data() + static_cast<std::size_t>(y - top) * row_bytes;
+      clipped |= StoreFileRow(spec, layer, source.associated_alpha, row, spec.width, world, world_x,
+                              y - source.layer_rect.y);
+      if (others_bytes == 0) continue;
+      std::byte* carried =
+          source.carried.data() + static_cast<std::size_t>(y - spec.y) * spec.width * others_bytes;
+      for (int x = 0; x < spec.width; ++x) {
+        const std::byte* pixel = row + static_cast<std::size_t>(x) * pixel_bytes;
+        for (int channel : layer.others) {
+          const std::size_t size = spec.channelformat(channel).size();
+          std::memcpy(carried, pixel + spec.pixel_bytes(0, channel, true), size);
+          carried += size;
+        }
+      }
+    }
+  }
+  return clipped;
+}
+
+}  // namespace
+
+void CheckReadableFile(const std::filesystem::path& path) {
+  const std::string name = path.string();
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) throw CliError(name, "no such file");
+    throw CliError(name, std::string("cannot reach: ") + std::strerror(errno));
+  }
+  if (S_ISDIR(info.st_mode)) throw CliError(name, "is a directory");
+  if (!S_ISREG(info.st_mode)) throw CliError(name, "not a regular file");
+  if (access(path.c_str(), R_OK) != 0) {
+    throw CliError(name, std::string("cannot read: ") + std::strerror(errno));
+  }
+}
+
+InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& options,
+                     hostsim::WorldStore& store) {
+  const std::string name = path.string();
+  CheckReadableFile(path);
+  try {
+    // Ask readers for the pixels as stored: straight colour stays straight.
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    std::optional<SilencedStderr> silenced(std::in_place);
+    auto input = OIIO::ImageInput::open(name, &config);
+    if (!input) throw CliError(name, OpenFailureReason(path));
+
+    InputFrame frame;
+    SourceImage& source = frame.source;
+    source.format_name = input->format_name();
+    source.parts = ReadParts(*input, name);
+    const auto layer = FindLayer(source.parts, options.layer);
+    if (!layer) {
+      throw CliError(name,
+                     "no layer '" + options.layer + "' (layers: " + LayerNames(source.parts) + ")");
+    }
+    source.layer = *layer;
+    const OIIO::ImageSpec& spec = source.layer_spec();
+    source.layer_rect = Union(DataWindow(spec), DisplayWindow(spec));
+    CheckDeclaredSize(path, source, options);
+    source.associated_alpha = AssociatedAlpha(source);
+    source.linear = SceneLinear(source);
+
+    const FileRect& rect = source.layer_rect;
+    frame.world = OwnedWorld(store, store.Create(options.depth, rect.width, rect.height));
+    if (!frame.world.get()) {
+      throw CliError(name, "the host refused a " + Size(rect) + " world");
+    }
+    const bool clipped = ReadLayerPart(*input, name, source, *frame.world);
+
+    source.other_parts.resize(source.parts.size());
+    for (std::size_t part = 0; part < source.parts.size(); ++part) {
+      if (static_cast<int>(part) == source.layer.part) continue;
+      const OIIO::ImageSpec& other = source.parts[part];
+      std::vector<std::byte>& pixels = source.other_parts[part];
+      pixels.resize(other.image_bytes(true));
+      if (!input->read_image(static_cast<int>(part), 0, 0, other.nchannels, OIIO::TypeUnknown,
+                             pixels.data()) ||
+          input->has_error()) {
+        throw CliError(name, CodecReason("truncated or corrupt image", input->geterror()));
+      }
+    }
+    input->close();
+    silenced.reset();
+    if (clipped) {
+      WarnOnce("clipped", name + ": values above 1.0 are clipped at the " +
+                              DepthName(options.depth) +
+                              " processing depth (the default float depth keeps them)");
+    }
+    return frame;
+  } catch (const std::bad_alloc&) {
+    throw CliError(name, "out of memory while reading");
+  }
+}
+
+}  // namespace cli

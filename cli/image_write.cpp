@@ -1,0 +1,306 @@
+// Writing: the layer from a host world, everything else of the source as it was read.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "cli/cli_error.h"
+#include "cli/codec_messages.h"
+#include "cli/image_io.h"
+#include "cli/pending_file.h"
+#include "cli/warnings.h"
+
+namespace cli {
+
+void CheckWritableFormat(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw CliError(path.string(), "is a directory (give a file name for the output)", kExitUsage);
+  }
+  if (!OIIO::ImageOutput::create(path.string())) {
+    OIIO::geterror();
+    throw CliError(path.string(), "unsupported output format '" + path.extension().string() + "'");
+  }
+}
+
+namespace {
+
+struct DataType {
+  const char* name;
+  OIIO::TypeDesc type;
+  int bits;
+};
+constexpr DataType kDataTypes[] = {{"uint8", OIIO::TypeDesc::UINT8, 8},
+                                   {"uint10", OIIO::TypeDesc::UINT16, 10},
+                                   {"uint16", OIIO::TypeDesc::UINT16, 16},
+                                   {"half", OIIO::TypeDesc::HALF, 16},
+                                   {"float", OIIO::TypeDesc::FLOAT, 32}};
+
+const DataType* FindDataType(const std::string& name) {
+  for (const DataType& type : kDataTypes) {
+    if (name == type.name) return &type;
+  }
+  return nullptr;
+}
+
+bool IsLossy(const std::string& compression) {
+  const std::string name = compression.substr(0, compression.find(':'));
+  for (const char* lossy : {"dwaa", "dwab", "b44", "b44a", "pxr24", "jpeg", "webp"}) {
+    if (name == lossy) return true;
+  }
+  return false;
+}
+
+// The compression a part is written with: the one asked for; else the source's own for the
+// same format when it is lossless, a lossless one when it is not; else the format's default.
+void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool same_format,
+                       const WriteOptions& options) {
+  if (options.compression) {
+    spec.attribute("compression", *options.compression);
+  } else if (same_format) {
+    const std::string carried = spec.get_string_attribute("compression");
+    if (IsLossy(carried)) spec.attribute("compression", format == "openexr" ? "zip" : "lzw");
+  }
+  if (options.quality) spec.attribute("CompressionQuality", *options.quality);
+}
+
+void MarkProvenance(OIIO::ImageSpec& spec, const WriteOptions& options) {
+  spec.attribute("Software", options.software);
+  // The name OpenImageIO's own tools keep the history under (TIFF's ImageHistory tag).
+  std::string history = spec.get_string_attribute("Exif:ImageHistory");
+  if (!options.command.empty()) history += (history.empty() ? "" : "\n") + options.command;
+  if (!history.empty()) spec.attribute("Exif:ImageHistory", history);
+}
+
+// A part's attributes as they go to a file of this format.
+void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same_format) {
+  for (const OIIO::ParamValue& attribute : from.extra_attribs) {
+    const std::string name = attribute.name().string();
+    if (name == "oiio:UnassociatedAlpha") continue;
+    // Settings that only mean something to the source's own format.
+    if (!same_format && (name == "compression" || name == "oiio:BitsPerSample")) continue;
+    to.extra_attribs.push_back(attribute);
+  }
+}
+
+OIIO::TypeDesc ColourType(const SourceImage& source, const std::string& format,
+                          const WriteOptions& options) {
+  if (options.data_type) return FindDataType(*options.data_type)->type;
+  const OIIO::TypeDesc stored = source.layer_spec().channelformat(source.layer.colour_channel());
+  // DPX readers expect integers; a float DPX is rarely what anyone wants.
+  if (format == "dpx" && format != source.format_name && stored.is_floating_point()) {
+    return OIIO::TypeDesc::UINT16;
+  }
+  return stored;
+}
+
+std::string ChannelName(const SourceImage& source, int role) {
+  const LayerChannels& layer = source.layer;
+  const int channel = layer.rgba[static_cast<std::size_t>(role)];
+  const bool grey = layer.rgba[0] >= 0 && layer.rgba[0] == layer.rgba[1];
+  if (channel < 0 || (grey && role < 3)) return layer.prefix + "RGBA"[role];
+  return source.layer_spec().channelnames[static_cast<std::size_t>(channel)];
+}
+
+struct LayerOutput {
+  OIIO::ImageSpec spec;
+  FileRect region;  // the rows and columns written, in the layer's coordinates
+  int colour_channels = 4;
+  bool associate = true;
+  bool carry_others = false;
+};
+
+LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::World& result,
+                                int x, int y, const SourceImage& source,
+                                const WriteOptions& options, const std::string& name) {
+  const std::string format = output.format_name();
+  const bool same_format = format == source.format_name;
+  const OIIO::ImageSpec& from = source.layer_spec();
+  LayerOutput out;
+  const bool alpha = options.alpha && output.supports("alpha");
+  out.colour_channels = alpha ? 4 : 3;
+  // OpenEXR holds associated colour by definition; other formats keep the source's convention
+  // when it is the same format, and straight colour otherwise. Without an alpha channel the
+  // colour is written as seen over black.
+  out.associate = !alpha || format == "openexr" || (same_format && source.associated_alpha);
+  out.carry_others = !source.layer.others.empty() && format == "openexr";
+  if (!source.layer.others.empty() && !out.carry_others) {
+    WarnOnce("channels", name + ": only colour and alpha written; " + format +
+                             " holds no other channels (" +
+                             std::to_string(source.layer.others.size()) + " left out)");
+  }
+
+  const bool data_windows = output.supports("displaywindow");
+  const FileRect covered{x, y, result.width(), result.height()};
+  out.region =
+      data_windows && covered.width > 0 && covered.height > 0 ? covered : DisplayWindow(from);
+
+  const OIIO::TypeDesc colour = ColourType(source, format, options);
+  std::vector<OIIO::TypeDesc> types(static_cast<std::size_t>(out.colour_channels), colour);
+  std::vector<std::string> names;
+  for (int role = 0; role < out.colour_channels; ++role) names.push_back(ChannelName(source, role));
+  if (out.carry_others) {
+    for (int channel : source.layer.others) {
+      types.push_back(from.channelformat(channel));
+      names.push_back(from.channelnames[static_cast<std::size_t>(channel)]);
+    }
+  }
+  OIIO::ImageSpec& spec = out.spec;
+  spec =
+      OIIO::ImageSpec(out.region.width, out.region.height, static_cast<int>(types.size()), colour);
+  spec.channelnames = names;
+  if (std::any_of(types.begin(), types.end(), [&](OIIO::TypeDesc t) { return t != colour; })) {
+    spec.channelformats = types;
+  }
+  spec.alpha_channel = alpha ? 3 : -1;
+  if (data_windows) {
+    spec.x = out.region.x;
+    spec.y = out.region.y;
+    const FileRect display = DisplayWindow(from);
+    spec.full_x = display.x;
+    spec.full_y = display.y;
+    spec.full_width = display.width;
+    spec.full_height = display.height;
+  }
+  CarryAttributes(from, spec, same_format);
+  if (options.data_type) {
+    spec.erase_attribute("oiio:BitsPerSample");
+    const int bits = FindDataType(*options.data_type)->bits;
+    if (bits == 10) spec.attribute("oiio:BitsPerSample", bits);
+  }
+  if (alpha && !out.associate) spec.attribute("oiio:UnassociatedAlpha", 1);
+  ChooseCompression(spec, format, same_format, options);
+  MarkProvenance(spec, options);
+  return out;
+}
+
+// Writes the layer's rows: the result where it reaches, nothing elsewhere, and the part's
+// other channels where the source held them.
+bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hostsim::World& result,
+                    int x, int y, const SourceImage& source) {
+  const OIIO::ImageSpec& spec = out.spec;
+  const std::size_t pixel_bytes = spec.pixel_bytes(true);
+  const std::size_t colour_bytes = spec.pixel_bytes(0, out.colour_channels, true);
+  const std::size_t others_bytes = pixel_bytes - colour_bytes;
+  const FileRect& region = out.region;
+  const FileRect data = DataWindow(source.layer_spec());
+  const OIIO::TypeDesc row_type = spec.channelformats.empty() ? spec.format : OIIO::TypeUnknown;
+  std::vector<std::byte> row(pixel_bytes * static_cast<std::size_t>(region.width));
+  for (int row_y = region.y; row_y < region.y + region.height; ++row_y) {
+    std::fill(row.begin(), row.end(), std::byte{0});
+    const int left = std::max(region.x, x);
+    const int right = std::min(region.x + region.width, x + result.width());
+    if (row_y >= y && row_y < y + result.height() && left < right) {
+      LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec,
+                   out.colour_channels, row.data() + (left - region.x) * pixel_bytes);
+    }
+    if (out.carry_others && row_y >= data.y && row_y < data.y + data.height) {
+      const int from = std::max(region.x, data.x);
+      const int to = std::min(region.x + region.width, data.x + data.width);
+      const std::byte* carried =
+          source.carried.data() +
+          (static_cast<std::size_t>(row_y - data.y) * data.width + (from - data.x)) * others_bytes;
+      for (int column = from; column < to; ++column, carried += others_bytes) {
+        std::memcpy(row.data() + (column - region.x) * pixel_bytes + colour_bytes, carried,
+                    others_bytes);
+      }
+    }
+    if (!output.write_scanline(row_y, 0, row_type, row.data())) return false;
+  }
+  return true;
+}
+
+void WriteParts(const std::filesystem::path& path, const hostsim::World& result, int x, int y,
+                const SourceImage& source, const WriteOptions& options) {
+  const std::string name = path.string();
+  auto output = OIIO::ImageOutput::create(name);
+  if (!output) {
+    OIIO::geterror();
+    throw CliError(name, "unsupported output format '" + path.extension().string() + "'");
+  }
+  const std::string format = output->format_name();
+  const LayerOutput layer = DescribeLayerOutput(*output, result, x, y, source, options, name);
+
+  // Every part when the format holds several, else the layer's part alone.
+  const bool all_parts = source.parts.size() > 1 && output->supports("multiimage");
+  if (source.parts.size() > 1 && !all_parts) {
+    WarnOnce("parts", name + ": only the glowed part written; " + format + " holds one image (" +
+                          std::to_string(source.parts.size() - 1) + " left out)");
+  }
+  std::vector<int> written;
+  std::vector<OIIO::ImageSpec> specs;
+  for (int part = 0; part < static_cast<int>(source.parts.size()); ++part) {
+    if (part == source.layer.part) {
+      written.push_back(part);
+      specs.push_back(layer.spec);
+    } else if (all_parts) {
+      written.push_back(part);
+      OIIO::ImageSpec spec = source.parts[static_cast<std::size_t>(part)];
+      ChooseCompression(spec, format, true, options);
+      MarkProvenance(spec, options);
+      specs.push_back(spec);
+    }
+  }
+
+  PendingFile pending(path);
+  // Bytes go through the pending file's checked stream where the writer takes one. OpenImageIO
+  // 2.4's TIFF writer points the file at the wrong directory when it writes to a stream, so TIFF
+  // writes by name (libtiff reports its own write errors).
+  if (format != "tiff") output->set_ioproxy(&pending.stream());
+  SilencedStderr silenced;
+  const std::string temp = pending.temp_path().string();
+  bool ok = specs.size() > 1 ? output->open(temp, static_cast<int>(specs.size()), specs.data())
+                             : output->open(temp, specs.front());
+  for (std::size_t i = 0; ok && i < written.size(); ++i) {
+    if (i > 0) ok = output->open(temp, specs[i], OIIO::ImageOutput::AppendSubimage);
+    if (!ok) break;
+    const int part = written[i];
+    ok = part == source.layer.part
+             ? WriteLayerRows(*output, layer, result, x, y, source)
+             : output->write_image(OIIO::TypeUnknown,
+                                   source.other_parts[static_cast<std::size_t>(part)].data());
+  }
+  if (!ok || !output->close()) {
+    throw CliError(name, CodecReason("cannot write", output->geterror()));
+  }
+  pending.Commit();
+}
+
+}  // namespace
+
+void WriteImage(const std::filesystem::path& path, const hostsim::World& result, int x, int y,
+                const SourceImage& source, const WriteOptions& options) {
+  try {
+    WriteParts(path, result, x, y, source, options);
+  } catch (const std::bad_alloc&) {
+    throw CliError(path.string(), "out of memory while writing");
+  }
+}
+
+void CheckCompression(const std::filesystem::path& path, const std::string& compression) {
+  auto output = OIIO::ImageOutput::create(path.string());
+  if (!output) return;
+  const std::string format = output->format_name();
+  // The formats whose writers fall back to a default, without a word, for a name they do not know.
+  const std::vector<std::string> known =
+      format == "openexr" ? std::vector<std::string>{"none",  "rle", "zips", "zip",  "piz",
+                                                     "pxr24", "b44", "b44a", "dwaa", "dwab"}
+      : format == "tiff"
+          ? std::vector<std::string>{"none", "lzw", "zip", "packbits", "ccittrle", "jpeg"}
+          : std::vector<std::string>{};
+  const std::string name = compression.substr(0, compression.find(':'));
+  if (known.empty() || std::find(known.begin(), known.end(), name) != known.end()) return;
+  std::string list;
+  for (const std::string& word : known) list += (list.empty() ? "" : ", ") + word;
+  throw CliError("--compression",
+                 "'" + name + "' is not one of " + format + "'s compressions (" + list + ")",
+                 kExitUsage);
+}
+
+void CheckDataType(const std::string& name) {
+  if (!FindDataType(name)) {
+    throw CliError("--data-type", "'" + name + "' is not one of uint8, uint10, uint16, half, float",
+                   kExitUsage);
+  }
+}
+
+}  // namespace cli

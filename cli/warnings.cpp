@@ -1,0 +1,17 @@
+#include "cli/warnings.h"
+
+#include <iostream>
+#include <mutex>
+#include <set>
+
+namespace cli {
+
+void WarnOnce(const std::string& kind, const std::string& text) {
+  static std::mutex mutex;
+  static std::set<std::string> given;
+  std::lock_guard lock(mutex);
+  if (!given.insert(kind).second) return;
+  std::cerr << "velmora: warning: " << text << "\n" << std::flush;
+}
+
+}  // namespace cli
