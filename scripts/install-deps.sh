@@ -9,6 +9,7 @@ packages=(
   libopenimageio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   clang-format
+  clang libclang-rt-dev libomp-dev
 )
 
 missing=()
