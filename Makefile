@@ -60,7 +60,7 @@ FUZZ_SEED ?= 1
 soak: build
 	build/release/fuzz/velmora_soak $(SOAK_FRAMES)
 
-SOAK_FRAMES ?= 2000
+SOAK_FRAMES ?= 3000
 
 test: format-check test-linux test-sanitize test-tsan test-fuzz
 
