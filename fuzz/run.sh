@@ -31,7 +31,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$work"
   status=0
   "$build/fuzz/fuzz_$target" "$work" "$here/corpus/$target" -max_total_time="$seconds" \
-    -seed="${FUZZ_SEED:-0}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -seed="${FUZZ_SEED:-0}" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/fuzz-crashes/$target-" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   total=$((total + ${runs:-0}))
