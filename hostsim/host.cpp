@@ -22,16 +22,9 @@ constexpr A_long FourCharCode(const char (&code)[5]) {
 // This host's application code: no real application's, so no effect takes a host-specific path.
 constexpr A_long kApplicationId = FourCharCode("HSim");
 
+// Four channels a pixel: 8, 16 or 32 bits each.
 short BitDepth(Depth depth) {
-  switch (depth) {
-    case Depth::k8:
-      return 8;
-    case Depth::k16:
-      return 16;
-    case Depth::k32:
-      return 32;
-  }
-  return 0;
+  return static_cast<short>(PixelSize(depth) * 8 / 4);
 }
 
 Host* current_host = nullptr;
