@@ -43,7 +43,8 @@ double TintComponent(const PixelOpInfo& info, int channel) {
 }
 
 // The tinted alpha ignores the input's alpha. Integer depths keep only the whole part of the
-// tint alpha, so anything below 1.0 is transparent; float takes it as it is.
+// tint alpha, so anything below 1.0 is transparent; float takes it as it is. Kept on purpose
+// (docs/render.md).
 template <typename Depth>
 typename Depth::Channel TintAlpha(double tint_alpha) {
   if constexpr (Depth::kInteger) {
