@@ -73,8 +73,14 @@ void ApplyCurve(const typename Depth::Pixel* in, typename Depth::Pixel* out) {
 template <typename Depth>
 void AlphaFromMaxChannel(void*, const typename Depth::Pixel* in, typename Depth::Pixel* out) {
   // Compared in the channel's own type (single precision for float). Float is limited to 1.0
-  // here too, with no lower limit.
-  const auto brightest = std::max({in->red, in->green, in->blue});
+  // here too, with no lower limit. A NaN channel is passed over whichever it is, so the alpha
+  // does not depend on the channel order; only a pixel with no number at all gets NaN.
+  auto brightest = in->red;
+  for (const auto c : {in->green, in->blue}) {
+    bool none_yet = false;
+    if constexpr (!Depth::kInteger) none_yet = std::isnan(brightest);
+    if (c > brightest || none_yet) brightest = c;
+  }
   out->alpha = brightest > Depth::kFullScale
                    ? static_cast<typename Depth::Channel>(Depth::kFullScale)
                    : brightest;
