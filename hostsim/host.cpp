@@ -22,11 +22,6 @@ constexpr A_long FourCharCode(const char (&code)[5]) {
 // This host's application code: no real application's, so no effect takes a host-specific path.
 constexpr A_long kApplicationId = FourCharCode("HSim");
 
-// Four channels a pixel: 8, 16 or 32 bits each.
-short BitDepth(Depth depth) {
-  return static_cast<short>(PixelSize(depth) * 8 / 4);
-}
-
 Host* current_host = nullptr;
 
 bool IsSmartCommand(PF_Cmd cmd) {
@@ -226,7 +221,7 @@ PF_Err Host::PreRender(const World& input, const FrameSettings& settings,
   s.pre_input.output_request.rect = settings.request_rect.value_or(frame.input_extent);
   s.pre_input.output_request.field = settings.field;
   s.pre_input.output_request.channel_mask = settings.channel_mask;
-  s.pre_input.bitdepth = BitDepth(input.depth);
+  s.pre_input.bitdepth = static_cast<short>(BitsPerChannel(input.depth));
   s.pre_output = PF_PreRenderOutput{};
   PF_PreRenderExtra extra{&s.pre_input, &s.pre_output, &s.pre_callbacks};
 

@@ -32,6 +32,10 @@ constexpr Depth DepthOf<PF_PixelFloat>() {
 }
 
 std::size_t PixelSize(Depth depth);
+// 8, 16 or 32: four channels a pixel.
+inline int BitsPerChannel(Depth depth) {
+  return static_cast<int>(PixelSize(depth) * 8 / 4);
+}
 PF_PixelFormat PixelFormatOf(Depth depth);
 
 struct World {
