@@ -8,7 +8,7 @@ namespace velmora {
 struct SuiteHandler::Slot {
   const char* name;
   A_long version;
-  static constexpr int kCount = 13;
+  static constexpr int kCount = 12;
   static const Slot kAll[kCount];
 };
 
@@ -25,7 +25,6 @@ const SuiteHandler::Slot SuiteHandler::Slot::kAll[kCount] = {
     {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1},
     {kAEGPStreamSuite, kAEGPStreamSuiteVersion4},
     {kAEGPEffectSuite, kAEGPEffectSuiteVersion2},
-    {kPFWorldSuite, kPFWorldSuiteVersion2},
     {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion1},
 };
 
@@ -97,11 +96,8 @@ AEGP_StreamSuite4* SuiteHandler::StreamSuite4() {
 AEGP_EffectSuite2* SuiteHandler::EffectSuite2() {
   return As<AEGP_EffectSuite2>(Acquire(10));
 }
-PF_WorldSuite2* SuiteHandler::PFWorldSuite2() {
-  return As<PF_WorldSuite2>(Acquire(11));
-}
 PF_ParamUtilsSuite1* SuiteHandler::ParamUtilsSuite1() {
-  return As<PF_ParamUtilsSuite1>(Acquire(12));
+  return As<PF_ParamUtilsSuite1>(Acquire(11));
 }
 
 }  // namespace velmora

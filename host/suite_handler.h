@@ -1,7 +1,8 @@
 #pragma once
 // SuiteHandler: the effect's holder of host suites. Each suite is acquired from the host's
 // basic suite on first use and released once, under its own name and version, when the
-// holder goes away (also while a thrown suite error passes through).
+// holder goes away (also while a thrown suite error passes through). "PF World Suite" is not
+// here: the render holds it with a SuiteScoper, so a refusal is a returned error it carries.
 
 #include "hostapi/host_api.h"
 
@@ -27,14 +28,13 @@ class SuiteHandler {
   AEGP_PFInterfaceSuite1* PFInterfaceSuite1();      // "AEGP PF Interface Suite" 1
   AEGP_StreamSuite4* StreamSuite4();                // "AEGP Stream Suite" 9
   AEGP_EffectSuite2* EffectSuite2();                // "AEGP Effect Suite" 2
-  PF_WorldSuite2* PFWorldSuite2();                  // "PF World Suite" 2
   PF_ParamUtilsSuite1* ParamUtilsSuite1();          // "PF Param Utils Suite" 2
 
  private:
   struct Slot;
   const void* Acquire(int slot);
   SPBasicSuite* basic_;
-  const void* suites_[13] = {};
+  const void* suites_[12] = {};
 };
 
 }  // namespace velmora

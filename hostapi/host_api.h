@@ -6,8 +6,11 @@
 
 #ifdef VELMORA_USE_HOST_SDK
 
-#if defined(_WIN32) && !defined(_WINDOWS)
-#define _WINDOWS 1  // the SDK picks its Windows typedefs from _WINDOWS, not _WIN32
+// The SDK picks its platform and its fixed-width Windows typedefs from _WINDOWS. Its other
+// branches are Apple's (Carbon types) and a Linux one that GCC never selects (__LINUX__), so
+// every non-Apple target takes the Windows branch: the host's x64 layout, checked below.
+#if !defined(__APPLE__) && !defined(_WINDOWS)
+#define _WINDOWS 1
 #endif
 #include "AE_Effect.h"
 #include "AE_EffectCB.h"
@@ -31,6 +34,6 @@
 
 #endif
 
-#if !defined(VELMORA_USE_HOST_SDK) || defined(_WIN64)
+#if !defined(__APPLE__)
 #include "hostapi/host_layout.h"
 #endif

@@ -296,7 +296,7 @@ typedef struct {
   A_short ui_width;
   A_short ui_height;
   PF_ParamType param_type;
-  A_char name[PF_MAX_PARAM_NAME_LEN + 1];
+  A_char name[PF_MAX_EFFECT_PARAM_NAME_LEN + 1];
   PF_ParamFlags flags;
   A_long unused;
   PF_ParamDefUnion u;

@@ -23,18 +23,6 @@ constexpr A_long FourCharCode(const char (&code)[5]) {
 // This host's application code: no real application's, so no effect takes a host-specific path.
 constexpr A_long kApplicationId = FourCharCode("HSim");
 
-short BitDepth(Depth depth) {
-  switch (depth) {
-    case Depth::k8:
-      return 8;
-    case Depth::k16:
-      return 16;
-    case Depth::k32:
-      return 32;
-  }
-  return 0;
-}
-
 Host* current_host = nullptr;
 
 bool IsSmartCommand(PF_Cmd cmd) {
@@ -238,7 +226,7 @@ PF_Err Host::PreRender(const World& input, const FrameSettings& settings,
   s.pre_input.output_request.rect = settings.request_rect.value_or(frame.input_extent);
   s.pre_input.output_request.field = settings.field;
   s.pre_input.output_request.channel_mask = settings.channel_mask;
-  s.pre_input.bitdepth = BitDepth(input.depth);
+  s.pre_input.bitdepth = static_cast<short>(BitsPerChannel(input.depth));
   s.pre_output = PF_PreRenderOutput{};
   PF_PreRenderExtra extra{&s.pre_input, &s.pre_output, &s.pre_callbacks};
 

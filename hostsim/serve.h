@@ -1,10 +1,12 @@
 #pragma once
 // The firewall around every function the effect can call: count the host operation (and
 // answer an injected fault), check the context, and turn any exception into a host error
-// code, so nothing unwinds through the C boundary.
+// code, so nothing unwinds through the C boundary. The image services also journal each
+// call's arguments for tests.
 
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "hostapi/host_api.h"
 #include "hostsim/host_operation.h"
@@ -24,19 +26,22 @@ struct AegpErrors {
   static constexpr A_long kBadArgument = A_Err_PARAMETER;
 };
 
-// Runs serve(services) unless the operation is to fail; serve returns the error code.
-template <class Errors = PfErrors, class Service>
-A_long Serve(const char* op, Service&& serve) noexcept {
+// What a service does when a fault is injected for it: most skip their work; a release still
+// releases, since an effect can do nothing about a failed release and must not be charged
+// with a leak for it. Either way the injected error is returned.
+enum class OnFault { kSkip, kRunAnyway };
+
+// The one firewall: counts `op`, runs body() unless a fault skips it, and maps anything
+// thrown to the error code of Errors.
+template <class Errors, OnFault kOnFault, class Body>
+A_long Firewall(const char* op, Body&& body) noexcept {
   try {
-    HostServices* services = CurrentServices();
-    if (!services) return Errors::kBadArgument;
-    if (const PF_Err err = BeginHostOperation(op)) {
-      RecordRefusal(op, err, "a fault injected for testing");
-      return err;
-    }
-    const A_long err = serve(*services);
-    if (err) RecordRefusal(op, err);
-    return err;
+    const PF_Err injected = BeginHostOperation(op);
+    if (injected != PF_Err_NONE) RecordRefusal(op, injected, "a fault injected for testing");
+    if (injected != PF_Err_NONE && kOnFault == OnFault::kSkip) return injected;
+    const A_long err = body();
+    if (err != PF_Err_NONE) RecordRefusal(op, err);
+    return injected != PF_Err_NONE ? injected : err;
   } catch (const std::bad_alloc&) {
     RecordRefusal(op, Errors::kNoMemory);
     return Errors::kNoMemory;
@@ -46,24 +51,38 @@ A_long Serve(const char* op, Service&& serve) noexcept {
   }
 }
 
+// A service of the current host: serve(services) returns the error code; with no current
+// host the call is a bad argument.
+template <class Errors = PfErrors, class Service>
+A_long Serve(const char* op, Service&& serve) noexcept {
+  HostServices* services = CurrentServices();
+  if (!services) return Errors::kBadArgument;
+  return Firewall<Errors, OnFault::kSkip>(op, [&] { return serve(*services); });
+}
+
 // A release: it happens even when a fault is injected, which is then reported.
 template <class Errors = PfErrors, class Release>
 A_long ServeRelease(const char* op, Release&& release) noexcept {
-  try {
-    HostServices* services = CurrentServices();
-    if (!services) return Errors::kBadArgument;
-    const PF_Err injected = BeginHostOperation(op);
-    const A_long err = release(*services);
-    if (injected) RecordRefusal(op, injected, "a fault injected for testing");
-    if (err) RecordRefusal(op, err);
-    return injected ? injected : err;
-  } catch (const std::bad_alloc&) {
-    RecordRefusal(op, Errors::kNoMemory);
-    return Errors::kNoMemory;
-  } catch (...) {
-    RecordRefusal(op, Errors::kInternal);
-    return Errors::kInternal;
-  }
+  HostServices* services = CurrentServices();
+  if (!services) return Errors::kBadArgument;
+  return Firewall<Errors, OnFault::kRunAnyway>(op, [&] { return release(*services); });
+}
+
+// An image service: describe(call) journals its arguments before body() runs.
+template <OnFault kOnFault = OnFault::kSkip, class Describe, class Body>
+PF_Err Serve(const char* op, Describe&& describe, Body&& body) noexcept {
+  return Firewall<PfErrors, kOnFault>(op, [&]() -> PF_Err {
+    HostCall call;
+    call.op = op;
+    describe(call);
+    RecordHostCall(std::move(call));
+    return body();
+  });
+}
+
+// For the image slots this host does not offer: an error, never a crash.
+inline PF_Err NotOffered() {
+  return PF_Err_UNRECOGNIZED_PARAM_TYPE;
 }
 
 // A slot this host does not serve answers with an error of its own type and does nothing.

@@ -70,7 +70,8 @@ World* WorldStore::Create(Depth depth, A_long width, A_long height) {
   PF_EffectWorld& ew = world->effect_world;
   std::memset(&ew, 0, sizeof ew);
   ew.reserved0 = world.get();
-  ew.world_flags = PF_WorldFlag_WRITEABLE | (depth == Depth::k16 ? PF_WorldFlag_DEEP : 0);
+  ew.world_flags = PF_WorldFlag_WRITEABLE;
+  if (depth == Depth::k16) ew.world_flags |= PF_WorldFlag_DEEP;
   ew.data = reinterpret_cast<PF_PixelPtr>(aligned);
   ew.rowbytes = static_cast<A_long>(rowbytes);
   ew.width = width;

@@ -18,7 +18,27 @@ inline constexpr A_long kMaxWorldSide = 30000;
 // Values equal the host's AEGP_WorldType codes.
 enum class Depth : A_long { k8 = 1, k16 = 2, k32 = 3 };
 
+// The depth whose worlds hold records of type Pixel: the one place the records map to depths.
+template <class Pixel>
+constexpr Depth DepthOf();
+template <>
+constexpr Depth DepthOf<PF_Pixel>() {
+  return Depth::k8;
+}
+template <>
+constexpr Depth DepthOf<PF_Pixel16>() {
+  return Depth::k16;
+}
+template <>
+constexpr Depth DepthOf<PF_PixelFloat>() {
+  return Depth::k32;
+}
+
 std::size_t PixelSize(Depth depth);
+// 8, 16 or 32: four channels a pixel.
+inline int BitsPerChannel(Depth depth) {
+  return static_cast<int>(PixelSize(depth) * 8 / 4);
+}
 PF_PixelFormat PixelFormatOf(Depth depth);
 
 struct World {

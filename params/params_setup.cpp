@@ -1,5 +1,7 @@
 #include "params/params_setup.h"
 
+#include "host/param_ops.h"
+#include "host/text_ops.h"
 #include "params/params.h"
 #include "params/string_table.h"
 
@@ -16,13 +18,13 @@ PF_ParamDef NewDefinition(PF_InData* in_data, PF_ParamType type, A_long label,
   PF_ParamDef def{};
   def.flags = flags;
   def.param_type = type;
-  in_data->utils->ansi.strcpy(def.name, GetStringPtr(label));
+  CopyText(in_data, def.name, GetStringPtr(label));
   return def;
 }
 
 PF_Err Add(PF_InData* in_data, ParamIndex index, PF_ParamDef& def) {
   def.uu.id = index;
-  return in_data->inter.add_param(in_data->effect_ref, -1, &def);
+  return AddParam(in_data, &def);
 }
 
 PF_Err AddRadius(PF_InData* in_data) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/param_ops.h"
 #include "host/suite_handler.h"
 #include "params/app_id.h"
 #include "params/params.h"
@@ -36,10 +37,9 @@ PF_Err UpdateTintControls(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef*
     const bool enabled = params[PARAM_TINT_ENABLE]->u.bd.value == 1;
     const PF_ParamDef color = TintControlUpdate(*params[PARAM_TINT_COLOR], enabled, STR_TINT_COLOR);
     const PF_ParamDef mode = TintControlUpdate(*params[PARAM_TINT_MODE], enabled, STR_TINT_MODE);
-    PF_ParamUtilsSuite1* param_utils = suites.ParamUtilsSuite1();
     // Colour first; a refused colour update leaves the mode as it is.
-    err = param_utils->PF_UpdateParamUI(in_data->effect_ref, PARAM_TINT_COLOR, &color);
-    if (!err) err = param_utils->PF_UpdateParamUI(in_data->effect_ref, PARAM_TINT_MODE, &mode);
+    err = UpdateParamUI(suites, in_data, PARAM_TINT_COLOR, &color);
+    if (!err) err = UpdateParamUI(suites, in_data, PARAM_TINT_MODE, &mode);
   }
   // Redraw and render again whatever the updates answered, in every host.
   out_data->out_flags |= PF_OutFlag_REFRESH_UI | PF_OutFlag_FORCE_RERENDER;

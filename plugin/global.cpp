@@ -2,6 +2,7 @@
 
 #include "host/handle_ops.h"
 #include "host/suite_handler.h"
+#include "host/text_ops.h"
 #include "params/app_id.h"
 #include "params/string_table.h"
 #include "plugin/version.h"
@@ -14,9 +15,8 @@ PF_Err About(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*params*/[]
   SuiteHandler suites(in_data->pica_basicP);
   // The name line and the description fit return_msg by construction (tested), so the
   // host's unbounded sprintf is safe here.
-  suites.ANSICallbacksSuite1()->sprintf(out_data->return_msg, "%s, v%d.%d.%d\r%s", VELMORA_NAME,
-                                        VELMORA_MAJOR, VELMORA_MINOR, VELMORA_PATCH,
-                                        GetStringPtr(STR_DESCRIPTION));
+  FormatText(suites, out_data->return_msg, "%s, v%d.%d.%d\r%s", VELMORA_NAME, VELMORA_MAJOR,
+             VELMORA_MINOR, VELMORA_PATCH, GetStringPtr(STR_DESCRIPTION));
   return PF_Err_NONE;
 }
 

@@ -98,13 +98,13 @@ PF_Err FillCorners(RenderState& state, A_long width, A_long height) {
 
 }  // namespace
 
-PF_Err ExtendEdges(RenderState& state) {
+bool ExtendEdges(RenderState& state) {
   PF_EffectWorld* source = &state.source_world.world;
   const A_long m = state.edge_margin;
   const A_long width = source->width;
   const A_long height = source->height;
   PF_Rect image_area = Rect16(m, m, m + width, m + height);
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
 
   // PadSize is at least the radius, so at least 2 x EdgeMargin: the band fits on every side.
   NewWorkingWorld(state, width + state.pad_size, height + state.pad_size, &state.glow_world);
@@ -113,7 +113,7 @@ PF_Err ExtendEdges(RenderState& state) {
   if (state.err == PF_Err_NONE) {
     state.err = CopyRect(*state.suites, state.in_data, source, glow, nullptr, &image_area);
   }
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
 
   const A_long passes = EdgePassCount(m);
   for (A_long pass = 0, step = 1; pass < passes; ++pass, step *= 2) {
@@ -122,18 +122,19 @@ PF_Err ExtendEdges(RenderState& state) {
     for (EdgeStrip& strip : strips) {
       state.err =
           CopyRect(*state.suites, state.in_data, glow, glow, &strip.source, &strip.destination);
-      if (!Checkpoint(state)) return state.err;
+      if (!Checkpoint(state)) return false;
     }
   }
 
   state.err = FillCorners(state, width, height);
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
 
   state.err = CopyRect(*state.suites, state.in_data, glow, &state.source_copy_world.world, nullptr,
                        nullptr);
-  if (!Checkpoint(state)) return state.err;
-  if (LayerIsOutputSized(state)) Checkpoint(state);
-  return state.err;
+  if (!Checkpoint(state)) return false;
+  // A second poll in a row for an output-sized layer: kept on purpose (docs/render.md).
+  if (LayerIsOutputSized(state)) return Checkpoint(state);
+  return true;
 }
 
 }  // namespace velmora

@@ -9,7 +9,7 @@
 namespace velmora {
 
 // Creates, fills and extends GlowWorld and SourceCopyWorld from SourceWorld.
-// Returns the running error (state.err).
-PF_Err ExtendEdges(RenderState& state);
+// Returns whether the render goes on (the outcome is in state.err).
+bool ExtendEdges(RenderState& state);
 
 }  // namespace velmora

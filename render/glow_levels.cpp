@@ -21,7 +21,8 @@ PF_CompositeMode LevelCompositeMode(const PixelOpInfo& info) {
   A_long opacity = 255;
   if (info.intensity < 1.0) opacity = static_cast<A_long>(255.0 - (1.0 - info.intensity) * 255.0);
   mode.opacity = static_cast<A_u_char>(opacity);
-  mode.opacitySu = static_cast<A_u_short>(opacity);  // the same 0..255 number, not rescaled
+  // The same 0..255 number, not rescaled: kept on purpose (docs/render.md).
+  mode.opacitySu = static_cast<A_u_short>(opacity);
   return mode;
 }
 
@@ -58,7 +59,7 @@ bool AddGlowLevel(RenderState& state, float level, float blur_radius,
 
   PF_EffectWorld& glow = state.glow_world.world;
   const PF_Rect whole = Rect16(0, 0, glow.width, glow.height);
-  if (!Checkpoint(state)) return false;
+  if (!Checkpoint(state)) return false;  // a second poll in a row: kept on purpose (docs/render.md)
   // Always the fast composite: the levels are blurred, so quality buys nothing here.
   state.err =
       TransferRect(*state.suites, state.in_data, PF_Quality_LO, PF_MF_Alpha_STRAIGHT,
@@ -68,27 +69,26 @@ bool AddGlowLevel(RenderState& state, float level, float blur_radius,
 
 }  // namespace
 
-PF_Err AccumulateGlowLevels(RenderState& state) {
+bool AccumulateGlowLevels(RenderState& state) {
   const PF_CompositeMode level_mode = LevelCompositeMode(state.info);
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
 
   // One LevelWorld serves all ten levels; it is cleared at the start of each.
   const PF_EffectWorld& glow = state.glow_world.world;
   NewWorkingWorld(state, glow.width, glow.height, &state.level_world);
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
 
   if (state.blur_base > 0.0) {
     // Single precision on purpose: the radii the host sees are the float doublings.
     float blur_radius = static_cast<float>(state.blur_base);
     for (float level = 0.0f; level < static_cast<float>(GLOW_LEVEL_COUNT); level += 1.0f) {
-      if (!AddGlowLevel(state, level, blur_radius, level_mode)) return state.err;
+      if (!AddGlowLevel(state, level, blur_radius, level_mode)) return false;
       blur_radius *= 2.0f;
     }
   }
 
   state.err = DisposeWorld(*state.suites, &state.level_world);
-  Checkpoint(state);
-  return state.err;
+  return Checkpoint(state);
 }
 
 }  // namespace velmora

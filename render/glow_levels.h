@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-// Composites GLOW_LEVEL_COUNT blurred levels onto GlowWorld. Returns the running error.
-PF_Err AccumulateGlowLevels(RenderState& state);
+// Composites GLOW_LEVEL_COUNT blurred levels onto GlowWorld. Returns whether the render goes
+// on (the outcome is in state.err).
+bool AccumulateGlowLevels(RenderState& state);
 
 }  // namespace velmora

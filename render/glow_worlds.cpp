@@ -8,8 +8,8 @@
 namespace velmora {
 namespace {
 
-PF_Err MakePlainCopies(RenderState& state) {
-  if (!Checkpoint(state)) return state.err;
+bool MakePlainCopies(RenderState& state) {
+  if (!Checkpoint(state)) return false;
   state.err = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
     using Depth = decltype(depth);
     const A_long width = state.output->width, height = state.output->height;
@@ -19,19 +19,18 @@ PF_Err MakePlainCopies(RenderState& state) {
     }
     return err;
   });
-  if (!Checkpoint(state)) return state.err;
+  if (!Checkpoint(state)) return false;
   for (HostWorld* copy : {&state.source_copy_world, &state.glow_world}) {
     state.err = CopyRect(*state.suites, state.in_data, &state.source_world.world, &copy->world,
                          nullptr, nullptr);
-    if (!Checkpoint(state)) return state.err;
+    if (!Checkpoint(state)) return false;
   }
-  return state.err;
+  return true;
 }
 
 }  // namespace
 
-PF_Err MakeGlowWorlds(RenderState& state) {
-  if (state.err != PF_Err_NONE) return state.err;
+bool MakeGlowWorlds(RenderState& state) {
   return state.info.repeat_edges == 1 ? ExtendEdges(state) : MakePlainCopies(state);
 }
 

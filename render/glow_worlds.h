@@ -6,7 +6,8 @@
 namespace velmora {
 
 // With Repeat Edge Pixels on, the edge extension makes them larger than the output;
-// otherwise both are plain output-sized copies of SourceWorld. Returns the running error.
-PF_Err MakeGlowWorlds(RenderState& state);
+// otherwise both are plain output-sized copies of SourceWorld. Returns whether the render
+// goes on (the outcome is in state.err).
+bool MakeGlowWorlds(RenderState& state);
 
 }  // namespace velmora

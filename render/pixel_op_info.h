@@ -17,7 +17,7 @@ struct PixelOpInfo {
   A_long repeat_edges;
   A_long glow_mode;
   A_long gamma;
-  double radius;  // replaced by BlurBase before any pixel operation runs
+  double radius;  // the radius control in this render's pixels (the blur starts from BlurBase)
   A_long output_width;
   A_long output_height;
 };

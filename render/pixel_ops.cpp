@@ -43,7 +43,8 @@ double TintComponent(const PixelOpInfo& info, int channel) {
 }
 
 // The tinted alpha ignores the input's alpha. Integer depths keep only the whole part of the
-// tint alpha, so anything below 1.0 is transparent; float takes it as it is.
+// tint alpha, so anything below 1.0 is transparent; float takes it as it is. Kept on purpose
+// (docs/render.md).
 template <typename Depth>
 typename Depth::Channel TintAlpha(double tint_alpha) {
   if constexpr (Depth::kInteger) {
@@ -72,8 +73,14 @@ void ApplyCurve(const typename Depth::Pixel* in, typename Depth::Pixel* out) {
 template <typename Depth>
 void AlphaFromMaxChannel(void*, const typename Depth::Pixel* in, typename Depth::Pixel* out) {
   // Compared in the channel's own type (single precision for float). Float is limited to 1.0
-  // here too, with no lower limit.
-  const auto brightest = std::max({in->red, in->green, in->blue});
+  // here too, with no lower limit. A NaN channel is passed over whichever it is, so the alpha
+  // does not depend on the channel order; only a pixel with no number at all gets NaN.
+  auto brightest = in->red;
+  for (const auto c : {in->green, in->blue}) {
+    bool none_yet = false;
+    if constexpr (!Depth::kInteger) none_yet = std::isnan(brightest);
+    if (c > brightest || none_yet) brightest = c;
+  }
   out->alpha = brightest > Depth::kFullScale
                    ? static_cast<typename Depth::Channel>(Depth::kFullScale)
                    : brightest;

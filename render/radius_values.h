@@ -11,7 +11,8 @@ struct RadiusValues {
   A_long pad_size;     // PadSize: how much the edge-extended worlds grow; -1 for radius 0
 };
 
-// Computed as the host's arithmetic did it: the margin and pad in single precision.
+// The margin and pad in single precision, the blur base in double, as the glow is designed
+// (docs/render.md, "Kept on purpose"); the host does none of this arithmetic.
 RadiusValues DeriveRadiusValues(double radius);
 
 }  // namespace velmora

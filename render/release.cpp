@@ -16,11 +16,9 @@ PF_Err ReleaseRender(RenderState& state) {
   }
   // The pre-render byte stays the host's: it frees it through the delete function we gave.
   state.layer_sized = nullptr;
-  if (state.world_suite) {
-    keep_first(state.world_suite->Release());
-    state.world_suite.reset();
-    state.world_suite_held = false;
-  }
+  // A refused release is reported even after a good frame: the host says something is wrong.
+  if (state.world_suite) keep_first(state.world_suite->Release());
+  state.world_suite.reset();
   if (state.input_requested) {
     keep_first(CheckinLayer(state.in_data, state.extra, 0));
     state.input_requested = false;

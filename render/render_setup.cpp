@@ -10,6 +10,10 @@
 namespace velmora {
 namespace {
 
+// Each step below leaves its outcome in state.err and returns whether the render goes on:
+// Checkpoint(state) where the host is polled, state.err == 0 where it is not.
+
+// opacitySu carries 0..255 like opacity: kept on purpose (docs/render.md).
 constexpr PF_CompositeMode kPlacementMode{PF_Xfer_ADD, 0, 255, false, 255};
 constexpr PF_CompositeMode kBackdropMode{PF_Xfer_BEHIND, 0, 255, false, 255};
 
@@ -17,48 +21,62 @@ PF_Rect WholeOf(const PF_EffectWorld& world) {
   return PF_Rect{0, 0, world.width, world.height};
 }
 
-// The error of a failed step, or 0 when everything went well: the step is an exit.
-PF_Err Finish(RenderState& state) {
-  state.finished_early = true;
-  return state.err;
+// A render without its pre-render byte cannot place the layer; say so rather than leave the
+// output untouched and report success.
+bool FindLayerSized(RenderState& state) {
+  state.layer_sized = static_cast<const A_u_char*>(state.extra->input->pre_render_data);
+  if (!state.layer_sized) state.err = PF_Err_OUT_OF_MEMORY;
+  return state.err == PF_Err_NONE;
 }
 
-void CheckoutInputAndOutput(RenderState& state) {
-  state.err = CheckoutLayerPixels(state.in_data, state.extra, 0, &state.input);
-  if (state.err != PF_Err_NONE) return;
+// Once asked for, the input is checked in on every exit, even when the checkout failed.
+bool CheckoutInputAndOutput(RenderState& state) {
   state.input_requested = true;
+  state.err = CheckoutLayerPixels(state.in_data, state.extra, 0, &state.input);
+  if (state.err != PF_Err_NONE) return false;
   state.err = CheckoutOutput(state.in_data, state.extra, &state.output);
+  return state.err == PF_Err_NONE;
 }
 
-// The host gave no pixels to work on: the frame is empty.
-PF_Err NoInputExit(RenderState& state) {
+// The host gave no pixels to work on: the frame is empty. The road ends here.
+bool NoInputExit(RenderState& state) {
   if (state.output) state.err = ClearWorld(state.in_data, state.output);
-  return Finish(state);
+  return false;
 }
 
 // Radius or intensity 0: the output is the input, placed where the glow would have put it.
-PF_Err PassThroughExit(RenderState& state, PF_Rect placement) {
+// The road ends here.
+bool PassThroughExit(RenderState& state, PF_Rect placement) {
   state.err = ClearWorld(state.in_data, state.output);
   if (state.err == PF_Err_NONE) {
     state.err =
         CopyRectHQ(*state.suites, state.in_data, state.input, state.output, nullptr, &placement);
   }
-  return Finish(state);
+  return false;
 }
 
 bool GlowIsInvisible(const RenderState& state) {
   return state.blur_base == 0.0 || state.info.intensity == 0.0;
 }
 
+// Held until ReleaseRender gives it back.
 void AcquireWorldSuite(RenderState& state) {
   if (state.err != PF_Err_NONE) return;
   state.world_suite.emplace(state.in_data, state.out_data, kPFWorldSuite, kPFWorldSuiteVersion2,
                             "Couldn't load suite.", "Couldn't release suite");
-  state.world_suite_held = state.world_suite->error() == PF_Err_NONE;
-  if (!state.world_suite_held) {
-    state.err = state.world_suite->error();
-    state.world_suite.reset();
+  state.err = state.world_suite->error();
+}
+
+// The controls, the tint colour and the input's pixel format.
+bool ReadControls(RenderState& state) {
+  ReadParams(state);
+  state.pixel_format = PF_PixelFormat_INVALID;
+  AcquireWorldSuite(state);
+  ReadTintColor(state);
+  if (state.err == PF_Err_NONE) {
+    state.err = GetPixelFormat(state.world_suite->get(), state.input, &state.pixel_format);
   }
+  return Checkpoint(state);
 }
 
 void DeriveValues(RenderState& state) {
@@ -66,12 +84,10 @@ void DeriveValues(RenderState& state) {
   state.blur_base = values.blur_base;
   state.edge_margin = values.edge_margin;
   state.pad_size = values.pad_size;
-  state.info.radius = values.blur_base;
 }
 
 // SourceWorld and BackdropWorld at the output's size; the backdrop opaque black.
-void MakeSourceAndBackdrop(RenderState& state) {
-  if (state.err != PF_Err_NONE) return;
+bool MakeSourceAndBackdrop(RenderState& state) {
   state.err = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
     using Depth = decltype(depth);
     SuiteHandler& suites = *state.suites;
@@ -86,34 +102,36 @@ void MakeSourceAndBackdrop(RenderState& state) {
     }
     return err;
   });
+  return Checkpoint(state);
 }
 
+// Linear light for the glow when gamma is on; decoded before the black backdrop goes behind.
 void DecodeGamma(RenderState& state) {
   if (state.info.gamma == 1) {
     RunPixelOp(state, kDecodeSrgb, &state.source_world.world, &state.source_world.world);
   }
 }
 
-// The layer's pixels are the layer's whole frame: they go to SourceWorld's top left.
-PF_Err PlaceSizedLayer(RenderState& state) {
-  PF_Rect top_left = WholeOf(*state.input);
-  if (!Checkpoint(state)) return state.err;
-  if (GlowIsInvisible(state)) return PassThroughExit(state, top_left);
-  state.err = CopyRectHQ(*state.suites, state.in_data, state.input, &state.source_world.world,
-                         nullptr, &top_left);
-  if (state.err == PF_Err_NONE) DecodeGamma(state);
-  Checkpoint(state);
-  return state.err;
+// Where the layer goes in SourceWorld: its top left when its pixels are its whole frame,
+// otherwise where the input's origin says.
+PF_Rect LayerPlacement(const RenderState& state) {
+  const PF_EffectWorld& input = *state.input;
+  if (*state.layer_sized) return WholeOf(input);
+  return PF_Rect{input.origin_x, input.origin_y, input.origin_x + input.width,
+                 input.origin_y + input.height};
 }
 
-// The layer's pixels are part of a larger frame: they go where the input's origin says.
-PF_Err PlaceLayerAtOrigin(RenderState& state) {
+bool PlaceSizedLayer(RenderState& state, PF_Rect top_left) {
+  state.err = CopyRectHQ(*state.suites, state.in_data, state.input, &state.source_world.world,
+                         nullptr, &top_left);
+  DecodeGamma(state);
+  return Checkpoint(state);
+}
+
+// Through BackdropWorld, which is the output's size, so the layer lands at its origin.
+bool PlaceLayerAtOrigin(RenderState& state) {
   const PF_EffectWorld& input = *state.input;
   PF_Rect own_area = WholeOf(input);
-  PF_Rect at_origin{input.origin_x, input.origin_y, input.origin_x + input.width,
-                    input.origin_y + input.height};
-  if (!Checkpoint(state)) return state.err;
-  if (GlowIsInvisible(state)) return PassThroughExit(state, at_origin);
   state.err =
       TransferRect(*state.suites, state.in_data, state.in_data->quality, PF_MF_Alpha_STRAIGHT,
                    state.in_data->field, &own_area, state.input, kPlacementMode, input.origin_x,
@@ -122,59 +140,38 @@ PF_Err PlaceLayerAtOrigin(RenderState& state) {
     state.err = CopyRectHQ(*state.suites, state.in_data, &state.backdrop_world.world,
                            &state.source_world.world, nullptr, nullptr);
   }
-  if (state.err == PF_Err_NONE) DecodeGamma(state);
-  Checkpoint(state);
-  return state.err;
+  DecodeGamma(state);
+  return Checkpoint(state);
 }
 
 // Opaque black behind the prepared layer; the backdrop is not needed after that.
-void PutBackdropBehind(RenderState& state) {
+bool PutBackdropBehind(RenderState& state) {
   PF_Rect whole{0, 0, state.info.output_width, state.info.output_height};
-  if (!Checkpoint(state)) return;
+  if (!Checkpoint(state)) return false;
   state.err =
       TransferRect(*state.suites, state.in_data, state.in_data->quality, PF_MF_Alpha_STRAIGHT,
                    state.in_data->field, &whole, &state.backdrop_world.world, kBackdropMode, 0, 0,
                    &state.source_world.world);
   if (state.err == PF_Err_NONE) state.err = DisposeWorld(*state.suites, &state.backdrop_world);
-  Checkpoint(state);
+  return Checkpoint(state);
 }
 
 }  // namespace
 
-PF_Err SetupRender(RenderState& state) {
-  if (!Checkpoint(state)) return Finish(state);
-
-  // A render without its pre-render byte cannot place the layer; say so rather than
-  // leave the output untouched and report success.
-  state.layer_sized = static_cast<const A_u_char*>(state.extra->input->pre_render_data);
-  if (!state.layer_sized) {
-    state.err = PF_Err_OUT_OF_MEMORY;
-    return Finish(state);
-  }
-
-  CheckoutInputAndOutput(state);
-  if (state.err != PF_Err_NONE) return Finish(state);
+bool SetupRender(RenderState& state) {
+  if (!Checkpoint(state)) return false;
+  if (!FindLayerSized(state) || !CheckoutInputAndOutput(state)) return false;
   if (!state.input || !state.output) return NoInputExit(state);
-
-  ReadParams(state);
-  state.pixel_format = PF_PixelFormat_INVALID;
-  AcquireWorldSuite(state);
-  ReadTintColor(state);
-  if (state.err == PF_Err_NONE) {
-    state.err = GetPixelFormat(state.world_suite->get(), state.input, &state.pixel_format);
-  }
-  if (!Checkpoint(state)) return Finish(state);
-
+  if (!ReadControls(state)) return false;
   DeriveValues(state);
-  MakeSourceAndBackdrop(state);
-  if (!Checkpoint(state)) return Finish(state);
+  if (!MakeSourceAndBackdrop(state)) return false;
 
-  const PF_Err placed = *state.layer_sized ? PlaceSizedLayer(state) : PlaceLayerAtOrigin(state);
-  if (placed != PF_Err_NONE || state.finished_early) return Finish(state);
-
-  PutBackdropBehind(state);
-  if (state.err != PF_Err_NONE) return Finish(state);
-  return PF_Err_NONE;
+  const PF_Rect placement = LayerPlacement(state);
+  if (!Checkpoint(state)) return false;
+  if (GlowIsInvisible(state)) return PassThroughExit(state, placement);
+  const bool placed =
+      *state.layer_sized ? PlaceSizedLayer(state, placement) : PlaceLayerAtOrigin(state);
+  return placed && PutBackdropBehind(state);
 }
 
 }  // namespace velmora

@@ -8,9 +8,9 @@ namespace velmora {
 
 // Checks out the input and output, reads the controls and the tint colour, derives the
 // radius values, learns the depth and prepares SourceWorld (sRGB-decoded with gamma on).
-// Takes the early exits itself and marks them with state.finished_early: no input (output
-// cleared), and radius or intensity 0 (input copied to a cleared output unchanged).
-// Returns the running error; whatever it holds is for ReleaseRender to give back.
-PF_Err SetupRender(RenderState& state);
+// Takes the early exits itself: no input (output cleared), and radius or intensity 0 (input
+// copied to a cleared output unchanged). Returns true when the glow stages follow; false
+// after an exit or an error (in state.err). Whatever it holds is ReleaseRender's to give back.
+bool SetupRender(RenderState& state);
 
 }  // namespace velmora

@@ -25,8 +25,8 @@ struct RenderState {
   PF_EffectWorld* input = nullptr;        // checked out from the host
   PF_EffectWorld* output = nullptr;       // checked out from the host
   const A_u_char* layer_sized = nullptr;  // LayerSized, the pre-render's byte; null: none
-  bool world_suite_held = false;          // "PF World Suite" acquired by the setup
-  std::optional<SuiteScoper<PF_WorldSuite2>> world_suite;  // held while world_suite_held
+  // "PF World Suite", from the setup to the release; empty or not held (error()) otherwise.
+  std::optional<SuiteScoper<PF_WorldSuite2>> world_suite;
 
   PF_PixelFormat pixel_format = PF_PixelFormat_INVALID;
   double blur_base = 0.0;  // BlurBase
@@ -41,10 +41,9 @@ struct RenderState {
   HostWorld level_world;        // LevelWorld
   HostWorld tint_world;         // TintWorld
 
-  PF_Err err = PF_Err_NONE;  // the running error: every step runs only while it is 0
-  // The setup already finished the frame (pass-through, no input, error): the glow stages
-  // must not run, and only the release remains.
-  bool finished_early = false;
+  // The running error. Each step leaves its outcome here and returns whether the render goes
+  // on (Checkpoint); each stage returns the same, so the road stops at the first false.
+  PF_Err err = PF_Err_NONE;
 };
 
 }  // namespace velmora

@@ -22,6 +22,7 @@ A_u_long Downsampled(A_long size, A_u_long den) {
 }
 
 // | |high| - |low| |, taken wide so that the most negative edge has an absolute value too.
+// A layer grown evenly on both sides passes; kept on purpose (docs/render.md).
 std::int64_t AbsoluteSpan(A_long low, A_long high) {
   return std::llabs(std::llabs(std::int64_t{high}) - std::llabs(std::int64_t{low}));
 }

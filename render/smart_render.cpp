@@ -1,5 +1,6 @@
-// SmartRender: one frame's road through the render stages. Every stage runs only while the
-// running error is 0, and every exit gives back all it holds through ReleaseRender.
+// SmartRender: one frame's road through the render stages. Each stage returns whether the road
+// goes on (the running error says why it stopped), and every exit gives back all it holds
+// through ReleaseRender.
 
 #include "host/suite_handler.h"
 #include "render/glow_levels.h"
@@ -20,10 +21,8 @@ PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra
   state.suites = &suites;
 
   try {
-    if (SetupRender(state) == PF_Err_NONE && !state.finished_early &&
-        MakeGlowWorlds(state) == PF_Err_NONE && AccumulateGlowLevels(state) == PF_Err_NONE) {
-      TintAndFinish(state);
-    }
+    SetupRender(state) && MakeGlowWorlds(state) && AccumulateGlowLevels(state) &&
+        TintAndFinish(state);
   } catch (A_long missing_suite) {
     // A suite the host refuses midway: give back what is held, then report it.
     if (state.err == PF_Err_NONE) state.err = missing_suite;

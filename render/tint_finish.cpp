@@ -33,16 +33,16 @@ Pixel TintFillColor(const PixelOpInfo& info) {
 }
 
 // TintWorld, GlowWorld's size, solid in the tint colour; made whether or not the tint is on.
-void MakeTintWorld(RenderState& state) {
+bool MakeTintWorld(RenderState& state) {
   const PF_EffectWorld& glow = state.glow_world.world;
   NewWorkingWorld(state, glow.width, glow.height, &state.tint_world);
-  if (!Checkpoint(state)) return;
+  if (!Checkpoint(state)) return false;
   state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
     using Pixel = typename decltype(depth)::Pixel;
     const Pixel color = TintFillColor<Pixel>(state.info);
     return FillRect(*state.suites, state.in_data, &color, nullptr, &state.tint_world.world);
   });
-  Checkpoint(state);
+  return Checkpoint(state);
 }
 
 PF_CompositeMode FullOpacity(PF_TransferMode xfer) {
@@ -51,7 +51,7 @@ PF_CompositeMode FullOpacity(PF_TransferMode xfer) {
   mode.rand_seed = 0;
   mode.opacity = 255;
   mode.rgb_only = false;
-  mode.opacitySu = 255;
+  mode.opacitySu = 255;  // 0..255 like opacity: kept on purpose (docs/render.md)
   return mode;
 }
 
@@ -63,10 +63,10 @@ PF_Err TransferOntoGlow(RenderState& state, const PF_EffectWorld& layer, PF_Tran
                       state.in_data->field, &whole, &layer, FullOpacity(xfer), 0, 0, &glow);
 }
 
-void TintGlow(RenderState& state) {
+bool TintGlow(RenderState& state) {
   PF_EffectWorld* glow = &state.glow_world.world;
   PF_EffectWorld* source_copy = &state.source_copy_world.world;
-  if (!Checkpoint(state)) return;
+  if (!Checkpoint(state)) return false;
   switch (state.info.tint_mode) {
     case TINT_MODE_STANDARD:
       RunPixelOp(state, kDesaturateAverage, glow, glow);
@@ -79,62 +79,57 @@ void TintGlow(RenderState& state) {
       // GlowWorld becomes its tint-added self times its own grey copy. SourceCopyWorld holds
       // that copy; nothing reads the source from it any more.
       state.err = ClearWorld(state.in_data, source_copy);
-      if (!Checkpoint(state)) return;
+      if (!Checkpoint(state)) return false;
       RunPixelOp(state, kDesaturateAverage, glow, source_copy);
-      if (!Checkpoint(state)) return;
+      if (!Checkpoint(state)) return false;
       RunPixelOp(state, kAddTint, glow, glow);
-      if (!Checkpoint(state)) return;
+      if (!Checkpoint(state)) return false;
       state.err = TransferOntoGlow(state, *source_copy, PF_Xfer_MULTIPLY);
       break;
     default:
       break;  // no tint for a mode we do not know
   }
-  Checkpoint(state);
+  return Checkpoint(state);
 }
 
 // The output is GlowWorld's window over the output's area: past the extended border when
 // edges repeat, so that band never reaches the frame.
-void CopyGlowToOutput(RenderState& state) {
+bool CopyGlowToOutput(RenderState& state) {
   PF_EffectWorld* output = state.output;
   const A_long width = output->width;
   const A_long height = output->height;
   const A_long offset = state.info.repeat_edges == 1 ? state.edge_margin : 0;
   state.err = ClearWorld(state.in_data, output);
-  if (state.err != PF_Err_NONE) return;
+  if (state.err != PF_Err_NONE) return false;
   PF_Rect window = Rect16(offset, offset, offset + width, offset + height);
   PF_Rect frame = Rect16(0, 0, width, height);
   state.err =
       CopyRect(*state.suites, state.in_data, &state.glow_world.world, output, &window, &frame);
+  return Checkpoint(state);
 }
 
-void FinishOutput(RenderState& state) {
+bool FinishOutput(RenderState& state) {
   PF_EffectWorld* output = state.output;
   // From 1.0 up the levels went in at full opacity and the intensity scales the whole frame,
   // on linear values when gamma is on.
   if (state.info.intensity >= 1.0) RunPixelOp(state, kScaleColor, output, output);
-  if (!Checkpoint(state)) return;
+  if (!Checkpoint(state)) return false;
   if (state.info.gamma == 1) RunPixelOp(state, kEncodeSrgb, output, output);
   if (state.info.unmultiply == 1) {
     RunPixelOp(state, kAlphaFromMaxChannel, output, output);
     if (state.err == PF_Err_NONE) state.err = Unpremultiply(*state.suites, state.in_data, output);
   }
-  Checkpoint(state);
+  return Checkpoint(state);
 }
 
 }  // namespace
 
-PF_Err TintAndFinish(RenderState& state) {
-  MakeTintWorld(state);
-  if (state.err != PF_Err_NONE) return state.err;
-  if (state.info.tint_enable != 0) TintGlow(state);
-  if (state.err != PF_Err_NONE) return state.err;
+bool TintAndFinish(RenderState& state) {
+  if (!MakeTintWorld(state)) return false;
+  if (state.info.tint_enable != 0 && !TintGlow(state)) return false;
   state.err = DisposeWorld(*state.suites, &state.tint_world);
-  if (!Checkpoint(state)) return state.err;
-
-  CopyGlowToOutput(state);
-  if (!Checkpoint(state)) return state.err;
-  FinishOutput(state);
-  return state.err;
+  if (!Checkpoint(state)) return false;
+  return CopyGlowToOutput(state) && FinishOutput(state);
 }
 
 }  // namespace velmora

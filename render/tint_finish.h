@@ -7,7 +7,7 @@
 namespace velmora {
 
 // Tints GlowWorld, fills the output and runs the finishing passes. Does not release the
-// render; ReleaseRender does that on every exit. Returns the running error.
-PF_Err TintAndFinish(RenderState& state);
+// render; ReleaseRender does that on every exit. Returns whether all went well (state.err 0).
+bool TintAndFinish(RenderState& state);
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 namespace velmora {
 
 // The glow stages keep every rectangle edge in a signed 16-bit value, sign-extended again.
+// Kept on purpose (docs/render.md): no edge inside the host's world limits changes.
 inline PF_Rect Rect16(A_long left, A_long top, A_long right, A_long bottom) {
   const auto narrow = [](A_long v) { return static_cast<A_long>(static_cast<std::int16_t>(v)); };
   return PF_Rect{narrow(left), narrow(top), narrow(right), narrow(bottom)};

@@ -4,8 +4,8 @@
 
 #include "hostsim/image/fill_rect.h"
 #include "hostsim/image/image_suites.h"
-#include "hostsim/image/serve.h"
 #include "hostsim/image_services.h"
+#include "hostsim/serve.h"
 
 namespace hostsim::image {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <type_traits>
 
 #include "hostsim/host_operation.h"
 #include "hostsim/image/rect.h"
@@ -15,13 +14,6 @@ namespace hostsim::image {
 namespace {
 
 constexpr std::int64_t kBandRows = 16;  // interruption and progress granularity
-
-template <class Pixel>
-constexpr Depth DepthOf() {
-  if constexpr (std::is_same_v<Pixel, PF_Pixel>) return Depth::k8;
-  if constexpr (std::is_same_v<Pixel, PF_Pixel16>) return Depth::k16;
-  return Depth::k32;
-}
 
 }  // namespace
 

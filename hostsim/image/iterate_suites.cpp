@@ -3,7 +3,7 @@
 
 #include "hostsim/image/image_suites.h"
 #include "hostsim/image/iterate.h"
-#include "hostsim/image/serve.h"
+#include "hostsim/serve.h"
 
 namespace hostsim::image {
 namespace {

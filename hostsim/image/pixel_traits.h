@@ -17,7 +17,7 @@ using Argb = std::array<float, 4>;
 struct Depth8 {
   using Pixel = PF_Pixel;
   using Channel = A_u_char;
-  static constexpr Depth kDepth = Depth::k8;
+  static constexpr Depth kDepth = DepthOf<Pixel>();
   static constexpr float kFullScale = 255.0f;
   static constexpr bool kLimited = true;
 };
@@ -25,7 +25,7 @@ struct Depth8 {
 struct Depth16 {
   using Pixel = PF_Pixel16;
   using Channel = A_u_short;
-  static constexpr Depth kDepth = Depth::k16;
+  static constexpr Depth kDepth = DepthOf<Pixel>();
   static constexpr float kFullScale = 32768.0f;
   static constexpr bool kLimited = true;
 };
@@ -33,7 +33,7 @@ struct Depth16 {
 struct DepthFloat {
   using Pixel = PF_PixelFloat;
   using Channel = PF_FpShort;
-  static constexpr Depth kDepth = Depth::k32;
+  static constexpr Depth kDepth = DepthOf<Pixel>();
   static constexpr float kFullScale = 1.0f;
   static constexpr bool kLimited = false;
 };

@@ -5,8 +5,8 @@
 
 #include "hostsim/image/copy_rect.h"
 #include "hostsim/image/image_suites.h"
-#include "hostsim/image/serve.h"
 #include "hostsim/image/transfer_rect.h"
+#include "hostsim/serve.h"
 
 namespace hostsim::image {
 namespace {

@@ -5,7 +5,7 @@
 #include "hostsim/host.h"
 #include "hostsim/image/fast_blur.h"
 #include "hostsim/image/image_suites.h"
-#include "hostsim/image/serve.h"
+#include "hostsim/serve.h"
 
 namespace hostsim::image {
 namespace {

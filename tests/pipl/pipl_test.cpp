@@ -14,6 +14,7 @@
 
 #include "hostsim/host.h"
 #include "hostsim/property_list.h"
+#include "tests/plugin/host_words.h"
 
 namespace {
 
@@ -80,9 +81,10 @@ TEST(PropertyList, GeneratedListHasTheHostsLayout) {
   EXPECT_EQ(list.category, "Tarnwick");
   EXPECT_EQ(list.match_name, "ADBE TarnwickVelmora");
   EXPECT_EQ(list.entry_point, "EntryPointFunc");
-  EXPECT_EQ(list.version, 0x00080600u);
-  EXPECT_EQ(list.out_flags, 0x06000201u);
-  EXPECT_EQ(list.out_flags2, 0x1481u);
+  using namespace velmora_test;
+  EXPECT_EQ(VersionText(list.version), kExpectedVersion);
+  EXPECT_EQ(FlagNames(list.out_flags, kOutFlagBits), kExpectedOutFlags);
+  EXPECT_EQ(FlagNames(list.out_flags2, kOutFlag2Bits), kExpectedOutFlags2);
 }
 
 TEST(PropertyList, AgreesWithWhatGlobalSetupReports) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/params/cp936.h"
+#include "tests/plugin/host_words.h"
 #include "tests/support/host_fixture.h"
 
 namespace {
@@ -17,9 +18,10 @@ class GlobalTest : public HostTest {};
 
 TEST_F(GlobalTest, GlobalSetupReportsVersionAndFlags) {
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.out_data().my_version, 0x80600u);  // 1.0.0, release, build 0
-  EXPECT_EQ(host.out_data().out_flags, 0x06000201);
-  EXPECT_EQ(host.out_data().out_flags2, 0x1481);
+  using namespace velmora_test;
+  EXPECT_EQ(VersionText(host.out_data().my_version), kExpectedVersion);
+  EXPECT_EQ(FlagNames(host.out_data().out_flags, kOutFlagBits), kExpectedOutFlags);
+  EXPECT_EQ(FlagNames(host.out_data().out_flags2, kOutFlag2Bits), kExpectedOutFlags2);
   EXPECT_EQ(host.out_data().global_data, nullptr);
   EXPECT_EQ(host.faults().calls(), 0u);  // no suite, no handle
 }

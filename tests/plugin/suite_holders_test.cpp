@@ -45,7 +45,6 @@ TEST_F(SuiteHoldersTest, EachAccessorAsksForItsSuiteByTheHostsNameAndVersion) {
        "AEGP PF Interface Suite", 1},
       {[](SuiteHandler& s) -> const void* { return s.StreamSuite4(); }, "AEGP Stream Suite", 9},
       {[](SuiteHandler& s) -> const void* { return s.EffectSuite2(); }, "AEGP Effect Suite", 2},
-      {[](SuiteHandler& s) -> const void* { return s.PFWorldSuite2(); }, "PF World Suite", 2},
       {[](SuiteHandler& s) -> const void* { return s.ParamUtilsSuite1(); }, "PF Param Utils Suite",
        2},
   };

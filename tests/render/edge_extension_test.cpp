@@ -217,7 +217,7 @@ class EdgeBands : public HostTest {
     for (A_long y = 0; y < H; ++y)
       for (A_long x = 0; x < W; ++x) *source.pixel<Pixel>(x, y) = SourcePixel<Pixel>(x, y);
 
-    ASSERT_EQ(velmora::ExtendEdges(stage.state), PF_Err_NONE);
+    ASSERT_TRUE(velmora::ExtendEdges(stage.state)) << stage.state.err;
     const hostsim::World& glow = *hostsim::WorldStore::Of(&stage.state.glow_world.world);
     const hostsim::World& copy = *hostsim::WorldStore::Of(&stage.state.source_copy_world.world);
     const A_long m = margin;
@@ -263,7 +263,7 @@ TEST_F(GlowRenderTest, CornerSamplesStayInsideGlowWorldForALargerInput) {
   for (A_long y = 0; y < 7; ++y)
     for (A_long x = 0; x < 9; ++x) *source.pixel<PF_Pixel>(x, y) = SourcePixel<PF_Pixel>(x, y);
   host.ClearJournal();
-  ASSERT_EQ(velmora::ExtendEdges(stage.state), PF_Err_NONE);
+  ASSERT_TRUE(velmora::ExtendEdges(stage.state)) << stage.state.err;
   const auto fills = CallsOf(velmora_test::NameWorlds(host.journal(), nullptr, nullptr), "fill");
   ASSERT_EQ(fills.size(), 4u);
   // The top-left sample does not depend on the input's size: still the image's first pixel.

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -187,6 +189,49 @@ TEST(AlphaFromMaxChannel, BrightestColourBecomesAlphaAndColoursStay) {
   // 16-bit channels can hold more than the host's full scale; alpha is limited to it.
   EXPECT_EQ(RunInPlace<PF_Pixel16>(AlphaFromMaxChannel16, {0, 33000, 5, 5}).alpha, 32768);
   EXPECT_EQ(RunInPlace<PF_Pixel16>(AlphaFromMaxChannel16, {0, 5, 20000, 5}).alpha, 20000);
+}
+
+// The host can hand NaN at float; tint values come from a stream and may hold one at any depth.
+// A NaN stays in its own channel at float, stores 0 at the integer depths, and never makes the
+// brightest-channel alpha depend on the channel order.
+TEST(PixelOperations, NaNStaysInItsChannelAtFloatAndStoresZeroAtIntegerDepths) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  PixelOpInfo info{};
+  info.intensity = 2.0;
+  info.tint_alpha = 1.0;
+  info.tint_red = 0.5;
+  info.tint_green = 0.5;
+  info.tint_blue = 0.5;
+  for (auto op :
+       {ScaleColorFloat, EncodeSrgbFloat, DecodeSrgbFloat, MultiplyByTintFloat, AddTintFloat}) {
+    const PF_PixelFloat out = RunInPlace<PF_PixelFloat>(op, {1, nan, 0.25f, 0.5f}, info);
+    EXPECT_TRUE(std::isnan(out.red));
+    EXPECT_FALSE(std::isnan(out.green));
+    EXPECT_FALSE(std::isnan(out.blue));
+    EXPECT_EQ(out.alpha, 1.0f);
+  }
+  EXPECT_TRUE(std::isnan(RunInPlace<PF_PixelFloat>(DesaturateAverageFloat, {1, nan, 0, 0}).blue));
+
+  for (const PF_PixelFloat in : {PF_PixelFloat{0, nan, .5f, .25f}, PF_PixelFloat{0, .5f, nan, .25f},
+                                 PF_PixelFloat{0, .25f, .5f, nan}}) {
+    EXPECT_EQ(RunInPlace<PF_PixelFloat>(AlphaFromMaxChannelFloat, in).alpha, .5f);
+  }
+  EXPECT_TRUE(
+      std::isnan(RunInPlace<PF_PixelFloat>(AlphaFromMaxChannelFloat, {0, nan, nan, nan}).alpha));
+
+  PixelOpInfo nan_tint{};
+  nan_tint.tint_alpha = nan;
+  nan_tint.tint_red = nan;
+  for (auto op : {MultiplyByTint8, AddTint8}) {
+    const PF_Pixel out = RunInPlace<PF_Pixel>(op, {200, 100, 0, 0}, nan_tint);
+    EXPECT_EQ(out.red, 0);
+    EXPECT_EQ(out.alpha, 0);
+  }
+  for (auto op : {MultiplyByTint16, AddTint16}) {
+    const PF_Pixel16 out = RunInPlace<PF_Pixel16>(op, {200, 100, 0, 0}, nan_tint);
+    EXPECT_EQ(out.red, 0);
+    EXPECT_EQ(out.alpha, 0);
+  }
 }
 
 }  // namespace

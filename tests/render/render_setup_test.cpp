@@ -3,6 +3,7 @@
 // TearDown fails any test that leaves a world, a checkout, a suite or pre-render data behind.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -277,6 +278,73 @@ TEST_F(RenderSetupTest, EveryFailureReturnsItsErrorThroughTheReleasePath) {
     EXPECT_EQ(Render(input, FrameSettings{}, &output), PF_Err_INTERNAL_STRUCT_DAMAGED);
     host.FinishFrame();
     EXPECT_EQ(Lent(host), lent_before);
+  }
+}
+
+// The release path checks the input in on every exit once it was asked for, a failed checkout
+// included: the output's failure comes one host call later (the input's checkout worked) and
+// ends with the same check-in.
+TEST_F(RenderSetupTest, AFailedInputCheckoutIsCheckedInAllTheSame) {
+  SetControls(12, 1.0);
+  const World& input = *MakeWorld(Depth::k8, 9, 7, Pattern);
+  std::size_t calls[2] = {};
+  const char* failing[2] = {"checkout_layer_pixels", "checkout_output"};
+  for (int i = 0; i < 2; ++i) {
+    host.faults().Reset();
+    host.faults().FailOperation(failing[i], 1, PF_Err_INTERNAL_STRUCT_DAMAGED);
+    World* output = nullptr;
+    EXPECT_EQ(Render(input, FrameSettings{}, &output), PF_Err_INTERNAL_STRUCT_DAMAGED);
+    calls[i] = host.faults().calls();
+    host.FinishFrame();
+  }
+  EXPECT_EQ(calls[1], calls[0] + 1);
+}
+
+// With gamma on the layer is decoded to linear light before the opaque black goes behind it: a
+// half-transparent 0.5 becomes 0.214 x 0.5 = 0.107 in SourceWorld, not the 0.051 of decoding
+// after. A level opacity of 0 (intensity 0.001) lets SourceWorld through to the output, where
+// it is encoded again.
+TEST_F(RenderSetupTest, GammaDecodesTheLayerBeforeTheBlackBackdrop) {
+  SetControls(10, 0.001);
+  SetCheckbox(PARAM_GAMMA, true);
+  const auto half = [](A_long, A_long) { return PF_PixelFloat{0.5f, 0.5f, 0.5f, 0.5f}; };
+  World* output = nullptr;
+  ASSERT_EQ(Render(*MakeWorld(Depth::k32, 4, 4, half), FrameSettings{}, &output), PF_Err_NONE);
+  const double linear = std::pow((0.5 + 0.055) / 1.055, 2.4) * 0.5;  // 0.107
+  ASSERT_NEAR(linear, 0.107, 5e-4);
+  const double encoded = 1.055 * std::pow(linear, 1.0 / 2.4) - 0.055;
+  const PF_PixelFloat& out = *output->pixel<PF_PixelFloat>(2, 1);
+  EXPECT_NEAR(out.alpha, 1.0, 1e-6);
+  for (float channel : {out.red, out.green, out.blue}) EXPECT_NEAR(channel, encoded, 1e-4);
+}
+
+// in_data's quality reaches the transfers of the placement, the backdrop and the tint; the
+// glow levels always composite at low quality.
+TEST_F(RenderSetupTest, TheRendersQualityReachesPlacementBackdropAndTint) {
+  SetControls(8, 1.0);
+  SetCheckbox(PARAM_TINT_ENABLE, true);
+  host.params()[velmora::PARAM_TINT_MODE].u.pd.value = velmora::TINT_MODE_SOFT;
+  host.layer_answer().max_result_rect = PF_Rect{0, 0, 40, 30};  // placed at the origin
+  const World& input = *MakeWorld(Depth::k8, 6, 4, Pattern);
+  for (PF_Quality quality : {PF_Quality_LO, PF_Quality_HI}) {
+    SCOPED_TRACE(quality);
+    host.ClearJournal();
+    FrameSettings settings;
+    settings.quality = quality;
+    World* output = nullptr;
+    ASSERT_EQ(Render(input, settings, &output), PF_Err_NONE);
+    host.FinishFrame();
+    std::vector<PF_TransferMode> seen;
+    for (const hostsim::HostCall& call : host.journal()) {
+      if (call.op != "transfer_rect") continue;
+      const PF_TransferMode xfer = call.comp_mode.xfer;
+      if (xfer == PF_Xfer_ADD || xfer == PF_Xfer_BEHIND || xfer == PF_Xfer_SOFT_LIGHT) {
+        EXPECT_EQ(call.quality, quality) << "transfer mode " << xfer;
+        seen.push_back(xfer);
+      }
+    }
+    EXPECT_EQ(seen,
+              (std::vector<PF_TransferMode>{PF_Xfer_ADD, PF_Xfer_BEHIND, PF_Xfer_SOFT_LIGHT}));
   }
 }
 

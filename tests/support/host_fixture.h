@@ -19,20 +19,7 @@
 using ColorAt = std::function<PF_PixelFloat(A_long x, A_long y)>;
 
 namespace velmora_test {
-template <class Pixel>
-constexpr hostsim::Depth DepthOf();
-template <>
-constexpr hostsim::Depth DepthOf<PF_Pixel>() {
-  return hostsim::Depth::k8;
-}
-template <>
-constexpr hostsim::Depth DepthOf<PF_Pixel16>() {
-  return hostsim::Depth::k16;
-}
-template <>
-constexpr hostsim::Depth DepthOf<PF_PixelFloat>() {
-  return hostsim::Depth::k32;
-}
+using hostsim::DepthOf;
 }  // namespace velmora_test
 
 class HostTest : public ::testing::Test {

@@ -26,15 +26,7 @@ std::int32_t GetI32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }  // namespace
 
 int BitsOf(hostsim::Depth depth) {
-  switch (depth) {
-    case hostsim::Depth::k8:
-      return 8;
-    case hostsim::Depth::k16:
-      return 16;
-    case hostsim::Depth::k32:
-      return 32;
-  }
-  throw std::logic_error("unknown depth");
+  return hostsim::BitsPerChannel(depth);
 }
 
 void Write(const hostsim::World& world, const std::filesystem::path& file) {

@@ -23,8 +23,8 @@ TEST(WorldStore, WorldsAreAlignedPaddedZeroedAndDescribed) {
       EXPECT_GT(static_cast<std::size_t>(ew.rowbytes), width * hostsim::PixelSize(depth));
       const auto* bytes = reinterpret_cast<const unsigned char*>(ew.data);
       for (A_long i = 0; i < ew.rowbytes * 3; ++i) ASSERT_EQ(bytes[i], 0) << "byte " << i;
-      EXPECT_EQ(ew.world_flags,
-                PF_WorldFlag_WRITEABLE | (depth == Depth::k16 ? PF_WorldFlag_DEEP : 0));
+      const PF_WorldFlags deep = depth == Depth::k16 ? PF_WorldFlags{PF_WorldFlag_DEEP} : 0;
+      EXPECT_EQ(ew.world_flags, PF_WorldFlag_WRITEABLE | deep);
       EXPECT_EQ(ew.width, width);
       EXPECT_EQ(ew.height, 3);
       EXPECT_EQ(ew.extent_hint.left, 0);
