@@ -24,17 +24,20 @@ constexpr double kLargestRadius = 1e6;
 
 struct PassWeights {
   std::int64_t half_width;
-  float end_weight;
-  float scale;  // 1 / total weight
+  double end_weight;
+  double scale;  // 1 / total weight
 };
 
 // One box pass along a line of `length` elements of `Lanes` floats each; out-of-line
-// elements are zero. `in` and `out` must not overlap.
+// elements are zero. `in` and `out` must not overlap. The running sums are double: a value
+// entering and leaving a single-precision sum leaves rounding residue behind it, which large
+// values turn into visible streaks; in double the residue is below 1e-12 of the largest value,
+// and integer samples add up exactly, so a constant line comes back exactly.
 template <int Lanes>
 void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights& w) {
   static const float kZeros[Lanes] = {};
   const std::int64_t n = w.half_width;
-  float sum[Lanes] = {};
+  double sum[Lanes] = {};
   for (std::int64_t i = 0; i <= std::min(n, length - 1); ++i) {
     for (int l = 0; l < Lanes; ++l) sum[l] += in[i * Lanes + l];
   }
@@ -44,8 +47,9 @@ void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights
     const float* leaving = x - n >= 0 ? in + (x - n) * Lanes : kZeros;
     float* o = out + x * Lanes;
     for (int l = 0; l < Lanes; ++l) {
-      o[l] = (sum[l] + w.end_weight * (left_end[l] + right_end[l])) * w.scale;
-      sum[l] += right_end[l] - leaving[l];
+      o[l] = static_cast<float>(
+          (sum[l] + w.end_weight * (double{left_end[l]} + double{right_end[l]})) * w.scale);
+      sum[l] += double{right_end[l]} - double{leaving[l]};
     }
   }
 }
@@ -58,13 +62,23 @@ void ThreeBoxPasses(float* a, float* b, std::int64_t length, const PassWeights& 
   BoxPass<Lanes>(a, b, length, w);
 }
 
-// Working values: normalised, colour multiplied by alpha when blurring straight colour.
+// Working values: normalised, colour multiplied by alpha when blurring straight colour. A
+// non-finite value (NaN, infinity, or a weighted colour that overflows) counts as 0: carried
+// into a running sum it would spoil every later pixel of the line, not only those it reaches.
 template <class D>
 void LoadWorking(const typename D::Pixel& p, bool straight, float* out) {
-  const Argb v = Load<D>(p);
+  Argb v = Load<D>(p);
+  if constexpr (!D::kLimited) {
+    if (!std::isfinite(v[0])) v[0] = 0.0f;
+  }
   const float weight = straight ? std::max(v[0], 0.0f) : 1.0f;
   out[0] = v[0];
-  for (int c = 1; c < kChannels; ++c) out[c] = v[c] * weight;
+  for (int c = 1; c < kChannels; ++c) {
+    out[c] = v[c] * weight;
+    if constexpr (!D::kLimited) {
+      if (!std::isfinite(out[c])) out[c] = 0.0f;
+    }
+  }
 }
 
 template <class D>
@@ -188,9 +202,8 @@ PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags) {
   // Nothing moves: radius 0, or a radius so small no tap reaches a neighbour in float.
   if (box.half_width == 0 && end_weight == 0.0f) return PF_Err_NONE;
   if (world.width() == 0 || world.height() == 0) return PF_Err_NONE;
-  const PassWeights weights{
-      box.half_width, end_weight,
-      static_cast<float>(1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight))};
+  const PassWeights weights{box.half_width, box.end_weight,
+                            1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight)};
   const bool straight = (flags & PF_MF_Alpha_STRAIGHT) != 0;
   return WithDepth(world.depth, [&](auto depth) {
     BlurWorld<decltype(depth)>(world, weights, straight);
