@@ -1,7 +1,23 @@
 #include "hostsim/world_store.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
+
+#include "hostsim/parallel.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_ASAN 1
+#endif
+#endif
 
 namespace hostsim {
 namespace {
@@ -24,7 +40,161 @@ std::size_t AlignUp(std::size_t n, std::size_t alignment) {
   return (n + alignment - 1) / alignment * alignment;
 }
 
+// Blocks of this size or more are aligned to (and advised for) huge pages.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+std::byte* AllocateBlock(std::size_t capacity) {
+  const std::size_t alignment = capacity >= kHugePage ? kHugePage : kRowAlignment;
+#if defined(_WIN32)
+  void* block = _aligned_malloc(capacity, alignment);
+#else
+  void* block = nullptr;
+  if (posix_memalign(&block, alignment, capacity) != 0) block = nullptr;
+#endif
+  if (block == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (alignment == kHugePage) madvise(block, capacity, MADV_HUGEPAGE);  // advice only
+#endif
+  return static_cast<std::byte*>(block);
+}
+
+void FreeBlock(std::byte* block) {
+#if defined(_WIN32)
+  _aligned_free(block);
+#else
+  std::free(block);
+#endif
+}
+
+// Disposed blocks wait here for a world of about their size. Under AddressSanitizer nothing
+// is kept, so a use of a disposed world's pixels is still caught.
+class PixelPool {
+ public:
+  PixelMemory Acquire(std::size_t bytes) {
+    const std::size_t capacity = AlignUp(std::max<std::size_t>(bytes, 1), kRowAlignment);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      // The smallest free block that fits and wastes at most a quarter of itself.
+      auto best = free_.end();
+      for (auto it = free_.begin(); it != free_.end(); ++it) {
+        if (it->capacity >= capacity && it->capacity - capacity <= it->capacity / 4 &&
+            (best == free_.end() || it->capacity < best->capacity)) {
+          best = it;
+        }
+      }
+      if (best != free_.end()) {
+        PixelMemory memory(best->block, PixelMemoryRelease{best->capacity});
+        pooled_bytes_ -= best->capacity;
+        free_.erase(best);
+        return memory;
+      }
+      // A frame asks for the same sizes again; blocks that fit none of this frame's worlds
+      // are dropped before a new one is allocated, so the pool never adds to the peak.
+      DropLocked([&](const Block& block) { return block.capacity < capacity; });
+    }
+    return PixelMemory(AllocateBlock(capacity), PixelMemoryRelease{capacity});
+  }
+
+  void Release(std::byte* block, std::size_t capacity) {
+    if (kKeepNothing || capacity < kSmallestPooled) return FreeBlock(block);
+    std::lock_guard<std::mutex> lock(mutex_);
+    free_.push_back({block, capacity});
+    pooled_bytes_ += capacity;
+    while (free_.size() > kMostBlocks) {
+      pooled_bytes_ -= free_.front().capacity;
+      FreeBlock(free_.front().block);
+      free_.erase(free_.begin());
+    }
+  }
+
+  std::size_t pooled_bytes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pooled_bytes_;
+  }
+
+  void Drop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    DropLocked([](const Block&) { return true; });
+  }
+
+ private:
+  struct Block {
+    std::byte* block;
+    std::size_t capacity;
+  };
+#if defined(__SANITIZE_ADDRESS__) || defined(VELMORA_ASAN)
+  static constexpr bool kKeepNothing = true;
+#else
+  static constexpr bool kKeepNothing = false;
+#endif
+  static constexpr std::size_t kSmallestPooled = 64 << 10;  // small worlds cost no page faults
+  static constexpr std::size_t kMostBlocks = 16;
+
+  template <class Predicate>
+  void DropLocked(Predicate drop) {
+    for (auto it = free_.begin(); it != free_.end();) {
+      if (!drop(*it)) {
+        ++it;
+        continue;
+      }
+      pooled_bytes_ -= it->capacity;
+      FreeBlock(it->block);
+      it = free_.erase(it);
+    }
+  }
+
+  std::mutex mutex_;
+  std::vector<Block> free_;
+  std::size_t pooled_bytes_ = 0;
+};
+
+// Never destroyed: worlds may be disposed by static destructors after the pool's would run.
+PixelPool& Pool() {
+  static PixelPool* pool = new PixelPool;
+  return *pool;
+}
+
+// Zeroes a block on all cores: a reused block costs one write pass.
+void Clear(std::byte* bytes, std::size_t size) {
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  const auto chunks = static_cast<std::int64_t>((size + kChunk - 1) / kChunk);
+  ParallelFor(chunks, [&](std::int64_t c, int) {
+    const std::size_t begin = static_cast<std::size_t>(c) * kChunk;
+    std::memset(bytes + begin, 0, std::min(kChunk, size - begin));
+  });
+}
+
+std::atomic<std::uint64_t> floor_bytes{0};
+
 }  // namespace
+
+void AddFloorBytes(std::uint64_t bytes) {
+  floor_bytes.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+std::uint64_t FloorBytes() {
+  return floor_bytes.load();
+}
+
+void ResetFloorBytes() {
+  floor_bytes.store(0);
+}
+
+void PixelMemoryRelease::operator()(std::byte* block) const {
+  Pool().Release(block, capacity);
+}
+
+PixelMemory AcquirePixelMemory(std::size_t bytes) {
+  return Pool().Acquire(bytes);
+}
+
+std::size_t PooledPixelBytes() {
+  return Pool().pooled_bytes();
+}
+
+void ReleasePooledPixelMemory() {
+  Pool().Drop();
+}
 
 std::size_t PixelSize(Depth depth) {
   switch (depth) {
@@ -64,7 +234,10 @@ World* WorldStore::Create(Depth depth, A_long width, A_long height) {
 
   auto world = std::make_unique<World>();
   world->depth = depth;
-  world->storage = std::make_unique<std::byte[]>(bytes);  // value-initialised: all zero
+  world->storage = AcquirePixelMemory(bytes);
+  Clear(world->storage.get(), bytes);
+  AddFloorBytes(static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
+                pixel_size);
   const auto base = reinterpret_cast<std::uintptr_t>(world->storage.get());
   const std::uintptr_t aligned = AlignUp(base, kRowAlignment);
 

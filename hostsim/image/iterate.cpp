@@ -6,10 +6,12 @@
 
 #include "hostsim/host_operation.h"
 #include "hostsim/image/rect.h"
+#include "hostsim/parallel.h"
 
-// Threads: OpenMP rather than oneTBB, because the Windows build of the simulated host uses
-// the mingw-w64 cross compiler, which ships OpenMP (libgomp, linked statically) while oneTBB
-// is not packaged for it; one threading model serves both builds.
+// Threads: the host's own worker pool (parallel.h), plain std::threads, which the mingw-w64
+// cross build has as well. Bands of rows are handed out one at a time; every thread checks the
+// host's interruption before each band it takes, and the calling thread reports progress after
+// each of its bands.
 
 namespace hostsim::image {
 namespace {
@@ -38,14 +40,21 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
       Intersect(Intersect(RectOr(area, destination), WholeOf(destination)), WholeOf(input));
   if (box.empty()) return PF_Err_NONE;
 
+  AddFloorBytes(2 * static_cast<std::uint64_t>(box.width() * box.height()) * PixelSize(kDepth));
   std::atomic<PF_Err> first_error{PF_Err_NONE};
+  std::atomic<std::int64_t> rows_done{0};
   const std::int64_t rows = box.height(), columns = box.width();
-  for (std::int64_t band = 0; band < rows; band += kBandRows) {
-    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) return abort;
-    const std::int64_t band_end = std::min(rows, band + kBandRows);
-#pragma omp parallel for schedule(dynamic, 1) if ((band_end - band) * columns >= 4096)
-    for (std::int64_t j = band; j < band_end; ++j) {
-      if (first_error.load(std::memory_order_relaxed) != PF_Err_NONE) continue;
+  const std::int64_t span = std::int64_t{progress_final} - progress_base;
+  const std::int64_t bands = (rows + kBandRows - 1) / kBandRows;
+  auto band = [&](std::int64_t b, int thread) {
+    if (first_error.load(std::memory_order_relaxed) != PF_Err_NONE) return;
+    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) {
+      PF_Err none = PF_Err_NONE;
+      first_error.compare_exchange_strong(none, abort);
+      return;
+    }
+    const std::int64_t band_end = std::min(rows, (b + 1) * kBandRows);
+    for (std::int64_t j = b * kBandRows; j < band_end; ++j) {
       const auto y = static_cast<A_long>(box.top + j);
       Pixel* in = input.pixel<Pixel>(static_cast<A_long>(box.left), y);
       Pixel* out = destination.pixel<Pixel>(static_cast<A_long>(box.left), y);
@@ -54,14 +63,23 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
         if (err != PF_Err_NONE) {
           PF_Err none = PF_Err_NONE;
           first_error.compare_exchange_strong(none, err);
-          break;
+          return;
         }
       }
     }
-    if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
-    const std::int64_t span = std::int64_t{progress_final} - progress_base;
-    ReportProgress(static_cast<A_long>(progress_base + span * band_end / rows), progress_final);
+    const std::int64_t done =
+        rows_done.fetch_add(band_end - b * kBandRows) + band_end - b * kBandRows;
+    if (thread == 0)
+      ReportProgress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
+  };
+  // Small areas are not worth waking the workers for.
+  if (rows * columns < 4096) {
+    for (std::int64_t b = 0; b < bands; ++b) band(b, 0);
+  } else {
+    ParallelFor(bands, band);
   }
+  if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
+  ReportProgress(progress_final, progress_final);
   return PF_Err_NONE;
 }
 
