@@ -71,6 +71,7 @@ void FreeBlock(std::byte* block) {
 class PixelPool {
  public:
   PixelMemory Acquire(std::size_t bytes) {
+    if (bytes == 0) return PixelMemory(nullptr, PixelMemoryRelease{0});
     const std::size_t capacity = AlignUp(std::max<std::size_t>(bytes, 1), kRowAlignment);
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -92,6 +93,7 @@ class PixelPool {
       // are dropped before a new one is allocated, so the pool never adds to the peak.
       DropLocked([&](const Block& block) { return block.capacity < capacity; });
     }
+    if (capacity >= kSmallestPooled) fresh_blocks_.fetch_add(1, std::memory_order_relaxed);
     return PixelMemory(AllocateBlock(capacity), PixelMemoryRelease{capacity});
   }
 
@@ -111,6 +113,8 @@ class PixelPool {
     std::lock_guard<std::mutex> lock(mutex_);
     return pooled_bytes_;
   }
+
+  std::size_t fresh_blocks() const { return fresh_blocks_.load(); }
 
   void Drop() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -146,6 +150,7 @@ class PixelPool {
   std::mutex mutex_;
   std::vector<Block> free_;
   std::size_t pooled_bytes_ = 0;
+  std::atomic<std::size_t> fresh_blocks_{0};
 };
 
 // Never destroyed: worlds may be disposed by static destructors after the pool's would run.
@@ -190,6 +195,10 @@ PixelMemory AcquirePixelMemory(std::size_t bytes) {
 
 std::size_t PooledPixelBytes() {
   return Pool().pooled_bytes();
+}
+
+std::size_t FreshPixelBlocks() {
+  return Pool().fresh_blocks();
 }
 
 void ReleasePooledPixelMemory() {

@@ -9,16 +9,8 @@
 #include <type_traits>
 
 #include "hostsim/image/pixel_traits.h"
+#include "hostsim/image/vector_clones.h"
 #include "hostsim/parallel.h"
-
-// The box pass is the blur's arithmetic; on Linux it is also built for AVX2, chosen at run
-// time. Without FMA in the target list both builds give the same bits (no contraction), so
-// the Windows build, which has no run-time dispatch, agrees with the Linux one.
-#if defined(__linux__) && defined(__x86_64__) && defined(__GNUC__)
-#define VELMORA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define VELMORA_VECTOR_CLONES
-#endif
 
 namespace hostsim::image {
 namespace {
@@ -51,15 +43,17 @@ void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights
   for (std::int64_t i = 0; i <= std::min(n, length - 1); ++i) {
     for (int l = 0; l < kLanes; ++l) sum[l] += in[i * kLanes + l];
   }
+  // The left end tap of step x is the step that left the window at x - 1.
+  double left[kLanes] = {};
   for (std::int64_t x = 0; x < length; ++x) {
-    const float* left_end = x - n - 1 >= 0 ? in + (x - n - 1) * kLanes : kZeros;
     const float* right_end = x + n + 1 < length ? in + (x + n + 1) * kLanes : kZeros;
     const float* leaving = x - n >= 0 ? in + (x - n) * kLanes : kZeros;
     float* o = out + x * kLanes;
     for (int l = 0; l < kLanes; ++l) {
-      const double right = right_end[l];
-      o[l] = static_cast<float>((sum[l] + end_weight * (double{left_end[l]} + right)) * scale);
-      sum[l] += right - double{leaving[l]};
+      const double right = right_end[l], leaves = leaving[l];
+      o[l] = static_cast<float>((sum[l] + end_weight * (left[l] + right)) * scale);
+      sum[l] += right - leaves;
+      left[l] = leaves;
     }
   }
 }
