@@ -9,9 +9,9 @@
 #include "hostsim/parallel.h"
 
 // Threads: the host's own worker pool (parallel.h), plain std::threads, which the mingw-w64
-// cross build has as well. Bands of rows are handed out one at a time; every thread checks the
-// host's interruption before each band it takes, and the calling thread reports progress after
-// each of its bands.
+// cross build has as well. Bands of rows go out in groups of two per thread; between groups
+// the calling thread polls the host's interruption and reports progress, as the host's
+// callbacks are only called from the thread that called iterate.
 
 namespace hostsim::image {
 namespace {
@@ -42,17 +42,9 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
 
   AddFloorBytes(2 * static_cast<std::uint64_t>(box.width() * box.height()) * PixelSize(kDepth));
   std::atomic<PF_Err> first_error{PF_Err_NONE};
-  std::atomic<std::int64_t> rows_done{0};
   const std::int64_t rows = box.height(), columns = box.width();
-  const std::int64_t span = std::int64_t{progress_final} - progress_base;
-  const std::int64_t bands = (rows + kBandRows - 1) / kBandRows;
-  auto band = [&](std::int64_t b, int thread) {
+  auto band = [&](std::int64_t b, int) {
     if (first_error.load(std::memory_order_relaxed) != PF_Err_NONE) return;
-    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) {
-      PF_Err none = PF_Err_NONE;
-      first_error.compare_exchange_strong(none, abort);
-      return;
-    }
     const std::int64_t band_end = std::min(rows, (b + 1) * kBandRows);
     for (std::int64_t j = b * kBandRows; j < band_end; ++j) {
       const auto y = static_cast<A_long>(box.top + j);
@@ -67,19 +59,21 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
         }
       }
     }
-    const std::int64_t done =
-        rows_done.fetch_add(band_end - b * kBandRows) + band_end - b * kBandRows;
-    if (thread == 0)
-      ReportProgress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
   };
-  // Small areas are not worth waking the workers for.
-  if (rows * columns < 4096) {
-    for (std::int64_t b = 0; b < bands; ++b) band(b, 0);
-  } else {
-    ParallelFor(bands, band);
+  // A few bands per thread at a time: between groups the calling thread polls and reports
+  // progress, and an error or interruption stops the pass within one group even when a
+  // thread has stalled.
+  const std::int64_t bands = (rows + kBandRows - 1) / kBandRows;
+  const std::int64_t group = rows * columns >= 4096 ? 2 * ThreadCount() : bands;
+  const std::int64_t span = std::int64_t{progress_final} - progress_base;
+  for (std::int64_t first = 0; first < bands; first += group) {
+    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) return abort;
+    const std::int64_t count = std::min(group, bands - first);
+    ParallelFor(count, [&](std::int64_t b, int thread) { band(first + b, thread); });
+    if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
+    const std::int64_t done = std::min(rows, (first + count) * kBandRows);
+    ReportProgress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
   }
-  if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
-  ReportProgress(progress_final, progress_final);
   return PF_Err_NONE;
 }
 
