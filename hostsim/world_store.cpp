@@ -13,6 +13,9 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define VELMORA_ASAN 1
