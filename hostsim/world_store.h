@@ -25,13 +25,14 @@ std::size_t PixelSize(Depth depth);
 PF_PixelFormat PixelFormatOf(Depth depth);
 
 // Uninitialised pixel memory, 64-byte aligned, from the pool; returned to it when released.
+// *zeroed (when given) says whether the block is known to hold zeros (fresh mapped memory).
 struct PixelMemoryRelease {
   std::size_t capacity = 0;
   void operator()(std::byte* block) const;
 };
 using PixelMemory = std::unique_ptr<std::byte[], PixelMemoryRelease>;
 // Throws std::bad_alloc when the memory cannot be had.
-PixelMemory AcquirePixelMemory(std::size_t bytes);
+PixelMemory AcquirePixelMemory(std::size_t bytes, bool* zeroed = nullptr);
 // Pooled bytes not in use, and blocks of a pooled size taken from the system so far (for
 // tests and benchmarks); and dropping the pooled blocks. Zero bytes are a null block.
 std::size_t PooledPixelBytes();
