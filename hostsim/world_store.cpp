@@ -94,12 +94,12 @@ std::byte* AllocateBlock(std::size_t capacity) {
 }
 
 void FreeBlock(std::byte* block, std::size_t capacity) {
-#if defined(__linux__)
   if (MappedBlock(capacity)) {
+#if defined(__linux__)
     munmap(block, capacity);
+#endif
     return;
   }
-#endif
 #if defined(_WIN32)
   _aligned_free(block);
 #else
