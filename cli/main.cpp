@@ -12,7 +12,7 @@
 #include "cli/help_format.h"
 #include "cli/info_command.h"
 #include "cli/render_command.h"
-#include "hostsim/worker_threads.h"
+#include "hostsim/parallel.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->type_name("SIZE");
   render
       ->add_option("--threads", flags.threads,
-                   "Worker threads, 0 for one per core (default: OMP_NUM_THREADS, else all)")
+                   "Worker threads, 0 for one per core (default: VELMORA_THREADS, else all)")
       ->check(CLI::NonNegativeNumber)
       ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")

@@ -2,8 +2,14 @@
 // Worlds the simulated host owns: the effect's AEGP worlds and the host's own input and
 // output frames. Rows are aligned for SIMD and padded on purpose, so nothing may assume
 // rowbytes == width * pixel size.
+//
+// Pixel memory is kept in a process-wide pool, as a real host keeps a cache: a disposed
+// world's memory serves the next world of about its size (in the next call or the next
+// frame), cleared, instead of the page faults of a fresh allocation. Large blocks are
+// advised for huge pages, which spares the blur's column passes most TLB misses.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
@@ -41,10 +47,33 @@ inline int BitsPerChannel(Depth depth) {
 }
 PF_PixelFormat PixelFormatOf(Depth depth);
 
+// Uninitialised pixel memory, 64-byte aligned, from the pool; returned to it when released.
+// *zeroed (when given) says whether the block is known to hold zeros (fresh mapped memory).
+struct PixelMemoryRelease {
+  std::size_t capacity = 0;
+  void operator()(std::byte* block) const;
+};
+using PixelMemory = std::unique_ptr<std::byte[], PixelMemoryRelease>;
+// Throws std::bad_alloc when the memory cannot be had.
+PixelMemory AcquirePixelMemory(std::size_t bytes, bool* zeroed = nullptr);
+// Pooled bytes not in use, and blocks of a pooled size taken from the system so far (for
+// tests and benchmarks); and dropping the pooled blocks. Zero bytes are a null block.
+std::size_t PooledPixelBytes();
+std::size_t FreshPixelBlocks();
+void ReleasePooledPixelMemory();
+
+// The least memory traffic the image services' calls imply: the bytes each call must at least
+// read and write (a new world is written once, as it is cleared; a blur reads and writes its
+// world; a transfer reads both worlds and writes one), summed over all calls since the last
+// reset. Benchmarks divide it by the machine's copy bandwidth to get the floor of a frame.
+void AddFloorBytes(std::uint64_t bytes);
+std::uint64_t FloorBytes();
+void ResetFloorBytes();
+
 struct World {
   Depth depth = Depth::k8;
   PF_EffectWorld effect_world{};  // reserved0 points back at this World
-  std::unique_ptr<std::byte[]> storage;
+  PixelMemory storage;
 
   A_long width() const { return effect_world.width; }
   A_long height() const { return effect_world.height; }

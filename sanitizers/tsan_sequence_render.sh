@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # Sequence renders by the velmora command of a ThreadSanitizer build: three float EXR frames
 # large enough for the host to work in parallel, then the same as 8-bit PNGs with the tint and
-# repeated edges. ThreadSanitizer ends the run with an error at its first report. (LLVM's
-# OpenMP runtime prints a warning asking for ignore_noninstrumented_modules=1; we keep the
-# narrower suppressions in tsan.supp instead.)
+# repeated edges. ThreadSanitizer ends the run with an error at its first report.
 #
 #   sanitizers/tsan_sequence_render.sh BUILD      e.g. sanitizers/tsan_sequence_render.sh build/tsan
 set -euo pipefail

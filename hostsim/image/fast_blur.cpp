@@ -1,161 +1,178 @@
 #include "hostsim/image/fast_blur.h"
 
-#include <omp.h>
-
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
 #include <memory>
+#include <type_traits>
 
 #include "hostsim/image/pixel_traits.h"
+#include "hostsim/image/vector_clones.h"
+#include "hostsim/parallel.h"
 
 namespace hostsim::image {
 namespace {
 
 constexpr int kChannels = 4;
-// Both axes run their passes over many lanes at once: the columns pass over strips of 16
-// columns (a strip row is 64 floats), the rows pass over bands of 8 rows laid out column by
-// column (32 floats per column). Wide lanes keep the running sums in vector registers.
-constexpr std::int64_t kStripPixels = 16;
-constexpr int kStripLanes = kStripPixels * kChannels;
-constexpr std::int64_t kBandRows = 8;
-constexpr int kBandLanes = kBandRows * kChannels;
+// Both axes run their passes over 8 lines at once: 8 columns of a strip, or 8 rows of a band
+// laid out column by column. 32 lanes per step keep the vector units busy.
+constexpr std::int64_t kLinePixels = 8;
+constexpr int kLanes = kLinePixels * kChannels;
 constexpr float kNoAlpha = 1e-7f;  // blurred alpha at or below this leaves no colour
 constexpr double kLargestRadius = 1e6;
 
 struct PassWeights {
   std::int64_t half_width;
-  float end_weight;
-  float scale;  // 1 / total weight
+  double end_weight;
+  double scale;  // 1 / total weight
 };
 
-// One box pass along a line of `length` elements of `Lanes` floats each; out-of-line
-// elements are zero. `in` and `out` must not overlap.
-template <int Lanes>
+// One box pass along a line of `length` steps of kLanes floats; steps outside the line are
+// zero. `in` and `out` must not overlap. The running sums are double: a value entering and
+// leaving a single-precision sum leaves rounding residue behind it, which large values turn
+// into visible streaks; in double the residue is below 1e-12 of the largest value, and
+// integer samples add up exactly, so a constant line comes back exactly.
+VELMORA_VECTOR_CLONES
 void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights& w) {
-  static const float kZeros[Lanes] = {};
+  static const float kZeros[kLanes] = {};
   const std::int64_t n = w.half_width;
-  float sum[Lanes] = {};
+  const double end_weight = w.end_weight, scale = w.scale;
+  double sum[kLanes] = {};
   for (std::int64_t i = 0; i <= std::min(n, length - 1); ++i) {
-    for (int l = 0; l < Lanes; ++l) sum[l] += in[i * Lanes + l];
+    for (int l = 0; l < kLanes; ++l) sum[l] += in[i * kLanes + l];
   }
+  // The left end tap of step x is the step that left the window at x - 1.
+  double left[kLanes] = {};
   for (std::int64_t x = 0; x < length; ++x) {
-    const float* left_end = x - n - 1 >= 0 ? in + (x - n - 1) * Lanes : kZeros;
-    const float* right_end = x + n + 1 < length ? in + (x + n + 1) * Lanes : kZeros;
-    const float* leaving = x - n >= 0 ? in + (x - n) * Lanes : kZeros;
-    float* o = out + x * Lanes;
-    for (int l = 0; l < Lanes; ++l) {
-      o[l] = (sum[l] + w.end_weight * (left_end[l] + right_end[l])) * w.scale;
-      sum[l] += right_end[l] - leaving[l];
+    const float* right_end = x + n + 1 < length ? in + (x + n + 1) * kLanes : kZeros;
+    const float* leaving = x - n >= 0 ? in + (x - n) * kLanes : kZeros;
+    float* o = out + x * kLanes;
+    for (int l = 0; l < kLanes; ++l) {
+      const double right = right_end[l], leaves = leaving[l];
+      o[l] = static_cast<float>((sum[l] + end_weight * (left[l] + right)) * scale);
+      sum[l] += right - leaves;
+      left[l] = leaves;
     }
   }
 }
 
-// Three passes; the result ends in `b`.
-template <int Lanes>
+// Three passes from `a` (overwritten) into `b`.
 void ThreeBoxPasses(float* a, float* b, std::int64_t length, const PassWeights& w) {
-  BoxPass<Lanes>(a, b, length, w);
-  BoxPass<Lanes>(b, a, length, w);
-  BoxPass<Lanes>(a, b, length, w);
+  BoxPass(a, b, length, w);
+  BoxPass(b, a, length, w);
+  BoxPass(a, b, length, w);
 }
 
-// Working values: normalised, colour multiplied by alpha when blurring straight colour.
-template <class D>
-void LoadWorking(const typename D::Pixel& p, bool straight, float* out) {
-  const Argb v = Load<D>(p);
-  const float weight = straight ? std::max(v[0], 0.0f) : 1.0f;
+// Working values: normalised, colour multiplied by alpha when blurring straight colour. A
+// non-finite value (NaN, infinity, or a weighted colour that overflows) counts as 0: carried
+// into a running sum it would spoil every later pixel of the line, not only those it reaches.
+template <class D, bool kStraight>
+void LoadWorking(const typename D::Pixel& p, float* out) {
+  // Branch-free, so the loop over a strip's pixels vectorises.
+  auto finite = [](float v) { return std::abs(v) <= std::numeric_limits<float>::max() ? v : 0.0f; };
+  Argb v = Load<D>(p);
+  if constexpr (!D::kLimited) v[0] = finite(v[0]);
+  const float weight = kStraight ? std::max(v[0], 0.0f) : 1.0f;
   out[0] = v[0];
-  for (int c = 1; c < kChannels; ++c) out[c] = v[c] * weight;
+  for (int c = 1; c < kChannels; ++c) {
+    out[c] = v[c] * weight;
+    if constexpr (!D::kLimited) out[c] = finite(out[c]);
+  }
 }
 
-template <class D>
-void StoreWorking(const float* in, bool straight, typename D::Pixel& p) {
+template <class D, bool kStraight>
+void StoreWorking(const float* in, typename D::Pixel& p) {
   Argb v{in[0], in[1], in[2], in[3]};
-  if (straight) {
+  if constexpr (kStraight) {
     const float per_alpha = v[0] > kNoAlpha ? 1.0f / v[0] : 0.0f;
     for (int c = 1; c < kChannels; ++c) v[c] *= per_alpha;
   }
   Store<D>(v, p);
 }
 
-// Reused between calls: one frame-sized float image and per-thread line buffers. Fresh
-// allocations of this size would cost page faults comparable to the blur itself.
-struct Scratch {
-  std::unique_ptr<float[]> image, lines;
-  std::size_t image_size = 0, lines_size = 0;
-
-  float* Image(std::size_t n) { return Grow(image, image_size, n); }
-  float* Lines(std::size_t n) { return Grow(lines, lines_size, n); }
-
- private:
-  static float* Grow(std::unique_ptr<float[]>& buffer, std::size_t& size, std::size_t n) {
-    if (n > size) {
-      buffer.reset();
-      size = 0;  // stays consistent if the allocation throws
-      buffer.reset(new float[n]);
-      size = n;
-    }
-    return buffer.get();
-  }
-};
-
-template <class D>
-void BlurWorld(const World& world, const PassWeights& w, bool straight) {
+// Columns first, strip by strip, from the world into an intermediate float image; then rows,
+// band by band, from the intermediate back into the world. Each strip or band stays in the
+// thread's cache for all three passes. A float world is its own intermediate (its strips hold
+// working values until the rows pass reads them), so it needs no second frame of memory;
+// integer worlds go through a float image from the host's pixel pool.
+template <class D, bool kStraight>
+void BlurWorld(const World& world, const PassWeights& w) {
   using Pixel = typename D::Pixel;
   const std::int64_t width = world.width(), height = world.height();
-  thread_local Scratch scratch;
-  const int threads = std::max(1, omp_get_max_threads());
-  // Per thread: two buffers for a strip of columns or a band of rows.
-  const std::size_t strip_floats = static_cast<std::size_t>(height) * kStripLanes;
-  const std::size_t band_floats = static_cast<std::size_t>(width) * kBandLanes;
-  const std::size_t per_thread = 2 * std::max(strip_floats, band_floats);
-  float* image = scratch.Image(static_cast<std::size_t>(width) * height * kChannels);
-  float* lines = scratch.Lines(per_thread * threads);
+  const std::size_t line_floats = static_cast<std::size_t>(std::max(width, height)) * kLanes;
+  const std::size_t per_thread = 2 * line_floats;  // two line buffers
+  const PixelMemory lines =
+      AcquirePixelMemory(per_thread * static_cast<std::size_t>(ThreadCount()) * sizeof(float));
+  constexpr bool kInPlace = std::is_same_v<Pixel, PF_PixelFloat>;
+  const std::size_t image_row = static_cast<std::size_t>(width) * kChannels;
+  const PixelMemory image = AcquirePixelMemory(
+      kInPlace ? 0 : image_row * static_cast<std::size_t>(height) * sizeof(float));
+  auto intermediate = [&](std::int64_t y) {
+    if constexpr (kInPlace) {
+      return reinterpret_cast<float*>(world.pixel<PF_PixelFloat>(0, static_cast<A_long>(y)));
+    } else {
+      return reinterpret_cast<float*>(image.get()) + static_cast<std::size_t>(y) * image_row;
+    }
+  };
+  auto line_buffers = [&](int thread) {
+    return reinterpret_cast<float*>(lines.get()) + per_thread * static_cast<std::size_t>(thread);
+  };
 
-  // Columns first, strip by strip, from the world into the float image.
-  const std::int64_t strips = (width + kStripPixels - 1) / kStripPixels;
-#pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
-  for (std::int64_t s = 0; s < strips; ++s) {
-    float* a = lines + per_thread * omp_get_thread_num();
-    float* b = a + strip_floats;
-    const std::int64_t x0 = s * kStripPixels;
-    const std::int64_t columns = std::min(kStripPixels, width - x0);
+  const std::int64_t strips = (width + kLinePixels - 1) / kLinePixels;
+  ParallelFor(strips, [&](std::int64_t s, int thread) {
+    float* a = line_buffers(thread);
+    float* b = a + line_floats;
+    const std::int64_t x0 = s * kLinePixels;
+    const std::int64_t columns = std::min(kLinePixels, width - x0);
+    constexpr std::int64_t kAhead = 8;  // rows: the stride defeats the hardware prefetcher
     for (std::int64_t y = 0; y < height; ++y) {
+      if (y + kAhead < height) {
+        const auto* ahead =
+            world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y + kAhead));
+        for (std::size_t byte = 0; byte < columns * sizeof(Pixel); byte += 64) {
+          __builtin_prefetch(reinterpret_cast<const char*>(ahead) + byte);
+        }
+      }
       const Pixel* in = world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y));
-      float* line = a + y * kStripLanes;
+      float* line = a + y * kLanes;
       for (std::int64_t i = 0; i < columns; ++i) {
-        LoadWorking<D>(in[i], straight, line + i * kChannels);
+        LoadWorking<D, kStraight>(in[i], line + i * kChannels);
       }
-      std::fill(line + columns * kChannels, line + kStripLanes, 0.0f);
+      std::fill(line + columns * kChannels, line + kLanes, 0.0f);
     }
-    ThreeBoxPasses<kStripLanes>(a, b, height, w);
+    ThreeBoxPasses(a, b, height, w);
     for (std::int64_t y = 0; y < height; ++y) {
-      std::copy_n(b + y * kStripLanes, columns * kChannels, image + (y * width + x0) * kChannels);
+      std::copy_n(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels);
     }
-  }
+  });
 
-  // Then rows, band by band, from the float image back into the world.
-  const std::int64_t bands = (height + kBandRows - 1) / kBandRows;
-#pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
-  for (std::int64_t band = 0; band < bands; ++band) {
-    float* a = lines + per_thread * omp_get_thread_num();
-    float* b = a + band_floats;
-    const std::int64_t y0 = band * kBandRows;
-    const std::int64_t rows = std::min(kBandRows, height - y0);
-    for (std::int64_t x = 0; x < width; ++x) {
-      float* column = a + x * kBandLanes;
-      std::fill(column + rows * kChannels, column + kBandLanes, 0.0f);
-      for (std::int64_t r = 0; r < rows; ++r) {
-        std::copy_n(image + ((y0 + r) * width + x) * kChannels, kChannels, column + r * kChannels);
+  const std::int64_t bands = (height + kLinePixels - 1) / kLinePixels;
+  ParallelFor(bands, [&](std::int64_t band, int thread) {
+    float* a = line_buffers(thread);
+    float* b = a + line_floats;
+    const std::int64_t y0 = band * kLinePixels;
+    const std::int64_t rows = std::min(kLinePixels, height - y0);
+    for (std::int64_t r = 0; r < rows; ++r) {
+      const float* row = intermediate(y0 + r);
+      for (std::int64_t x = 0; x < width; ++x) {
+        std::memcpy(a + x * kLanes + r * kChannels, row + x * kChannels, kChannels * sizeof(float));
       }
     }
-    ThreeBoxPasses<kBandLanes>(a, b, width, w);
+    if (rows < kLinePixels) {
+      for (std::int64_t x = 0; x < width; ++x) {
+        std::fill(a + x * kLanes + rows * kChannels, a + (x + 1) * kLanes, 0.0f);
+      }
+    }
+    ThreeBoxPasses(a, b, width, w);
     for (std::int64_t r = 0; r < rows; ++r) {
       Pixel* out = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
       for (std::int64_t x = 0; x < width; ++x) {
-        StoreWorking<D>(b + x * kBandLanes + r * kChannels, straight, out[x]);
+        StoreWorking<D, kStraight>(b + x * kLanes + r * kChannels, out[x]);
       }
     }
-  }
+  });
 }
 
 }  // namespace
@@ -188,12 +205,17 @@ PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags) {
   // Nothing moves: radius 0, or a radius so small no tap reaches a neighbour in float.
   if (box.half_width == 0 && end_weight == 0.0f) return PF_Err_NONE;
   if (world.width() == 0 || world.height() == 0) return PF_Err_NONE;
-  const PassWeights weights{
-      box.half_width, end_weight,
-      static_cast<float>(1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight))};
+  const PassWeights weights{box.half_width, box.end_weight,
+                            1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight)};
   const bool straight = (flags & PF_MF_Alpha_STRAIGHT) != 0;
+  AddFloorBytes(2 * static_cast<std::uint64_t>(world.width()) *
+                static_cast<std::uint64_t>(world.height()) * PixelSize(world.depth));
   return WithDepth(world.depth, [&](auto depth) {
-    BlurWorld<decltype(depth)>(world, weights, straight);
+    if (straight) {
+      BlurWorld<decltype(depth), true>(world, weights);
+    } else {
+      BlurWorld<decltype(depth), false>(world, weights);
+    }
     return PF_Err_NONE;
   });
 }

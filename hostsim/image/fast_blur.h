@@ -8,7 +8,10 @@
 // weight f (0 <= f < 1) at each end, n and f chosen so that
 //   (2 (1^2 + ... + n^2) + 2 f (n + 1)^2) / (2n + 1 + 2f) = v;
 // f grows continuously with v, so the blur grows smoothly with the radius, fractional radii
-// included. Each pass keeps a running sum of the window, O(1) work per pixel.
+// included. Each pass keeps a running sum of the window in double precision, O(1) work per
+// pixel; nothing is left behind a large value once the window has passed it (below 1e-12 of
+// it), and a constant frame comes back exactly away from the edges. A non-finite sample (or a
+// straight colour whose weighting by alpha overflows) counts as 0.
 //
 // Pixels outside the world count as transparent black in every pass, so a blurred image fades
 // towards the world's edge (a constant image keeps about 0.39 of its alpha on the edge row at

@@ -5,10 +5,12 @@
 
 #include "hostsim/host_operation.h"
 #include "hostsim/image/rect.h"
+#include "hostsim/parallel.h"
 
-// Threads: OpenMP rather than oneTBB, because the Windows build of the simulated host uses
-// the mingw-w64 cross compiler, which ships OpenMP (libgomp, linked statically) while oneTBB
-// is not packaged for it; one threading model serves both builds.
+// Threads: the host's own worker pool (parallel.h), plain std::threads, which the mingw-w64
+// cross build has as well. Bands of rows go out in groups of two per thread; between groups
+// the calling thread polls the host's interruption and reports progress, as the host's
+// callbacks are only called from the thread that called iterate.
 
 namespace hostsim::image {
 namespace {
@@ -30,14 +32,13 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
       Intersect(Intersect(RectOr(area, destination), WholeOf(destination)), WholeOf(input));
   if (box.empty()) return PF_Err_NONE;
 
+  AddFloorBytes(2 * static_cast<std::uint64_t>(box.width() * box.height()) * PixelSize(kDepth));
   std::atomic<PF_Err> first_error{PF_Err_NONE};
   const std::int64_t rows = box.height(), columns = box.width();
-  for (std::int64_t band = 0; band < rows; band += kBandRows) {
-    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) return abort;
-    const std::int64_t band_end = std::min(rows, band + kBandRows);
-#pragma omp parallel for schedule(dynamic, 1) if ((band_end - band) * columns >= 4096)
-    for (std::int64_t j = band; j < band_end; ++j) {
-      if (first_error.load(std::memory_order_relaxed) != PF_Err_NONE) continue;
+  auto band = [&](std::int64_t b, int) {
+    if (first_error.load(std::memory_order_relaxed) != PF_Err_NONE) return;
+    const std::int64_t band_end = std::min(rows, (b + 1) * kBandRows);
+    for (std::int64_t j = b * kBandRows; j < band_end; ++j) {
       const auto y = static_cast<A_long>(box.top + j);
       Pixel* in = input.pixel<Pixel>(static_cast<A_long>(box.left), y);
       Pixel* out = destination.pixel<Pixel>(static_cast<A_long>(box.left), y);
@@ -46,13 +47,24 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
         if (err != PF_Err_NONE) {
           PF_Err none = PF_Err_NONE;
           first_error.compare_exchange_strong(none, err);
-          break;
+          return;
         }
       }
     }
+  };
+  // A few bands per thread at a time: between groups the calling thread polls and reports
+  // progress, and an error or interruption stops the pass within one group even when a
+  // thread has stalled.
+  const std::int64_t bands = (rows + kBandRows - 1) / kBandRows;
+  const std::int64_t group = rows * columns >= 4096 ? 2 * ThreadCount() : bands;
+  const std::int64_t span = std::int64_t{progress_final} - progress_base;
+  for (std::int64_t first = 0; first < bands; first += group) {
+    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) return abort;
+    const std::int64_t count = std::min(group, bands - first);
+    ParallelFor(count, [&](std::int64_t b, int thread) { band(first + b, thread); });
     if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
-    const std::int64_t span = std::int64_t{progress_final} - progress_base;
-    ReportProgress(static_cast<A_long>(progress_base + span * band_end / rows), progress_final);
+    const std::int64_t done = std::min(rows, (first + count) * kBandRows);
+    ReportProgress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
   }
   return PF_Err_NONE;
 }

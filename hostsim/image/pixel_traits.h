@@ -4,6 +4,7 @@
 // integer depths round to nearest and clamp to 0..full scale (255 or 32768); float is stored
 // as computed, unbounded.
 
+#include <algorithm>
 #include <array>
 
 #include "hostapi/host_api.h"
@@ -41,9 +42,8 @@ struct DepthFloat {
 template <class D>
 typename D::Channel ToChannel(float normalized) {
   if constexpr (D::kLimited) {
-    const float v = normalized * D::kFullScale;
-    if (!(v > 0.0f)) return 0;  // also NaN
-    if (v >= D::kFullScale) return static_cast<typename D::Channel>(D::kFullScale);
+    // Clamped without branches (std::max(0, NaN) is 0), so pixel loops vectorise.
+    const float v = std::min(std::max(0.0f, normalized * D::kFullScale), D::kFullScale);
     return static_cast<typename D::Channel>(v + 0.5f);
   } else {
     return normalized;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "tests/hostsim/image/image_test_util.h"
 
@@ -159,6 +160,82 @@ TEST(FastBlur, RadiusLargerThanTheWorldFadesItUniformly) {
     EXPECT_LT(first[0], 0.01f);
     for (A_long y = 0; y < 3; ++y) {
       for (A_long x = 0; x < 5; ++x) EXPECT_EQ(Get(*world, x, y), first) << radius;
+    }
+  }
+}
+
+// How far a blur reaches from a pixel on each axis: three passes of n + 1 taps.
+A_long Reach(double radius) {
+  const double sigma = hostsim::image::BlurSigma(radius);
+  return static_cast<A_long>(3 *
+                             (hostsim::image::BoxForVariance(sigma * sigma / 3).half_width + 1));
+}
+
+// Single-precision running sums left about 2e-10 of the value behind (streaks on bright frames).
+TEST(FastBlur, AHugeValueLeavesNoResidueBeyondItsReach) {
+  WorldStore store;
+  World* world = store.Create(Depth::k32, 400, 300);
+  FillWorld(*world, Argb{1, 0, 0, 0});
+  const A_long cx = 120, cy = 150;
+  *world->pixel<PF_PixelFloat>(cx, cy) = PF_PixelFloat{1, 1e9f, 1e9f, 1e9f};
+  ASSERT_EQ(FastBlur(*world, 50.0, kStraight), PF_Err_NONE);
+  const A_long reach = Reach(50.0);
+  for (A_long y = 0; y < 300; ++y) {
+    for (A_long x = 0; x < 400; ++x) {
+      if (std::abs(x - cx) <= reach && std::abs(y - cy) <= reach) continue;
+      ASSERT_LE(std::abs(world->pixel<PF_PixelFloat>(x, y)->red), 1e-12 * 1e9) << x << "," << y;
+    }
+  }
+}
+
+TEST(FastBlur, AConstantFrameComesBackExactlyAwayFromTheEdges) {
+  const std::pair<Depth, Raw> cases[] = {{Depth::k8, {255, 7, 128, 254}},
+                                         {Depth::k16, {32768, 3, 16384, 32767}},
+                                         {Depth::k32, {1, 4097.25, 1e-3, 1e7}}};
+  for (const auto& [depth, value] : cases) {
+    SCOPED_TRACE(testing::Message() << "depth " << static_cast<int>(depth));
+    WorldStore store;
+    World* world = store.Create(depth, 90, 70);
+    for (A_long y = 0; y < 70; ++y)
+      for (A_long x = 0; x < 90; ++x) PutRaw(*world, x, y, value);
+    const Raw stored = GetRaw(*world, 0, 0);
+    ASSERT_EQ(FastBlur(*world, 9.0, kStraight), PF_Err_NONE);
+    const A_long reach = Reach(9.0);
+    for (A_long y = reach; y < 70 - reach; ++y)
+      for (A_long x = reach; x < 90 - reach; ++x)
+        ASSERT_EQ(GetRaw(*world, x, y), stored) << x << "," << y;
+  }
+}
+
+// A non-finite sample counts as 0 while blurring (as does a colour whose weighting by alpha
+// overflows): the frame comes out as if the pixel held the counted value, finite everywhere.
+TEST(FastBlur, NonFiniteSamplesCountAsZero) {
+  struct Case {
+    PF_PixelFloat bad, counted;
+  };
+  const Case cases[] = {{{1, NAN, 0.5f, 0.5f}, {1, 0, 0.5f, 0.5f}},
+                        {{1, INFINITY, 0.5f, 0.5f}, {1, 0, 0.5f, 0.5f}},
+                        {{NAN, 0.5f, 0.5f, 0.5f}, {0, 0.5f, 0.5f, 0.5f}},
+                        {{-INFINITY, 0.5f, 0.5f, 0.5f}, {0, 0.5f, 0.5f, 0.5f}},
+                        {{3e38f, 3e38f, 0, 0}, {3e38f, 0, 0, 0}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bad.alpha << " " << c.bad.red);
+    WorldStore store;
+    World* world = store.Create(Depth::k32, 120, 60);
+    World* clean = store.Create(Depth::k32, 120, 60);
+    for (World* w : {world, clean})
+      for (A_long y = 0; y < 60; ++y)
+        for (A_long x = 0; x < 120; ++x) Put(*w, x, y, Argb{1, x / 120.0f, 0.25f, 1.5f});
+    *world->pixel<PF_PixelFloat>(30, 20) = c.bad;
+    *clean->pixel<PF_PixelFloat>(30, 20) = c.counted;
+    ASSERT_EQ(FastBlur(*world, 8.0, kStraight), PF_Err_NONE);
+    ASSERT_EQ(FastBlur(*clean, 8.0, kStraight), PF_Err_NONE);
+    for (A_long y = 0; y < 60; ++y) {
+      for (A_long x = 0; x < 120; ++x) {
+        const Argb v = Get(*world, x, y);
+        for (int ch = 0; ch < 4; ++ch) ASSERT_TRUE(std::isfinite(v[ch])) << x << "," << y;
+        ASSERT_EQ(v, Get(*clean, x, y)) << x << "," << y;
+      }
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -78,6 +79,35 @@ TEST(WorldStore, PixelSizesAndFormatCodes) {
   EXPECT_EQ(hostsim::PixelFormatOf(Depth::k8), 0x62677261);
   EXPECT_EQ(hostsim::PixelFormatOf(Depth::k16), 0x36316561);
   EXPECT_EQ(hostsim::PixelFormatOf(Depth::k32), 0x32336561);
+}
+
+}  // namespace
+
+namespace {
+
+// A disposed world's memory serves the next world of its size, handed out cleared again.
+TEST(WorldStore, DisposedMemoryIsReusedAndHandedOutCleared) {
+  WorldStore store;
+  World* first = store.Create(Depth::k32, 300, 200);  // large enough to be pooled
+  const std::size_t bytes = static_cast<std::size_t>(first->effect_world.rowbytes) * 200;
+  std::memset(first->row(0), 0xAB, bytes);
+  ASSERT_EQ(store.Dispose(first), PF_Err_NONE);
+  const bool pooled = hostsim::PooledPixelBytes() >= bytes;  // nothing is kept under ASan
+  const std::size_t fresh = hostsim::FreshPixelBlocks();
+
+  for (Depth depth : {Depth::k32, Depth::k16}) {  // the same size, and a smaller one
+    World* next = store.Create(depth, 300, depth == Depth::k32 ? 200 : 300);
+    const auto* data = reinterpret_cast<const unsigned char*>(next->row(0));
+    const std::size_t next_bytes = static_cast<std::size_t>(next->effect_world.rowbytes) *
+                                   static_cast<std::size_t>(next->height());
+    for (std::size_t i = 0; i < next_bytes; ++i) ASSERT_EQ(data[i], 0) << "byte " << i;
+    std::memset(next->row(0), 0xCD, next_bytes);
+    ASSERT_EQ(store.Dispose(next), PF_Err_NONE);
+  }
+  if (pooled) {
+    EXPECT_EQ(hostsim::FreshPixelBlocks(), fresh);
+  }
+  EXPECT_EQ(store.live(), 0u);
 }
 
 }  // namespace
