@@ -17,7 +17,7 @@ void Replay(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
                                 std::istreambuf_iterator<char>()};
-  std::fprintf(stderr, "replaying %s (%zu bytes)\n", file.c_str(), bytes.size());
+  std::fprintf(stderr, "replaying %s (%zu bytes)\n", file.string().c_str(), bytes.size());
   LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
