@@ -19,13 +19,14 @@ namespace {
 
 // Noise compresses badly, so its image files are about as large as its pixels.
 void WriteNoise(const std::filesystem::path& path, int side) {
-  WriteFixture(path, OIIO::ImageSpec(side, side, 3, OIIO::TypeDesc::UINT8),
-               [](int x, int y, int c) {
-                 unsigned hash = static_cast<unsigned>(x * 73856093 ^ y * 19349663 ^ c * 83492791);
-                 hash ^= hash >> 13;
-                 hash *= 0x5bd1e995u;
-                 return static_cast<float>((hash >> 8) & 0xFF) / 255.0f;
-               });
+  WriteFixture(
+      path, OIIO::ImageSpec(side, side, 3, OIIO::TypeDesc::UINT8), [](int x, int y, int c) {
+        unsigned hash = static_cast<unsigned>(x) * 73856093u ^
+                        static_cast<unsigned>(y) * 19349663u ^ static_cast<unsigned>(c) * 83492791u;
+        hash ^= hash >> 13;
+        hash *= 0x5bd1e995u;
+        return static_cast<float>((hash >> 8) & 0xFF) / 255.0f;
+      });
 }
 
 void WriteSmall(const std::filesystem::path& path) {
