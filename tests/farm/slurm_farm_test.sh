@@ -127,7 +127,7 @@ make_sequence() {
 # Submits the sequence; sets array and check to the two job ids.
 submit() {
   local out err
-  out=$("$farm" --velmora "$velmora" --chunk "$chunk" --log-dir "$work/logs" \
+  out=$("$farm" --velmora "${task_velmora:-$velmora}" --chunk "$chunk" --log-dir "$work/logs" \
     "$work/in/shot.####.exr" "$work/out/glow.####.exr" --frames "$frames" \
     "${render_flags[@]}" "$@" 2>"$work/submit.err") || fail "velmora-slurm: $(<"$work/submit.err")"
   err=$(<"$work/submit.err")
@@ -189,20 +189,33 @@ rendered=$(sed -n 's/^velmora-slurm: task \([0-9]*\) on .*: frames \(.*\)$/\1 \2
   fail "the dry run's chunks"$'\n'"$planned"$'\n'"are not the tasks'"$'\n'"$rendered"
 say "24 frames in chunks of 5 match the single-process render"
 
-# Again into an empty folder; one task is cancelled after its first frame is written.
+# Again into an empty folder, with one task held in the middle of writing its first frame and
+# cancelled there (catching a task by timing races: a small frame renders in hundredths of a
+# second). The hold is velmora's test pause point, set for that task only.
 rm -rf "$work/out" "$work/logs"
 mkdir -p "$work/out"
+task_velmora="$work/velmora-held"
+cat >"$task_velmora" <<HELD
+#!/bin/bash
+[[ \$SLURM_ARRAY_TASK_ID == $cancelled_task ]] && export VELMORA_TEST_PAUSE_AT=mid-write
+exec "$velmora" "\$@"
+HELD
+chmod +x "$task_velmora"
 submit
-task_log="$work/logs/velmora-${array}_$cancelled_task.log"
+held=
 for _ in $(seq 600); do
-  grep -q 'velmora: wrote' "$task_log" 2>/dev/null && break
+  held=$(find "$work/out" -name '.glow.0011.*' -print -quit)
+  [[ -n $held ]] && break
   sleep 0.1
 done
+[[ -n $held ]] || fail "task $cancelled_task never started writing its first frame"
 scancel "${array}_$cancelled_task" || fail "scancel failed"
 wait_for_jobs "$array" "$check"
+unset task_velmora
 [[ $(job_state "${array}_$cancelled_task") == CANCELLED ]] || fail "task $cancelled_task was not cancelled"
 left=$(find "$work/out" -name 'glow.001[1-5].exr' | wc -l)
-((left >= 1 && left < 5)) || fail "task $cancelled_task left $left of its 5 frames, not a part"
+((left == 0)) || fail "task $cancelled_task left $left of its 5 frames, though held at the first"
+[[ -e $held ]] && fail "the cancelled task left its temporary file: $held"
 [[ $(job_state "$check") == FAILED ]] || fail "the check job passed with frames missing"
 grep -q "frames missing" "$work"/logs/velmora-check-*.log || fail "the check job named no missing frame"
 kept=$(find "$work/out" -name 'glow.*.exr' -printf '%f %i\n' | sort)
