@@ -35,8 +35,9 @@ struct AddBlend {
 
 struct ScreenBlend {
   static float Blend(float d, float s) {
-    if (d >= 0.0f && d <= 1.0f && s >= 0.0f && s <= 1.0f) return d + s - d * s;
-    return std::max(d, s);
+    // Both sides are evaluated and one is selected, so pixel loops vectorise.
+    const bool in_range = (d >= 0.0f) & (d <= 1.0f) & (s >= 0.0f) & (s <= 1.0f);
+    return in_range ? d + s - d * s : std::max(d, s);
   }
 };
 
@@ -46,14 +47,15 @@ struct MultiplyBlend {
 
 struct SoftLightBlend {
   static float Blend(float d, float s) {
-    if (s <= 0.5f) return d - (1.0f - 2.0f * s) * d * (1.0f - d);
+    const float darkened = d - (1.0f - 2.0f * s) * d * (1.0f - d);
     const float lifted = d <= 0.25f ? ((16.0f * d - 12.0f) * d + 4.0f) * d : std::sqrt(d);
-    return d + (2.0f * s - 1.0f) * (lifted - d);
+    return s <= 0.5f ? darkened : d + (2.0f * s - 1.0f) * (lifted - d);
   }
 };
 
+// NaN stays NaN, as with std::clamp; written with min and max so loops vectorise.
 inline float Unit(float v) {
-  return std::clamp(v, 0.0f, 1.0f);
+  return std::min(std::max(v, 0.0f), 1.0f);
 }
 
 // Source over destination with a separable blend; k > 0, so the result alpha is too.

@@ -1,5 +1,6 @@
 #include "hostsim/image/transfer_rect.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "hostsim/image/blend_modes.h"
@@ -7,11 +8,63 @@
 #include "hostsim/image/pixel_source.h"
 #include "hostsim/image/pixel_traits.h"
 #include "hostsim/image/rect.h"
+#include "hostsim/image/vector_clones.h"
 
 namespace hostsim::image {
 namespace {
 
 struct BehindMode {};
+
+// A run of up to kBlock pixels as normalised floats, one array per channel, so the blend
+// loops run across pixels in vector lanes.
+constexpr std::int64_t kBlock = 64;
+struct Planes {
+  float c[4][kBlock];
+};
+
+template <class D>
+void Deinterleave(const typename D::Pixel* pixels, std::int64_t count, Planes& planes) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const Argb v = Load<D>(pixels[i]);
+    for (int c = 0; c < 4; ++c) planes.c[c][i] = v[c];
+  }
+}
+
+// Blends a run of source pixels into the destination's. A pixel whose source weight is not
+// above 0 keeps its stored value exactly; the choice is a select, not a branch, so the loops
+// vectorise.
+template <class D, class Mode>
+VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::Pixel* out, std::int64_t count,
+                 float opacity, bool keep_alpha) {
+  Planes s, d, result;
+  float weight[kBlock];
+  Deinterleave<D>(in, count, s);
+  Deinterleave<D>(out, count, d);
+  for (std::int64_t i = 0; i < count; ++i) {
+    const Argb source{s.c[0][i], s.c[1][i], s.c[2][i], s.c[3][i]};
+    const Argb destination{d.c[0][i], d.c[1][i], d.c[2][i], d.c[3][i]};
+    const float k = opacity * Unit(source[0]);
+    // Any positive weight stands in where k is not above 0; that result is never stored.
+    const float safe_k = k > 0.0f ? k : 1.0f;
+    Argb blended;
+    if constexpr (std::is_same_v<Mode, BehindMode>) {
+      blended = CompositeBehind(destination, source, safe_k);
+    } else {
+      blended = CompositeOver<Mode>(destination, source, safe_k);
+    }
+    for (int c = 0; c < 4; ++c) result.c[c][i] = blended[c];
+    weight[i] = k;
+  }
+  if (keep_alpha) std::copy_n(d.c[0], count, result.c[0]);
+  for (std::int64_t i = 0; i < count; ++i) {
+    const bool blend = weight[i] > 0.0f;
+    typename D::Pixel& o = out[i];
+    o.alpha = blend ? ToChannel<D>(result.c[0][i]) : o.alpha;
+    o.red = blend ? ToChannel<D>(result.c[1][i]) : o.red;
+    o.green = blend ? ToChannel<D>(result.c[2][i]) : o.green;
+    o.blue = blend ? ToChannel<D>(result.c[3][i]) : o.blue;
+  }
+}
 
 template <class D, class Mode>
 void TransferPixels(const PixelSource& source, const World& destination, const Box& written,
@@ -24,19 +77,8 @@ void TransferPixels(const PixelSource& source, const World& destination, const B
     const Pixel* in = source.at<Pixel>(written.left + source_dx, y + source_dy);
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(written.left), static_cast<A_long>(y));
-    for (std::int64_t i = 0; i < columns; ++i) {
-      const Argb s = Load<D>(in[i]);
-      const float k = opacity * Unit(s[0]);
-      if (!(k > 0.0f)) continue;
-      const Argb d = Load<D>(out[i]);
-      Argb result;
-      if constexpr (std::is_same_v<Mode, BehindMode>) {
-        result = CompositeBehind(d, s, k);
-      } else {
-        result = CompositeOver<Mode>(d, s, k);
-      }
-      if (keep_alpha) result[0] = d[0];
-      Store<D>(result, out[i]);
+    for (std::int64_t i = 0; i < columns; i += kBlock) {
+      TransferRun<D, Mode>(in + i, out + i, std::min(kBlock, columns - i), opacity, keep_alpha);
     }
   });
 }
