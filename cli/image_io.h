@@ -15,6 +15,10 @@
 
 namespace cli {
 
+// Rows are read and written in strips of about this many bytes: a call of many rows lets the
+// codecs decompress and compress blocks on several threads.
+inline constexpr std::size_t kStripBytes = std::size_t{4} << 20;
+
 // The host refuses worlds larger than this on a side.
 inline constexpr int kHostMaxSide = hostsim::kMaxWorldSide;
 
@@ -36,6 +40,10 @@ struct InputFrame {
 // its pixels are read.
 InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& options,
                      hostsim::WorldStore& store);
+
+// The codecs' own threads (decompressing and compressing blocks of rows): as many as the
+// host's worker pool, so --threads bounds the whole process.
+void SetCodecThreads(int count);
 
 // Throws CliError unless path names an existing regular file this user can read.
 void CheckReadableFile(const std::filesystem::path& path);

@@ -21,8 +21,6 @@ namespace {
 constexpr std::uint64_t kMaxCompressionRatio = 100000;
 // Parts read from one file; a file with more is refused.
 constexpr int kMaxParts = 1000;
-// Rows are read in strips of about this many bytes.
-constexpr std::size_t kStripBytes = std::size_t{4} << 20;
 
 std::string OpenFailureReason(const std::filesystem::path& path) {
   const std::string message = OIIO::geterror();
@@ -166,6 +164,11 @@ bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage
 }
 
 }  // namespace
+
+void SetCodecThreads(int count) {
+  OIIO::attribute("threads", count);
+  OIIO::attribute("exr_threads", count);
+}
 
 void CheckReadableFile(const std::filesystem::path& path) {
   const std::string name = path.string();

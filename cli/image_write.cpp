@@ -173,38 +173,53 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   return out;
 }
 
-// Writes the layer's rows: the result where it reaches, nothing elsewhere, and the part's
+// Fills one row of the file: the result where it reaches, nothing elsewhere, and the part's
 // other channels where the source held them.
-bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hostsim::World& result,
-                    int x, int y, const SourceImage& source) {
+void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, int y,
+                  const SourceImage& source, int row_y, std::byte* row) {
   const OIIO::ImageSpec& spec = out.spec;
   const std::size_t pixel_bytes = spec.pixel_bytes(true);
   const std::size_t colour_bytes = spec.pixel_bytes(0, out.colour_channels, true);
   const std::size_t others_bytes = pixel_bytes - colour_bytes;
   const FileRect& region = out.region;
+  std::fill(row, row + pixel_bytes * static_cast<std::size_t>(region.width), std::byte{0});
+  const int left = std::max(region.x, x);
+  const int right = std::min(region.x + region.width, x + result.width());
+  if (row_y >= y && row_y < y + result.height() && left < right) {
+    LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec,
+                 out.colour_channels, row + (left - region.x) * pixel_bytes);
+  }
   const FileRect data = DataWindow(source.layer_spec());
+  if (out.carry_others && row_y >= data.y && row_y < data.y + data.height) {
+    const int from = std::max(region.x, data.x);
+    const int to = std::min(region.x + region.width, data.x + data.width);
+    const std::byte* carried =
+        source.carried.data() +
+        (static_cast<std::size_t>(row_y - data.y) * data.width + (from - data.x)) * others_bytes;
+    for (int column = from; column < to; ++column, carried += others_bytes) {
+      std::memcpy(row + (column - region.x) * pixel_bytes + colour_bytes, carried, others_bytes);
+    }
+  }
+}
+
+// Writes the layer's rows strip by strip.
+bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hostsim::World& result,
+                    int x, int y, const SourceImage& source) {
+  const OIIO::ImageSpec& spec = out.spec;
+  const FileRect& region = out.region;
+  const std::size_t row_bytes = spec.pixel_bytes(true) * static_cast<std::size_t>(region.width);
+  const int strip_rows = static_cast<int>(
+      std::clamp<std::size_t>(kStripBytes / std::max<std::size_t>(row_bytes, 1), 1,
+                              static_cast<std::size_t>(std::max(region.height, 1))));
   const OIIO::TypeDesc row_type = spec.channelformats.empty() ? spec.format : OIIO::TypeUnknown;
-  std::vector<std::byte> row(pixel_bytes * static_cast<std::size_t>(region.width));
-  for (int row_y = region.y; row_y < region.y + region.height; ++row_y) {
-    std::fill(row.begin(), row.end(), std::byte{0});
-    const int left = std::max(region.x, x);
-    const int right = std::min(region.x + region.width, x + result.width());
-    if (row_y >= y && row_y < y + result.height() && left < right) {
-      LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec,
-                   out.colour_channels, row.data() + (left - region.x) * pixel_bytes);
+  std::vector<std::byte> strip(row_bytes * static_cast<std::size_t>(strip_rows));
+  for (int top = region.y; top < region.y + region.height; top += strip_rows) {
+    const int bottom = std::min(top + strip_rows, region.y + region.height);
+    for (int row_y = top; row_y < bottom; ++row_y) {
+      FillLayerRow(out, result, x, y, source, row_y,
+                   strip.data() + static_cast<std::size_t>(row_y - top) * row_bytes);
     }
-    if (out.carry_others && row_y >= data.y && row_y < data.y + data.height) {
-      const int from = std::max(region.x, data.x);
-      const int to = std::min(region.x + region.width, data.x + data.width);
-      const std::byte* carried =
-          source.carried.data() +
-          (static_cast<std::size_t>(row_y - data.y) * data.width + (from - data.x)) * others_bytes;
-      for (int column = from; column < to; ++column, carried += others_bytes) {
-        std::memcpy(row.data() + (column - region.x) * pixel_bytes + colour_bytes, carried,
-                    others_bytes);
-      }
-    }
-    if (!output.write_scanline(row_y, 0, row_type, row.data())) return false;
+    if (!output.write_scanlines(top, bottom, 0, row_type, strip.data())) return false;
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #include "cli/effect_session.h"
 #include "cli/frame_memory.h"
 #include "cli/help_format.h"
+#include "cli/image_io.h"
 #include "cli/info_command.h"
 #include "cli/render_command.h"
 #include "hostsim/parallel.h"
@@ -172,6 +173,7 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
     }
   }
   if (flags.threads) hostsim::SetWorkerThreads(*flags.threads);
+  cli::SetCodecThreads(hostsim::ThreadCount());
   request.write.software = std::string("velmora ") + kToolVersion;
   request.write.command = command;
   request.verbosity = flags.quiet     ? cli::Verbosity::kQuiet
