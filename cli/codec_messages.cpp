@@ -15,7 +15,12 @@ std::string CodecReason(const std::string& what, const std::string& message) {
   return line.empty() ? what + " (the reader gave no reason)" : what + " (" + line + ")";
 }
 
-SilencedStderr::SilencedStderr() : saved_(dup(STDERR_FILENO)) {
+std::unique_lock<std::recursive_mutex> LockStderr() {
+  static std::recursive_mutex mutex;
+  return std::unique_lock(mutex);
+}
+
+SilencedStderr::SilencedStderr() : lock_(LockStderr()), saved_(dup(STDERR_FILENO)) {
   std::fflush(stderr);
   const int null = open("/dev/null", O_WRONLY);
   if (null >= 0) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/codec_messages.h"
+
 namespace cli {
 namespace {
 
@@ -23,6 +25,7 @@ Progress::Progress(long total_frames, Verbosity verbosity)
       bar_(verbosity != Verbosity::kQuiet && isatty(STDERR_FILENO)) {}
 
 Progress::~Progress() {
+  const auto stderr_lock = LockStderr();
   if (drawn_) std::fputc('\n', stderr);
 }
 
@@ -38,6 +41,7 @@ void Progress::WithinFrame(long current, long total) {
 
 void Progress::FrameDone(const std::string& output, const std::string& details) {
   std::lock_guard lock(mutex_);
+  const auto stderr_lock = LockStderr();
   ++frames_done_;
   if (verbosity_ == Verbosity::kVerbose) {
     if (drawn_) std::fputs("\r\033[K", stderr);
@@ -48,6 +52,7 @@ void Progress::FrameDone(const std::string& output, const std::string& details) 
 
 void Progress::FrameFailed(const std::string& message) {
   std::lock_guard lock(mutex_);
+  const auto stderr_lock = LockStderr();
   ++frames_done_;
   if (drawn_) std::fputs("\r\033[K", stderr);
   std::fprintf(stderr, "velmora: %s\n", message.c_str());
@@ -56,6 +61,7 @@ void Progress::FrameFailed(const std::string& message) {
 
 void Progress::Draw(double frames_done) {
   constexpr int kWidth = 30;
+  const auto stderr_lock = LockStderr();
   last_draw_ = std::chrono::steady_clock::now();
   const double elapsed = std::chrono::duration<double>(last_draw_ - start_).count();
   const double fraction = total_frames_ > 0 ? frames_done / total_frames_ : 1.0;

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <future>
+#include <optional>
 #include <set>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "cli/cli_error.h"
+#include "cli/codec_messages.h"
 #include "cli/effect_session.h"
 #include "cli/frame_plan.h"
 #include "cli/image_io.h"
@@ -23,6 +27,7 @@ namespace cli {
 namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
+using Clock = std::chrono::steady_clock;
 
 std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
   struct stat info {};
@@ -153,36 +158,95 @@ void RunRender(const RenderRequest& request) {
   // redoes only the frames that failed, and one bad input frame costs no others.
   std::vector<long> failed;
   Progress progress(to_render, request.verbosity);
-  for (const Frame& frame : frames) {
-    if (request.skip_existing && IsComplete(frame)) {
+  auto frame_failed = [&](const Frame& frame, std::exception_ptr error) {
+    if (!frames.is_sequence()) std::rethrow_exception(error);
+    failed.push_back(frame.number);
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      progress.FrameFailed("frame " + std::to_string(frame.number) + ": " + e.what());
+    }
+  };
+
+  // Frames in flight: while one renders, the next is read and the last written, each on a
+  // thread of its own (the render keeps every core busy; the codecs wait on the disk and
+  // compress blocks on their own threads). A frame's failure is reported in frame order.
+  struct Reading {
+    Frame frame;
+    std::future<InputFrame> input;
+    Clock::time_point started = Clock::now();
+  };
+  struct Writing {
+    Frame frame;
+    std::future<std::string> details;
+  };
+  std::optional<Reading> reading;
+  std::optional<Writing> writing;
+  auto start_reading = [&](const Frame& frame) {
+    reading.emplace(Reading{frame, std::async(std::launch::async, [&, input = frame.input] {
+                              return ReadImage(input, read_options, session.host().worlds());
+                            })});
+  };
+  auto finish_writing = [&] {
+    if (!writing) return;
+    std::optional<Writing> done = std::exchange(writing, std::nullopt);
+    try {
+      progress.FrameDone(done->frame.output.string(), done->details.get());
+    } catch (const std::exception&) {
+      frame_failed(done->frame, std::current_exception());
+    }
+  };
+  // Reads the next frame to render after `current`, if there is one.
+  auto read_ahead = [&](FramePlan::Iterator current) {
+    for (++current; current != frames.end(); ++current) {
+      const Frame frame = *current;
+      if (request.skip_existing && IsComplete(frame)) continue;
+      start_reading(frame);
+      return;
+    }
+  };
+
+  for (auto it = frames.begin(); it != frames.end(); ++it) {
+    const Frame frame = *it;
+    if (request.skip_existing && (!reading || reading->frame.number != frame.number) &&
+        IsComplete(frame)) {
+      finish_writing();
       if (request.verbosity == Verbosity::kVerbose) {
+        const auto stderr_lock = LockStderr();
         std::fprintf(stderr, "velmora: kept %s (already complete)\n", frame.output.c_str());
       }
       continue;
     }
+    if (!reading) start_reading(frame);
+    Reading current = std::move(*std::exchange(reading, std::nullopt));
     try {
-      const auto start = std::chrono::steady_clock::now();
-      const InputFrame input = ReadImage(frame.input, read_options, session.host().worlds());
+      InputFrame input = current.input.get();
+      read_ahead(it);
       if (gamma && input.source.linear) {
         WarnOnce("gamma", frame.input.string() +
                               ": --gamma decodes sRGB, but this file is tagged scene-linear");
       }
-      const OwnedWorld result = RenderWatched(
-          session, *input.world, frame.number - frames.earliest(), frame.input.string(), progress);
+      OwnedWorld result = RenderWatched(session, *input.world, frame.number - frames.earliest(),
+                                        frame.input.string(), progress);
+      finish_writing();
       // Unmultiply makes an alpha worth keeping even for sources without one.
       WriteOptions write = request.write;
       write.alpha = input.source.layer.has_alpha() || unmultiply;
-      WriteImage(frame.output, *result, input.source.layer_rect.x + result->effect_world.origin_x,
-                 input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
-      const double seconds =
-          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      progress.FrameDone(frame.output.string(), Describe(*result, seconds));
-    } catch (const std::exception& error) {
-      if (!frames.is_sequence()) throw;
-      failed.push_back(frame.number);
-      progress.FrameFailed("frame " + std::to_string(frame.number) + ": " + error.what());
+      auto write_frame = [output = frame.output, write = std::move(write), input = std::move(input),
+                          result = std::move(result), started = current.started] {
+        WriteImage(output, *result,
+                   input.source.layer_rect.x + result->effect_world.origin_x,
+                   input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
+        return Describe(*result, std::chrono::duration<double>(Clock::now() - started).count());
+      };
+      writing.emplace(Writing{frame, std::async(std::launch::async, std::move(write_frame))});
+    } catch (const std::exception&) {
+      if (!reading) read_ahead(it);
+      finish_writing();
+      frame_failed(frame, std::current_exception());
     }
   }
+  finish_writing();
   if (!failed.empty()) throw CliError("", FailureSummary(failed, to_render));
 }
 

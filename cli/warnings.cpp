@@ -4,6 +4,8 @@
 #include <mutex>
 #include <set>
 
+#include "cli/codec_messages.h"
+
 namespace cli {
 
 void WarnOnce(const std::string& kind, const std::string& text) {
@@ -11,6 +13,7 @@ void WarnOnce(const std::string& kind, const std::string& text) {
   static std::set<std::string> given;
   std::lock_guard lock(mutex);
   if (!given.insert(kind).second) return;
+  const auto stderr_lock = LockStderr();
   std::cerr << "velmora: warning: " << text << "\n" << std::flush;
 }
 
