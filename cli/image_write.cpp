@@ -60,6 +60,13 @@ void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool sa
     const std::string carried = spec.get_string_attribute("compression");
     if (IsLossy(carried)) spec.attribute("compression", format == "openexr" ? "zip" : "lzw");
   }
+  // TIFF deflate at zlib's fastest level unless a level is asked for: OpenImageIO compresses a
+  // float TIFF on one thread, where the default level costs about as much as the whole render
+  // for files about 10 % smaller (1080p float glow: 13.7 MB at level 1, 12.4 MB at level 6).
+  if (!options.compression && format == "tiff" &&
+      spec.get_string_attribute("compression", "zip") == "zip") {
+    spec.attribute("compression", "zip:1");
+  }
   if (options.quality) spec.attribute("CompressionQuality", *options.quality);
 }
 

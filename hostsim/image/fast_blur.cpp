@@ -92,6 +92,48 @@ void StoreWorking(const float* in, typename D::Pixel& p) {
   Store<D>(v, p);
 }
 
+// A strip of up to kLinePixels columns of the world as working values, row by row: kLanes
+// floats a row, zeros past the world's right edge.
+template <class D, bool kStraight>
+VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::int64_t columns,
+                                     float* strip) {
+  using Pixel = typename D::Pixel;
+  const std::int64_t height = world.height();
+  constexpr std::int64_t kAhead = 8;  // rows: the stride defeats the hardware prefetcher
+  for (std::int64_t y = 0; y < height; ++y) {
+    if (y + kAhead < height) {
+      const auto* ahead =
+          world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y + kAhead));
+      for (std::size_t byte = 0; byte < columns * sizeof(Pixel); byte += 64) {
+        __builtin_prefetch(reinterpret_cast<const char*>(ahead) + byte);
+      }
+    }
+    const Pixel* in = world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y));
+    float* line = strip + y * kLanes;
+    for (std::int64_t i = 0; i < columns; ++i) {
+      LoadWorking<D, kStraight>(in[i], line + i * kChannels);
+    }
+    std::fill(line + columns * kChannels, line + kLanes, 0.0f);
+  }
+}
+
+// A band of blurred working values (kLanes floats a column: the band's rows side by side)
+// stored into the band's `rows` world rows.
+template <class D, bool kStraight>
+VELMORA_VECTOR_CLONES void StoreBand(const float* band, typename D::Pixel* const* out_rows,
+                                     std::int64_t rows, std::int64_t width) {
+  for (std::int64_t x = 0; x < width; ++x) {
+    // All the lanes' pixels at once (a fixed count the compiler can vectorise), then the
+    // band's rows.
+    const float* lanes = band + x * kLanes;
+    typename D::Pixel stored[kLinePixels];
+    for (std::int64_t r = 0; r < kLinePixels; ++r) {
+      StoreWorking<D, kStraight>(lanes + r * kChannels, stored[r]);
+    }
+    for (std::int64_t r = 0; r < rows; ++r) out_rows[r][x] = stored[r];
+  }
+}
+
 // Columns first, strip by strip, from the world into an intermediate float image; then rows,
 // band by band, from the intermediate back into the world. Each strip or band stays in the
 // thread's cache for all three passes. A float world is its own intermediate (its strips hold
@@ -126,22 +168,7 @@ void BlurWorld(const World& world, const PassWeights& w) {
     float* b = a + line_floats;
     const std::int64_t x0 = s * kLinePixels;
     const std::int64_t columns = std::min(kLinePixels, width - x0);
-    constexpr std::int64_t kAhead = 8;  // rows: the stride defeats the hardware prefetcher
-    for (std::int64_t y = 0; y < height; ++y) {
-      if (y + kAhead < height) {
-        const auto* ahead =
-            world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y + kAhead));
-        for (std::size_t byte = 0; byte < columns * sizeof(Pixel); byte += 64) {
-          __builtin_prefetch(reinterpret_cast<const char*>(ahead) + byte);
-        }
-      }
-      const Pixel* in = world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y));
-      float* line = a + y * kLanes;
-      for (std::int64_t i = 0; i < columns; ++i) {
-        LoadWorking<D, kStraight>(in[i], line + i * kChannels);
-      }
-      std::fill(line + columns * kChannels, line + kLanes, 0.0f);
-    }
+    LoadStrip<D, kStraight>(world, x0, columns, a);
     ThreeBoxPasses(a, b, height, w);
     for (std::int64_t y = 0; y < height; ++y) {
       std::copy_n(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels);
@@ -154,24 +181,22 @@ void BlurWorld(const World& world, const PassWeights& w) {
     float* b = a + line_floats;
     const std::int64_t y0 = band * kLinePixels;
     const std::int64_t rows = std::min(kLinePixels, height - y0);
+    const float* in_rows[kLinePixels];
+    Pixel* out_rows[kLinePixels];
     for (std::int64_t r = 0; r < rows; ++r) {
-      const float* row = intermediate(y0 + r);
-      for (std::int64_t x = 0; x < width; ++x) {
-        std::memcpy(a + x * kLanes + r * kChannels, row + x * kChannels, kChannels * sizeof(float));
-      }
+      in_rows[r] = intermediate(y0 + r);
+      out_rows[r] = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
     }
-    if (rows < kLinePixels) {
-      for (std::int64_t x = 0; x < width; ++x) {
-        std::fill(a + x * kLanes + rows * kChannels, a + (x + 1) * kLanes, 0.0f);
+    // Pixel by pixel across the band's rows, so the line buffers are walked once, in order.
+    for (std::int64_t x = 0; x < width; ++x) {
+      float* lanes = a + x * kLanes;
+      for (std::int64_t r = 0; r < rows; ++r) {
+        std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(float));
       }
+      std::fill(lanes + rows * kChannels, lanes + kLanes, 0.0f);
     }
     ThreeBoxPasses(a, b, width, w);
-    for (std::int64_t r = 0; r < rows; ++r) {
-      Pixel* out = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
-      for (std::int64_t x = 0; x < width; ++x) {
-        StoreWorking<D, kStraight>(b + x * kLanes + r * kChannels, out[x]);
-      }
-    }
+    StoreBand<D, kStraight>(b, out_rows, rows, width);
   });
 }
 
