@@ -34,7 +34,7 @@ test-sanitize: deps
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 
-# ThreadSanitizer (clang, LLVM's OpenMP runtime): the image services' tests and the velmora
+# ThreadSanitizer (clang): the image services' tests and the velmora
 # command rendering sequences.
 test-tsan: deps
 	cmake --preset tsan
