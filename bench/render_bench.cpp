@@ -99,6 +99,7 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
     return;
   }
   const std::size_t fresh_before = hostsim::FreshPixelBlocks();
+  hostsim::ResetPeakPixelBytesInUse();
   double seconds = 0.0, floor_bytes = 0.0;
   for (auto _ : state) {
     hostsim::ResetFloorBytes();
@@ -116,6 +117,9 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
   // Memory the frames took from the system rather than the pool (0 once the pool is warm).
   state.counters["fresh_blocks"] =
       static_cast<double>(hostsim::FreshPixelBlocks() - fresh_before) / frames;
+  // The most pixel memory a frame held at once: the input and output worlds, every world the
+  // effect asked for and the services' scratch memory.
+  state.counters["worlds_MB"] = static_cast<double>(hostsim::PeakPixelBytesInUse()) / 1e6;
   host.worlds().Dispose(input);
   host.SequenceSetdown();
   host.GlobalSetdown();

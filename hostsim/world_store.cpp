@@ -127,12 +127,14 @@ class PixelPool {
       if (best != free_.end()) {
         PixelMemory memory(best->block, PixelMemoryRelease{best->capacity});
         pooled_bytes_ -= best->capacity;
+        CountInUse(best->capacity);
         free_.erase(best);
         return memory;
       }
       // A frame asks for the same sizes again; blocks that fit none of this frame's worlds
       // are dropped before a new one is allocated, so the pool never adds to the peak.
       DropLocked([&](const Block& block) { return block.capacity < capacity; });
+      CountInUse(capacity);
     }
     if (capacity >= kSmallestPooled) fresh_blocks_.fetch_add(1, std::memory_order_relaxed);
     PixelMemory memory(AllocateBlock(capacity), PixelMemoryRelease{capacity});
@@ -141,6 +143,10 @@ class PixelPool {
   }
 
   void Release(std::byte* block, std::size_t capacity) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      in_use_ -= capacity;
+    }
     if (kKeepNothing || capacity < kSmallestPooled) return FreeBlock(block, capacity);
     std::lock_guard<std::mutex> lock(mutex_);
     free_.push_back({block, capacity});
@@ -158,6 +164,16 @@ class PixelPool {
   }
 
   std::size_t fresh_blocks() const { return fresh_blocks_.load(); }
+
+  std::size_t peak_in_use() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return peak_in_use_;
+  }
+
+  void ResetPeak() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    peak_in_use_ = in_use_;
+  }
 
   void Drop() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -186,9 +202,15 @@ class PixelPool {
     }
   }
 
+  void CountInUse(std::size_t capacity) {
+    in_use_ += capacity;
+    peak_in_use_ = std::max(peak_in_use_, in_use_);
+  }
+
   std::mutex mutex_;
   std::vector<Block> free_;
   std::size_t pooled_bytes_ = 0;
+  std::size_t in_use_ = 0, peak_in_use_ = 0;
   std::atomic<std::size_t> fresh_blocks_{0};
 };
 
@@ -238,6 +260,14 @@ std::size_t PooledPixelBytes() {
 
 std::size_t FreshPixelBlocks() {
   return Pool().fresh_blocks();
+}
+
+std::size_t PeakPixelBytesInUse() {
+  return Pool().peak_in_use();
+}
+
+void ResetPeakPixelBytesInUse() {
+  Pool().ResetPeak();
 }
 
 void ReleasePooledPixelMemory() {

@@ -56,10 +56,13 @@ struct PixelMemoryRelease {
 using PixelMemory = std::unique_ptr<std::byte[], PixelMemoryRelease>;
 // Throws std::bad_alloc when the memory cannot be had.
 PixelMemory AcquirePixelMemory(std::size_t bytes, bool* zeroed = nullptr);
-// Pooled bytes not in use, and blocks of a pooled size taken from the system so far (for
-// tests and benchmarks); and dropping the pooled blocks. Zero bytes are a null block.
+// Pooled bytes not in use, blocks of a pooled size taken from the system so far, and the
+// most pixel memory handed out at once since the last reset (for tests and benchmarks); and
+// dropping the pooled blocks. Zero bytes are a null block.
 std::size_t PooledPixelBytes();
 std::size_t FreshPixelBlocks();
+std::size_t PeakPixelBytesInUse();
+void ResetPeakPixelBytesInUse();
 void ReleasePooledPixelMemory();
 
 // The least memory traffic the image services' calls imply: the bytes each call must at least
