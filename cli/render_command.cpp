@@ -234,8 +234,7 @@ void RunRender(const RenderRequest& request) {
       write.alpha = input.source.layer.has_alpha() || unmultiply;
       auto write_frame = [output = frame.output, write = std::move(write), input = std::move(input),
                           result = std::move(result), started = current.started] {
-        WriteImage(output, *result,
-                   input.source.layer_rect.x + result->effect_world.origin_x,
+        WriteImage(output, *result, input.source.layer_rect.x + result->effect_world.origin_x,
                    input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
         return Describe(*result, std::chrono::duration<double>(Clock::now() - started).count());
       };

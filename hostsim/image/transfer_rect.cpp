@@ -34,8 +34,8 @@ void Deinterleave(const typename D::Pixel* pixels, std::int64_t count, Planes& p
 // above 0 keeps its stored value exactly; the choice is a select, not a branch, so the loops
 // vectorise.
 template <class D, class Mode>
-VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::Pixel* out, std::int64_t count,
-                 float opacity, bool keep_alpha) {
+VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::Pixel* out,
+                                       std::int64_t count, float opacity, bool keep_alpha) {
   Planes s, d, result;
   float weight[kBlock];
   Deinterleave<D>(in, count, s);
