@@ -183,9 +183,9 @@ void RunRender(const RenderRequest& request) {
   std::optional<Reading> reading;
   std::optional<Writing> writing;
   auto start_reading = [&](const Frame& frame) {
-    reading.emplace(Reading{frame, std::async(std::launch::async, [&, input = frame.input] {
-                              return ReadImage(input, read_options, session.host().worlds());
-                            })});
+    return Reading{frame, std::async(std::launch::async, [&, input = frame.input] {
+                     return ReadImage(input, read_options, session.host().worlds());
+                   })};
   };
   auto finish_writing = [&] {
     if (!writing) return;
@@ -201,15 +201,15 @@ void RunRender(const RenderRequest& request) {
     for (++current; current != frames.end(); ++current) {
       const Frame frame = *current;
       if (request.skip_existing && IsComplete(frame)) continue;
-      start_reading(frame);
+      reading.emplace(start_reading(frame));
       return;
     }
   };
 
   for (auto it = frames.begin(); it != frames.end(); ++it) {
     const Frame frame = *it;
-    if (request.skip_existing && (!reading || reading->frame.number != frame.number) &&
-        IsComplete(frame)) {
+    const bool read_ahead_already = reading && reading->frame.number == frame.number;
+    if (!read_ahead_already && request.skip_existing && IsComplete(frame)) {
       finish_writing();
       if (request.verbosity == Verbosity::kVerbose) {
         const auto stderr_lock = LockStderr();
@@ -217,11 +217,13 @@ void RunRender(const RenderRequest& request) {
       }
       continue;
     }
-    if (!reading) start_reading(frame);
-    Reading current = std::move(*std::exchange(reading, std::nullopt));
+    // A frame read ahead is taken as it is; any other is read now, and a later frame's read
+    // ahead stays pending until the loop reaches it.
+    Reading current = read_ahead_already ? std::move(*std::exchange(reading, std::nullopt))
+                                         : start_reading(frame);
     try {
       InputFrame input = current.input.get();
-      read_ahead(it);
+      if (!reading) read_ahead(it);
       if (gamma && input.source.linear) {
         WarnOnce("gamma", frame.input.string() +
                               ": --gamma decodes sRGB, but this file is tagged scene-linear");
