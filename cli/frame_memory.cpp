@@ -13,11 +13,13 @@ namespace {
 // Input, output, the effect's four working worlds (source, backdrop, glow, source copy), a
 // blurred window and the host's blur scratch.
 constexpr std::uint64_t kWorldsPerRender = 8;
+constexpr std::uint64_t kWorldsInFlight = 3;
 
 }  // namespace
 
-std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth) {
-  return kWorldsPerRender * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
+std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, bool overlapped) {
+  const std::uint64_t worlds = kWorldsPerRender + (overlapped ? kWorldsInFlight : 0);
+  return worlds * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
          hostsim::PixelSize(depth);
 }
 

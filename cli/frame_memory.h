@@ -11,8 +11,10 @@
 namespace cli {
 
 // The worlds a render of a width x height layer keeps alive at once at this depth: the input
-// and output worlds, the effect's working worlds and the host's blur scratch.
-std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth);
+// and output worlds, the effect's working worlds and the host's blur scratch; with
+// `overlapped`, also the next frame's input and the last frame's input and output, which a
+// sequence reads and writes while the frame renders.
+std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, bool overlapped = false);
 
 // The physical memory of this machine (or the address-space limit, when lower).
 std::uint64_t MachineMemory();

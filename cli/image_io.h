@@ -26,6 +26,7 @@ struct ReadOptions {
   hostsim::Depth depth = hostsim::Depth::k32;  // the processing depth
   std::string layer;                           // "" for the main RGBA layer
   std::optional<std::uint64_t> max_memory;     // default: what the machine has
+  bool overlapped = false;                     // frames are read and written while others render
 };
 
 struct InputFrame {

@@ -79,8 +79,11 @@ void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& sou
                              " bytes cannot hold the " + Size(DataWindow(spec)) +
                              " pixels it declares)");
   }
-  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth);
-  for (const OIIO::ImageSpec& part : source.parts) needed += DeclaredBytes(part);
+  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth, options.overlapped);
+  for (const OIIO::ImageSpec& part : source.parts) {
+    // The parts as read, and again for the frame being written behind this one.
+    needed += DeclaredBytes(part) * (options.overlapped ? 2 : 1);
+  }
   const std::uint64_t allowed = options.max_memory.value_or(MachineMemory());
   if (needed > allowed) {
     throw CliError(name, "a " + Size(rect) + " frame needs about " + MemoryText(needed) +

@@ -152,7 +152,7 @@ void RunRender(const RenderRequest& request) {
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
   const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
   const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
-                                 request.max_memory};
+                                 request.max_memory, to_render > 1};
 
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.
