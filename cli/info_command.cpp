@@ -5,10 +5,10 @@
 
 #include "cli/cli_error.h"
 #include "cli/controls.h"
-#include "cli/cp936.h"
 #include "cli/effect_session.h"
 #include "hostsim/param_store.h"
 #include "hostsim/property_list.h"
+#include "text/cp936.h"
 
 namespace cli {
 namespace {
@@ -36,7 +36,7 @@ std::string TypeName(const PF_ParamDef& def) {
     case PF_Param_FLOAT_SLIDER:
       return "float slider";
     case PF_Param_POPUP:
-      return "popup " + Cp936ToUtf8(def.u.pd.u.namesptr ? def.u.pd.u.namesptr : "");
+      return "popup " + text::Cp936ToUtf8(def.u.pd.u.namesptr ? def.u.pd.u.namesptr : "");
     case PF_Param_CHECKBOX:
       return "checkbox";
     case PF_Param_COLOR:
@@ -52,7 +52,7 @@ struct Row {
 };
 
 Row DescribeParameter(const PF_ParamDef& def) {
-  Row row{std::to_string(def.uu.id), Cp936ToUtf8(def.name), "", TypeName(def), "", ""};
+  Row row{std::to_string(def.uu.id), text::Cp936ToUtf8(def.name), "", TypeName(def), "", ""};
   for (const Control& control : Controls()) {
     if (control.index == def.uu.id) {
       row.range = DescribeRange(control, def);
@@ -111,11 +111,12 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
       << "  match name:  " << properties.match_name << "\n"
       << "  module:      " << module_path.string() << "\n\n"
       << "About:\n";
-  std::string text = Cp936ToUtf8(about);
+  // The host breaks lines with carriage returns.
+  const std::string lines = text::Cp936ToUtf8(about);
   std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    const std::string line = text.substr(start, end - start);
+  while (start <= lines.size()) {
+    const std::size_t end = std::min(lines.find('\r', start), lines.size());
+    const std::string line = lines.substr(start, end - start);
     out << (line.empty() ? "" : "  ") << line << "\n";
     start = end + 1;
   }

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "tests/params/cp936.h"
 #include "tests/support/host_fixture.h"
+#include "text/cp936.h"
 
 namespace {
 
-using velmora::testing::Cp936ToUtf8;
+using text::Cp936ToUtf8;
 
 class ParamsSetupTest : public HostTest {
  protected:

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "tests/params/cp936.h"
+#include "text/cp936.h"
 
 namespace velmora {
 namespace {
 
-using testing::Cp936ToUtf8;
+using text::Cp936ToUtf8;
 
 struct Row {
   A_long index;

@@ -5,12 +5,12 @@
 #include <functional>
 #include <string>
 
-#include "tests/params/cp936.h"
 #include "tests/support/host_fixture.h"
+#include "text/cp936.h"
 
 namespace {
 
-using velmora::testing::Cp936ToUtf8;
+using text::Cp936ToUtf8;
 
 constexpr int kTintEnable = 4, kTintColor = 5, kTintMode = 6;
 constexpr PF_OutFlags kRefreshAndRerender = PF_OutFlag_REFRESH_UI | PF_OutFlag_FORCE_RERENDER;

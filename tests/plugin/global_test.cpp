@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "tests/params/cp936.h"
 #include "tests/plugin/host_words.h"
 #include "tests/support/host_fixture.h"
+#include "text/cp936.h"
 
 namespace {
 
-using velmora::testing::Cp936ToUtf8;
+using text::Cp936ToUtf8;
 
 constexpr A_long kApplIdPrMr = 0x50724D72;  // 'PrMr'
 

@@ -1,10 +1,11 @@
-#include "cli/cp936.h"
+#include "text/cp936.h"
 
 #include <iconv.h>
 
+#include <cerrno>
 #include <stdexcept>
 
-namespace cli {
+namespace text {
 
 std::string Cp936ToUtf8(const std::string& bytes) {
   iconv_t converter = iconv_open("UTF-8", "CP936");
@@ -26,10 +27,7 @@ std::string Cp936ToUtf8(const std::string& bytes) {
     }
   }
   iconv_close(converter);
-  for (char& c : result) {
-    if (c == '\r') c = '\n';
-  }
   return result;
 }
 
-}  // namespace cli
+}  // namespace text
