@@ -117,14 +117,26 @@ VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::i
   }
 }
 
+// A band of `rows` intermediate rows as working values, column by column: kLanes floats a
+// column (the band's rows side by side), zeros below the world's bottom edge. Pixel by pixel
+// across the rows, so the line buffer is walked once, in order.
+void LoadBand(const float* const* in_rows, std::int64_t rows, std::int64_t width, float* band) {
+  for (std::int64_t x = 0; x < width; ++x) {
+    float* lanes = band + x * kLanes;
+    for (std::int64_t r = 0; r < rows; ++r) {
+      std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(float));
+    }
+    std::fill(lanes + rows * kChannels, lanes + kLanes, 0.0f);
+  }
+}
+
 // A band of blurred working values (kLanes floats a column: the band's rows side by side)
 // stored into the band's `rows` world rows.
 template <class D, bool kStraight>
 VELMORA_VECTOR_CLONES void StoreBand(const float* band, typename D::Pixel* const* out_rows,
                                      std::int64_t rows, std::int64_t width) {
   for (std::int64_t x = 0; x < width; ++x) {
-    // All the lanes' pixels at once (a fixed count the compiler can vectorise), then the
-    // band's rows.
+    // All the lanes' pixels first (a fixed count, unrolled), then only the band's rows.
     const float* lanes = band + x * kLanes;
     typename D::Pixel stored[kLinePixels];
     for (std::int64_t r = 0; r < kLinePixels; ++r) {
@@ -187,14 +199,7 @@ void BlurWorld(const World& world, const PassWeights& w) {
       in_rows[r] = intermediate(y0 + r);
       out_rows[r] = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
     }
-    // Pixel by pixel across the band's rows, so the line buffers are walked once, in order.
-    for (std::int64_t x = 0; x < width; ++x) {
-      float* lanes = a + x * kLanes;
-      for (std::int64_t r = 0; r < rows; ++r) {
-        std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(float));
-      }
-      std::fill(lanes + rows * kChannels, lanes + kLanes, 0.0f);
-    }
+    LoadBand(in_rows, rows, width, a);
     ThreeBoxPasses(a, b, width, w);
     StoreBand<D, kStraight>(b, out_rows, rows, width);
   });
