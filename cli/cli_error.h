@@ -10,11 +10,19 @@ namespace cli {
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
+// A file name for a message: as it is, or, when it holds control characters (a newline would
+// forge a second message line), in single quotes with those characters escaped ('a\nb.png').
+std::string ShownName(const std::string& name);
+
+// A message made safe for one line of a terminal: control characters escaped as in ShownName.
+std::string OneLine(const std::string& message);
+
 class CliError : public std::runtime_error {
  public:
-  // Shown as "velmora: <subject>: <reason>", or "velmora: <reason>" without a subject.
+  // Shown as "velmora: <subject>: <reason>", or "velmora: <reason>" without a subject. The
+  // subject (a file name, usually) is shown by ShownName.
   CliError(const std::string& subject, const std::string& reason, int exit_status = kExitFailure)
-      : std::runtime_error(subject.empty() ? reason : subject + ": " + reason),
+      : std::runtime_error(subject.empty() ? reason : ShownName(subject) + ": " + reason),
         exit_status_(exit_status) {}
   int exit_status() const { return exit_status_; }
 

@@ -3,9 +3,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 namespace cli {
 namespace {
@@ -41,18 +43,20 @@ std::optional<std::uint64_t> ParseMemorySize(const std::string& text) {
   const char* end = text.data() + text.size();
   const auto [rest, error] = std::from_chars(text.data(), end, number);
   if (error != std::errc() || !std::isfinite(number) || number < 0.0) return std::nullopt;
+  // K, M, G, T in either case, alone or followed by B or iB: all powers of 1024.
+  std::string unit(rest, end);
+  for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (unit.ends_with("IB")) {
+    unit.resize(unit.size() - 2);
+  } else if (unit.size() == 2 && unit.back() == 'B') {
+    unit.pop_back();
+  }
   double scale = 1.0;
-  const std::string unit(rest, end);
-  if (unit == "K" || unit == "k" || unit == "KB") {
-    scale = 1024.0;
-  } else if (unit == "M" || unit == "MB") {
-    scale = 1024.0 * 1024.0;
-  } else if (unit == "G" || unit == "GB") {
-    scale = 1024.0 * 1024.0 * 1024.0;
-  } else if (unit == "T" || unit == "TB") {
-    scale = 1024.0 * 1024.0 * 1024.0 * 1024.0;
-  } else if (!unit.empty()) {
-    return std::nullopt;
+  if (!unit.empty()) {
+    const std::string_view kUnits = "KMGT";
+    const auto power = unit.size() == 1 ? kUnits.find(unit[0]) : std::string_view::npos;
+    if (power == std::string_view::npos) return std::nullopt;
+    scale = std::pow(1024.0, static_cast<double>(power + 1));
   }
   const double bytes = number * scale;
   if (bytes >= 1.8e19) return std::nullopt;

@@ -38,6 +38,8 @@ std::vector<Token> Tokens(const std::string& name) {
       const std::size_t end = std::min(name.find_first_not_of(c, at), name.size());
       tokens.push_back(Token{at, end - at, end - at});
       at = end;
+    } else if (name.compare(at, 2, "%%") == 0) {
+      at += 2;  // printf's literal percent sign, never the start of a frame number
     } else if (const auto token = c == '%' ? PrintfToken(name, at) : std::nullopt) {
       tokens.push_back(*token);
       at += token->length;
@@ -46,6 +48,16 @@ std::vector<Token> Tokens(const std::string& name) {
     }
   }
   return tokens;
+}
+
+// "%%" read as printf reads it: one "%".
+std::string UnescapePercents(const std::string& text) {
+  std::string plain;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    plain.push_back(text[at]);
+    if (text.compare(at, 2, "%%") == 0) ++at;
+  }
+  return plain;
 }
 
 [[noreturn]] void RangeError(const std::string& text, const std::string& why) {
@@ -84,6 +96,10 @@ std::optional<FramePattern> FramePattern::Find(const std::filesystem::path& path
   result.folder_ = path.has_parent_path() ? path.parent_path().string() + "/" : "";
   result.before_ = name.substr(0, token.start);
   result.after_ = name.substr(token.start + token.length);
+  if (name[token.start] == '%') {
+    result.before_ = UnescapePercents(result.before_);
+    result.after_ = UnescapePercents(result.after_);
+  }
   const std::size_t room = kNameMax - std::min(kNameMax, name.size() - token.length);
   if (token.width > room) {
     throw CliError(Excerpt(path.string()),

@@ -1,6 +1,7 @@
 #pragma once
 // Image sequences named by a pattern: "shot.####.exr" or "shot.@@@@.exr" (one # or @ per digit)
-// or printf style "shot.%04d.exr" / "shot.%d.exr", in the file name (not the folders), and the
+// or printf style "shot.%04d.exr" / "shot.%d.exr" (where "%%" stands for one "%", as in printf,
+// and never starts a frame number), in the file name (not the folders), and the
 // frame lists that say which frames to take: "1001-1100", "1001-1100x2", "1001,1005,1010-1020".
 
 #include <filesystem>

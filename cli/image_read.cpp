@@ -195,7 +195,6 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     // Ask readers for the pixels as stored: straight colour stays straight.
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
-    std::optional<SilencedStderr> silenced(std::in_place);
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input) throw CliError(name, OpenFailureReason(path));
 
@@ -205,8 +204,8 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     source.parts = ReadParts(*input, name);
     const auto layer = FindLayer(source.parts, options.layer);
     if (!layer) {
-      throw CliError(name,
-                     "no layer '" + options.layer + "' (layers: " + LayerNames(source.parts) + ")");
+      throw CliError(name, "no layer " + Quoted(options.layer) +
+                               " (layers: " + LayerNames(source.parts) + ")");
     }
     source.layer = *layer;
     const OIIO::ImageSpec& spec = source.layer_spec();
@@ -235,7 +234,6 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
       }
     }
     input->close();
-    silenced.reset();
     if (clipped) {
       WarnOnce("clipped", name + ": values above 1.0 are clipped at the " +
                               DepthName(options.depth) +

@@ -13,8 +13,19 @@ namespace cli {
 
 void CheckWritableFormat(const std::filesystem::path& path) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  const auto status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
     throw CliError(path.string(), "is a directory (give a file name for the output)", kExitUsage);
+  }
+  // A device such as /dev/null, a pipe or a socket is never replaced by an image file.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw CliError(path.string(), "is not a regular file (give a file name for the output)",
+                   kExitUsage);
+  }
+  if (path.extension().empty()) {
+    throw CliError(path.string(),
+                   "has no extension to tell the output format by (.exr, .tif, .png, ...)",
+                   kExitUsage);
   }
   if (!OIIO::ImageOutput::create(path.string())) {
     OIIO::geterror();
@@ -268,7 +279,6 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   // 2.4's TIFF writer points the file at the wrong directory when it writes to a stream, so TIFF
   // writes by name (libtiff reports its own write errors).
   if (format != "tiff") output->set_ioproxy(&pending.stream());
-  SilencedStderr silenced;
   const std::string temp = pending.temp_path().string();
   bool ok = specs.size() > 1 ? output->open(temp, static_cast<int>(specs.size()), specs.data())
                              : output->open(temp, specs.front());

@@ -1,6 +1,7 @@
 // velmora: applies the Velmora glow to image files and sequences through the simulated host.
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -52,6 +53,11 @@ std::string CommandLine(int argc, char** argv) {
   return line;
 }
 
+// An empty value (--frame-offset "") is no number, whatever CLI11 would make of it.
+const CLI::Validator kNotEmpty(
+    [](const std::string& text) { return text.empty() ? "an empty value is not a number" : ""; },
+    "", "not empty");
+
 // What `velmora render` collects from its flags before it becomes a request.
 struct RenderFlags {
   cli::RenderRequest request;
@@ -83,6 +89,7 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
                    "(default: the frames on disk)")
       ->type_name("LIST");
   render->add_option("--frame-offset", request.frame_offset, "Added to each output frame number")
+      ->check(kNotEmpty)
       ->type_name("N");
   render
       ->add_option("--depth", flags.depth,
@@ -99,7 +106,7 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
                    "lossless, else lossless)")
       ->option_text("NAME[:LEVEL]");
   render->add_option("--quality", request.write.quality, "JPEG quality, 1 to 100")
-      ->check(CLI::Range(1, 100))
+      ->check(kNotEmpty & CLI::Range(1, 100))
       ->option_text("N");
   render
       ->add_option("--layer", request.layer,
@@ -111,8 +118,10 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->type_name("SIZE");
   render
       ->add_option("--threads", flags.threads,
-                   "Worker threads, 0 for one per core (default: VELMORA_THREADS, else all)")
-      ->check(CLI::NonNegativeNumber)
+                   "Worker threads, 0 for one per core, at most " +
+                       std::to_string(hostsim::kMaxWorkerThreads) +
+                       " (default: VELMORA_THREADS, else all)")
+      ->check(kNotEmpty & CLI::Range(0, hostsim::kMaxWorkerThreads))
       ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
@@ -146,6 +155,18 @@ std::optional<hostsim::Depth> ParseDepth(const std::string& text) {
   throw cli::CliError("--depth", "'" + text + "' is not one of 8, 16, 32", cli::kExitUsage);
 }
 
+// The thread count the environment gives, when --threads does not: a value that is not a count
+// is refused rather than quietly taken as "all cores".
+void CheckThreadsVariable() {
+  const char* text = std::getenv("VELMORA_THREADS");
+  if (text && *text && !hostsim::ParseThreadCount(text)) {
+    throw cli::CliError("VELMORA_THREADS",
+                        cli::Quoted(text) + " is not a thread count from 0 to " +
+                            std::to_string(hostsim::kMaxWorkerThreads),
+                        cli::kExitUsage);
+  }
+}
+
 cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
                                      const std::optional<std::filesystem::path>& plugin,
                                      const std::string& command) {
@@ -172,7 +193,11 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
                           cli::kExitUsage);
     }
   }
-  if (flags.threads) hostsim::SetWorkerThreads(*flags.threads);
+  if (flags.threads) {
+    hostsim::SetWorkerThreads(*flags.threads);
+  } else {
+    CheckThreadsVariable();
+  }
   cli::SetCodecThreads(hostsim::ThreadCount());
   request.write.software = std::string("velmora ") + kToolVersion;
   request.write.command = command;
@@ -212,7 +237,7 @@ int Run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help
-    std::cerr << "velmora: " << error.what() << " (see velmora --help)\n";
+    std::cerr << "velmora: " << cli::OneLine(error.what()) << " (see velmora --help)\n";
     return cli::kExitUsage;
   }
 
@@ -235,10 +260,10 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (const cli::CliError& error) {
-    std::cerr << "velmora: " << error.what() << "\n";
+    std::cerr << "velmora: " << cli::OneLine(error.what()) << "\n";
     return error.exit_status();
   } catch (const std::exception& error) {
-    std::cerr << "velmora: " << error.what() << "\n";
+    std::cerr << "velmora: " << cli::OneLine(error.what()) << "\n";
     return cli::kExitFailure;
   }
 }

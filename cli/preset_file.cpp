@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string_view>
 
 #include "cli/cli_error.h"
 
@@ -54,7 +55,9 @@ class FlatObjectReader : public nlohmann::json_sax<nlohmann::json> {
  private:
   bool Value(const std::string& text) {
     if (depth_ != 1) return NotAValue();
-    settings[ControlName(key_)] = text;
+    if (!settings.emplace(ControlName(key_), text).second) {
+      throw CliError(name_, Quoted(key_) + " is set twice", kExitUsage);
+    }
     return true;
   }
   bool NotAValue() {
@@ -162,18 +165,30 @@ std::map<std::string, std::string> ParseToml(const std::string& text, const std:
 }  // namespace
 
 std::map<std::string, std::string> ParsePreset(const std::string& text, const std::string& name) {
-  const std::string extension = std::filesystem::path(name).extension().string();
-  if (extension == ".toml") return ParseToml(text, name);
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (extension == ".json" || (first != std::string::npos && text[first] == '{')) {
-    return ParseJson(text, name);
+  // A NUL ends the text for some parsers and not others: a preset is text, so refuse it.
+  if (const auto nul = text.find('\0'); nul != std::string::npos) {
+    throw CliError(name, "holds a NUL byte (byte " + std::to_string(nul) + "); not a text file",
+                   kExitUsage);
   }
-  return ParseToml(text, name);
+  // Editors on some systems start UTF-8 files with a byte order mark.
+  const std::string_view kBom = "\xEF\xBB\xBF";
+  const std::string body = text.starts_with(kBom) ? text.substr(kBom.size()) : text;
+  const std::string extension = std::filesystem::path(name).extension().string();
+  if (extension == ".toml") return ParseToml(body, name);
+  const auto first = body.find_first_not_of(" \t\r\n");
+  if (extension == ".json" || (first != std::string::npos && body[first] == '{')) {
+    return ParseJson(body, name);
+  }
+  return ParseToml(body, name);
 }
 
 std::map<std::string, std::string> ReadPresetFile(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
+  // A loop of links or a folder we may not enter is not the same as no file at all.
+  if (error && error != std::errc::no_such_file_or_directory) {
+    throw CliError(path.string(), "cannot read: " + error.message(), kExitUsage);
+  }
   if (std::filesystem::is_directory(status)) {
     throw CliError(path.string(), "is a folder, not a preset file", kExitUsage);
   }

@@ -13,7 +13,8 @@ namespace cli {
 std::map<std::string, std::string> ReadPresetFile(const std::filesystem::path& path);
 
 // The same from text already read; name is used in messages and to tell the format by its
-// extension (".json", ".toml"; otherwise JSON when the text starts with '{').
+// extension (".json", ".toml"; otherwise JSON when the text, past a byte order mark and
+// spaces, starts with '{'). A name set twice, in either spelling, or a NUL byte is refused.
 std::map<std::string, std::string> ParsePreset(const std::string& text, const std::string& name);
 
 }  // namespace cli

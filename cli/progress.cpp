@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/cli_error.h"
 #include "cli/codec_messages.h"
 
 namespace cli {
@@ -45,7 +46,7 @@ void Progress::FrameDone(const std::string& output, const std::string& details) 
   ++frames_done_;
   if (verbosity_ == Verbosity::kVerbose) {
     if (drawn_) std::fputs("\r\033[K", stderr);
-    std::fprintf(stderr, "velmora: wrote %s (%s)\n", output.c_str(), details.c_str());
+    std::fprintf(stderr, "velmora: wrote %s (%s)\n", ShownName(output).c_str(), details.c_str());
   }
   if (bar_) Draw(static_cast<double>(frames_done_));
 }
@@ -55,7 +56,7 @@ void Progress::FrameFailed(const std::string& message) {
   const auto stderr_lock = LockStderr();
   ++frames_done_;
   if (drawn_) std::fputs("\r\033[K", stderr);
-  std::fprintf(stderr, "velmora: %s\n", message.c_str());
+  std::fprintf(stderr, "velmora: %s\n", OneLine(message).c_str());
   if (bar_) Draw(static_cast<double>(frames_done_));
 }
 

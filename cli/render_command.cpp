@@ -213,7 +213,8 @@ void RunRender(const RenderRequest& request) {
       finish_writing();
       if (request.verbosity == Verbosity::kVerbose) {
         const auto stderr_lock = LockStderr();
-        std::fprintf(stderr, "velmora: kept %s (already complete)\n", frame.output.c_str());
+        std::fprintf(stderr, "velmora: kept %s (already complete)\n",
+                     ShownName(frame.output.string()).c_str());
       }
       continue;
     }

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <set>
 
+#include "cli/cli_error.h"
 #include "cli/codec_messages.h"
 
 namespace cli {
@@ -14,7 +15,7 @@ void WarnOnce(const std::string& kind, const std::string& text) {
   std::lock_guard lock(mutex);
   if (!given.insert(kind).second) return;
   const auto stderr_lock = LockStderr();
-  std::cerr << "velmora: warning: " << text << "\n" << std::flush;
+  std::cerr << "velmora: warning: " << OneLine(text) << "\n" << std::flush;
 }
 
 }  // namespace cli

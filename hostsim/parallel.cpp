@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -17,28 +21,32 @@ std::atomic<int> requested_threads{0};
 unsigned ThreadsWanted() {
   int wanted = requested_threads.load();
   if (wanted <= 0) {
-    if (const char* text = std::getenv("VELMORA_THREADS")) wanted = std::atoi(text);
+    if (const char* text = std::getenv("VELMORA_THREADS"))
+      wanted = ParseThreadCount(text).value_or(0);
   }
   if (wanted > 0) return static_cast<unsigned>(wanted);
-  return std::max(1u, std::thread::hardware_concurrency());
+  return std::clamp(std::thread::hardware_concurrency(), 1u,
+                    static_cast<unsigned>(kMaxWorkerThreads));
 }
 
 class Pool {
  public:
   Pool() {
     const unsigned threads = ThreadsWanted();
-    for (unsigned i = 1; i < threads; ++i)
-      workers_.emplace_back([this, i] { Work(static_cast<int>(i)); });
+    try {
+      for (unsigned i = 1; i < threads; ++i)
+        workers_.emplace_back([this, i] { Work(static_cast<int>(i)); });
+    } catch (const std::system_error& error) {
+      // A std::thread still running when destroyed ends the process: stop the started ones.
+      const std::size_t started = workers_.size() + 1;
+      Stop();
+      throw std::runtime_error("cannot start " + std::to_string(threads) +
+                               " worker threads (only " + std::to_string(started) +
+                               " started: " + error.what() + "); ask for fewer");
+    }
   }
 
-  ~Pool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_all();
-    for (std::thread& worker : workers_) worker.join();
-  }
+  ~Pool() { Stop(); }
 
   int threads() const { return static_cast<int>(workers_.size()) + 1; }
 
@@ -91,6 +99,16 @@ class Pool {
     }
   }
 
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+    workers_.clear();
+  }
+
   static thread_local bool in_task;  // a task's own ParallelFor runs inline
 
   std::mutex busy_;  // one job at a time; a second caller runs its tasks alone
@@ -115,8 +133,18 @@ Pool& ThePool() {
 
 }  // namespace
 
+std::optional<int> ParseThreadCount(std::string_view text) {
+  int count = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (error != std::errc{} || end != text.data() + text.size() || count < 0 ||
+      count > kMaxWorkerThreads) {
+    return std::nullopt;
+  }
+  return count;
+}
+
 void SetWorkerThreads(int count) {
-  requested_threads.store(count);
+  requested_threads.store(std::clamp(count, 0, kMaxWorkerThreads));
 }
 
 int ThreadCount() {

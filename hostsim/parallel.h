@@ -5,15 +5,28 @@
 // of the process on a small machine; plain threads are also what ThreadSanitizer understands.
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace hostsim {
 
-// Sets how many threads run a job, the caller included; 0 means one per core. Without a call,
-// the VELMORA_THREADS environment variable says (one per core when unset). Takes effect only
-// before the services first run.
+// The most threads a job may be given: far beyond any machine's cores, and well short of the
+// thousands whose stacks alone would fill a process's address space.
+inline constexpr int kMaxWorkerThreads = 1024;
+
+// A thread count as written in a setting ("0" to "1024", 0 meaning one per core); nothing for
+// any other text.
+std::optional<int> ParseThreadCount(std::string_view text);
+
+// Sets how many threads run a job, the caller included; 0 means one per core; counts above
+// kMaxWorkerThreads are held to it. Without a call, the VELMORA_THREADS environment variable
+// says (one per core when unset or not a count). Takes effect only before the services first
+// run.
 void SetWorkerThreads(int count);
 
-// Threads that run a job at once: the workers plus the calling thread.
+// Threads that run a job at once: the workers plus the calling thread. Starting the pool
+// happens on the first call to this or ParallelFor; when the system refuses a thread, the
+// threads already started are stopped and std::runtime_error says how many were asked for.
 int ThreadCount();
 
 // Runs task(index, thread) for every index in [0, count), spread over the threads in order of

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "cli/cli_error.h"
+#include "cli/frame_memory.h"
 #include "cli/frame_pattern.h"
 #include "cli/preset_file.h"
 #include "cli/tint_color.h"
@@ -95,6 +96,9 @@ TEST(PresetFile, JsonAndTomlGiveTheSameSettings) {
   EXPECT_EQ(ParsePreset(json, "look.json"), expected);
   EXPECT_EQ(ParsePreset(toml, "look.toml"), expected);
   EXPECT_EQ(ParsePreset(json, "look.preset"), expected);  // told apart by the opening brace
+  const std::string bom = "\xEF\xBB\xBF";
+  EXPECT_EQ(ParsePreset(bom + json, "look.preset"), expected);
+  EXPECT_EQ(ParsePreset(bom + toml, "look.toml"), expected);
 }
 
 TEST(PresetFile, RejectsWhatIsNotOneFlatObject) {
@@ -105,9 +109,37 @@ TEST(PresetFile, RejectsWhatIsNotOneFlatObject) {
            {"[glow]\nradius = 3\n", "a.toml"},
            {"radius = 3\nradius = 4\n", "a.toml"},
            {"radius 3\n", "a.toml"},
+           {R"({"radius": 3, "radius": 4})", "a.json"},
+           {R"({"tint_mode": "soft", "tint-mode": "standard"})", "a.json"},
+           {std::string("{\"radius\": 5}\0garbage", 21), "a.json"},
+           {std::string("radius = 5\n\0", 12), "a.toml"},
        }) {
     EXPECT_THROW(ParsePreset(text, name), CliError) << text;
   }
+}
+
+TEST(MemorySize, UnitsInEitherCase) {
+  constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
+  for (const auto& [text, bytes] :
+       std::vector<std::pair<std::string, std::uint64_t>>{{"16G", 16 * kGiB},
+                                                          {"16g", 16 * kGiB},
+                                                          {"16GB", 16 * kGiB},
+                                                          {"16gib", 16 * kGiB},
+                                                          {"512m", 512ull * 1024 * 1024},
+                                                          {"1.5t", 1536 * kGiB},
+                                                          {"64k", 65536},
+                                                          {"4096", 4096}}) {
+    EXPECT_EQ(ParseMemorySize(text), bytes) << text;
+  }
+  for (const char* bad : {"16x", "g", "16 G", "-1G", "16GG", "16B", "1e30T", ""}) {
+    EXPECT_FALSE(ParseMemorySize(bad)) << bad;
+  }
+}
+
+TEST(ShownName, ControlCharactersCannotForgeALine) {
+  EXPECT_EQ(ShownName("shot.0001.exr"), "shot.0001.exr");
+  EXPECT_EQ(ShownName("a\nvelmora: b\t\x1b[2J.png"), "'a\\nvelmora: b\\t\\x1b[2J.png'");
+  EXPECT_EQ(std::string(CliError("x\ny.png", "no such file").what()), "'x\\ny.png': no such file");
 }
 
 }  // namespace

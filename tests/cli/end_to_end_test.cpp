@@ -330,8 +330,9 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
     const char* what;
     std::function<void(const ScratchFolder&)> setup;
     std::vector<std::string> args;  // "@" at the start of a word stands for the folder
-    const char* words;
+    std::string words;
     int status;
+    std::string shell = "";  // shell commands run first, e.g. "export VELMORA_THREADS=abc;"
   };
   const auto good_png = [](const ScratchFolder& folder) {
     WriteFixture(folder / "in.png", Spec(8, 8, 3, TypeDesc::UINT8),
@@ -448,6 +449,48 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
        {"render", "@/in.####.png", "@/out.png"},
        "in.####.png: no frames of this sequence found",
        1},
+      {"a newline in a file name stays on the line",
+       {},
+       {"render", "@/in\nvelmora: forged.png", "@/out.png"},
+       "in\\nvelmora: forged.png': no such file",
+       1},
+      {"a device as output",
+       good_png,
+       {"render", "@/in.png", "/dev/null"},
+       "/dev/null: is not a regular file",
+       2},
+      {"an output without extension",
+       good_png,
+       {"render", "@/in.png", "@/out"},
+       "out: has no extension to tell the output format by",
+       2},
+      {"an empty frame offset",
+       good_png,
+       {"render", "@/in.####.png", "@/o.####.png", "--frame-offset", ""},
+       "--frame-offset: an empty value is not a number",
+       2},
+      {"threads beyond the bound",
+       good_png,
+       {"render", "@/in.png", "@/out.png", "--threads", "200000"},
+       "--threads",
+       2},
+      {"negative threads",
+       good_png,
+       {"render", "@/in.png", "@/out.png", "--threads", "-1"},
+       "not in range 0 to 1024",
+       2},
+      {"threads from the environment not a count",
+       good_png,
+       {"render", "@/in.png", "@/out.png"},
+       "VELMORA_THREADS: 'abc' is not a thread count from 0 to 1024",
+       2,
+       "export VELMORA_THREADS=abc;"},
+      {"threads from the environment beyond int",
+       good_png,
+       {"render", "@/in.png", "@/out.png"},
+       "VELMORA_THREADS: '99999999999' is not a thread count",
+       2,
+       "export VELMORA_THREADS=99999999999;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -458,10 +501,35 @@ TEST(VelmoraErrors, BadInputsFailWithOneLineAndWriteNothing) {
     for (const std::string& arg : c.args) {
       args.push_back(arg[0] == '@' ? folder.path().string() + arg.substr(1) : arg);
     }
-    const RunResult run = RunVelmora(args);
+    const RunResult run = RunVelmora(args, c.shell);
     ExpectOneLineError(run, c.words, c.status);
     EXPECT_EQ(folder.Names(), before) << "something was written";
   }
+}
+
+// Under AddressSanitizer a limit on address space stops the process before main.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(VelmoraErrors, ThreadsTheSystemRefusesAreStoppedAndNamed) {
+  ScratchFolder folder;
+  WriteFixture(folder / "in.png", Spec(8, 8, 3, TypeDesc::UINT8),
+               [](int, int, int) { return 0.5f; });
+  // 1000 thread stacks of 8 MB do not fit in 4 GB of address space.
+  const RunResult run = RunVelmora(
+      {"render", (folder / "in.png").string(), (folder / "out.png").string(), "--threads", "1000"},
+      "ulimit -s 8192; ulimit -v 4000000;");
+  ExpectOneLineError(run, "cannot start 1000 worker threads (only ", 1);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"in.png"});
+}
+#endif
+
+TEST(VelmoraSequence, APercentSignIsWrittenAsPrintfWritesIt) {
+  ScratchFolder folder;
+  WriteFixture(folder / "s.0001.png", Spec(4, 4, 3, TypeDesc::UINT8),
+               [](int, int, int) { return 0.5f; });
+  const RunResult run = RunVelmora({"render", (folder / "s.####.png").string(),
+                                    (folder / "o.%%d.%04d.png").string(), "--radius", "0"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"o.%d.0001.png", "s.0001.png"}));
 }
 
 TEST(VelmoraInfo, ShowsTheEffectAsTheHostSeesIt) {

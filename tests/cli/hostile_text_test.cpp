@@ -101,13 +101,21 @@ TEST(PresetText, NumbersKeepTheirTextAndOverflowNamesTheKey) {
   EXPECT_STREQ(error.what(), "look.json: 'radius': 1e309 is outside the range of numbers");
 }
 
-TEST(PresetText, AFolderIsNotAPreset) {
-  const auto folder = std::filesystem::temp_directory_path() / "velmora-preset-dir.toml";
-  std::filesystem::create_directories(folder);
-  const CliError error = ErrorOf([&] { ReadPresetFile(folder); });
-  std::filesystem::remove(folder);
-  EXPECT_EQ(error.exit_status(), kExitUsage);
-  EXPECT_NE(std::string(error.what()).find("is a folder"), std::string::npos) << error.what();
+TEST(PresetText, AFolderOrALoopOfLinksIsNamedForWhatItIs) {
+  const auto folder = std::filesystem::temp_directory_path() / "velmora-preset-cases";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "dir.toml");
+  std::filesystem::create_symlink("b.toml", folder / "a.toml");
+  std::filesystem::create_symlink("a.toml", folder / "b.toml");
+  for (const auto& [name, words] : std::vector<std::pair<std::string, std::string>>{
+           {"dir.toml", "is a folder"},
+           {"a.toml", "cannot read: Too many levels of symbolic links"},
+           {"none.toml", "no such file"}}) {
+    const CliError error = ErrorOf([&] { ReadPresetFile(folder / name); });
+    EXPECT_EQ(error.exit_status(), kExitUsage);
+    EXPECT_NE(std::string(error.what()).find(words), std::string::npos) << error.what();
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
