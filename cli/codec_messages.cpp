@@ -5,14 +5,29 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <regex>
+#include <sstream>
+#include <vector>
 
 namespace cli {
 
 std::string CodecReason(const std::string& what, const std::string& message) {
-  std::string line = message;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line.empty() ? what + " (the reader gave no reason)" : what + " (" + line + ")";
+  // The codecs name the file, often more than once; the tool's line names it already. Their
+  // messages come as lines, sometimes the same line again.
+  static const std::regex kQuotedFile(R"(( for| in)? ?\(?"[^" ]*\.[A-Za-z0-9]+"\)?)");
+  std::vector<std::string> lines;
+  std::istringstream text(std::regex_replace(message, kQuotedFile, ""));
+  for (std::string line; std::getline(text, line);) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.')) line.pop_back();
+    line.erase(0, line.find_first_not_of(' '));
+    if (!line.empty() && std::find(lines.begin(), lines.end(), line) == lines.end()) {
+      lines.push_back(line);
+    }
+  }
+  if (lines.empty()) return what + " (the reader gave no reason)";
+  std::string reason = what + " (";
+  for (std::size_t i = 0; i < lines.size(); ++i) reason += (i ? "; " : "") + lines[i];
+  return reason + ")";
 }
 
 std::unique_lock<std::recursive_mutex> LockStderr() {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "cli/cli_error.h"
+#include "cli/codec_messages.h"
 #include "cli/frame_memory.h"
 #include "cli/frame_pattern.h"
 #include "cli/preset_file.h"
@@ -134,6 +135,14 @@ TEST(MemorySize, UnitsInEitherCase) {
   for (const char* bad : {"16x", "g", "16 G", "-1G", "16GG", "16B", "1e30T", ""}) {
     EXPECT_FALSE(ParseMemorySize(bad)) << bad;
   }
+}
+
+TEST(CodecReason, NamesTheFileNoMoreAndSaysEachThingOnce) {
+  EXPECT_EQ(CodecReason("not a readable image",
+                        "JPEG error: Premature end of JPEG file (\"t.jpg\")\nBad JPEG header for "
+                        "\"t.jpg\"\nBad JPEG header for \"t.jpg\"\n"),
+            "not a readable image (JPEG error: Premature end of JPEG file; Bad JPEG header)");
+  EXPECT_EQ(CodecReason("cannot write", " \n"), "cannot write (the reader gave no reason)");
 }
 
 TEST(ShownName, ControlCharactersCannotForgeALine) {
