@@ -40,9 +40,9 @@ std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repe
       depth == hostsim::Depth::k32 ? 0
                                    : static_cast<std::uint64_t>(glow_width) *
                                          static_cast<std::uint64_t>(glow_height) * kBlurPixelBytes;
-  const std::uint64_t blur_lines = 2 * static_cast<std::uint64_t>(std::max(glow_width, glow_height)) *
-                                   kBlurLineLanes * sizeof(float) *
-                                   static_cast<std::uint64_t>(hostsim::ThreadCount());
+  const std::uint64_t blur_lines =
+      2 * static_cast<std::uint64_t>(std::max(glow_width, glow_height)) * kBlurLineLanes *
+      sizeof(float) * static_cast<std::uint64_t>(hostsim::ThreadCount());
   return (kFrameWorlds + (overlapped ? kWorldsInFlight : 0)) * frame + kGlowWorlds * glow +
          blur_image + blur_lines;
 }

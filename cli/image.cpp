@@ -18,8 +18,8 @@ bool WithinReach(const FileRect& rect) {
   const auto within = [](std::int64_t v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; };
   const std::int64_t right = std::int64_t{rect.x} + rect.width;
   const std::int64_t bottom = std::int64_t{rect.y} + rect.height;
-  return rect.width >= 0 && rect.height >= 0 && within(rect.x) && within(rect.y) &&
-         within(right) && within(bottom);
+  return rect.width >= 0 && rect.height >= 0 && within(rect.x) && within(rect.y) && within(right) &&
+         within(bottom);
 }
 
 std::string CornersText(const FileRect& rect) {

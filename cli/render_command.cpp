@@ -153,8 +153,7 @@ void RunRender(const RenderRequest& request) {
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
   const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
   const ReadOptions read_options{
-      request.depth.value_or(hostsim::Depth::k32), request.layer, request.max_memory,
-      to_render > 1,
+      request.depth.value_or(hostsim::Depth::k32), request.layer, request.max_memory, to_render > 1,
       RepeatEdgesPad(params[FindControl("repeat-edges")->index].u.bd.value != 0,
                      params[FindControl("radius")->index].u.sd.value)};
 

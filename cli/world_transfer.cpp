@@ -126,12 +126,12 @@ OwnedWorld::~OwnedWorld() {
   if (world_) store_->Dispose(world_);
 }
 
-RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer,
-                           bool associated, const std::byte* native, int count,
-                           const hostsim::World& world, int world_x, int world_y) {
-  const bool floating_file =
-      std::any_of(layer.rgba.begin(), layer.rgba.end(),
-                  [&](int channel) { return channel >= 0 && spec.channelformat(channel).is_floating_point(); });
+RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
+                           const std::byte* native, int count, const hostsim::World& world,
+                           int world_x, int world_y) {
+  const bool floating_file = std::any_of(layer.rgba.begin(), layer.rgba.end(), [&](int channel) {
+    return channel >= 0 && spec.channelformat(channel).is_floating_point();
+  });
   const bool integer_world = world.depth != hostsim::Depth::k32;
   return VisitPixelType(world.depth, [&]<class Pixel>() {
     using Sample = typename PixelTraits<Pixel>::Sample;

@@ -57,8 +57,8 @@ struct RowStoreNotes {
 // enters as 0, and associated colour is divided by alpha only where the quotient is finite
 // (colour is kept as stored where alpha is 0 or too small to divide by).
 RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
-                  const std::byte* native, int count, const hostsim::World& world, int world_x,
-                  int world_y);
+                           const std::byte* native, int count, const hostsim::World& world,
+                           int world_x, int world_y);
 
 // Fills the first colour_channels channels (R, G, B and, with 4, A) of count pixels in the
 // layout of spec from the world's row at (world_x, world_y), multiplied by alpha when associate.

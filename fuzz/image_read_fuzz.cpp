@@ -21,8 +21,8 @@
 namespace {
 
 // The formats velmora names, then the other stills OpenImageIO reads here.
-const char* const kExtensions[] = {"png", "jpg", "tif", "exr", "dpx", "bmp", "cin",
-                                   "dds", "gif", "hdr", "ico", "iff", "jp2", "pnm",
+const char* const kExtensions[] = {"png", "jpg", "tif", "exr", "dpx", "bmp",  "cin",
+                                   "dds", "gif", "hdr", "ico", "iff", "jp2",  "pnm",
                                    "psd", "rla", "sgi", "pic", "tga", "webp", "fits"};
 
 const std::filesystem::path& Folder() {
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path path = Folder() / ("in." + extension);
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
   hostsim::WorldStore store;
   try {

@@ -303,8 +303,7 @@ namespace {
 // Rows are aligned and one alignment unit longer than needed, so code that assumes
 // rowbytes == width * pixel size reads the wrong pixels at once in every test.
 std::size_t RowBytes(std::size_t pixel_size, A_long width) {
-  return AlignUp(static_cast<std::size_t>(std::max<A_long>(width, 0)) * pixel_size,
-                 kRowAlignment) +
+  return AlignUp(static_cast<std::size_t>(std::max<A_long>(width, 0)) * pixel_size, kRowAlignment) +
          kRowAlignment;
 }
 

@@ -1,9 +1,10 @@
 // The memory check's estimate against what a render really holds: the host's pixel pool counts
 // every block it hands out, and its peak over one frame is the render's pixel memory.
 
+#include "cli/frame_memory.h"
+
 #include <gtest/gtest.h>
 
-#include "cli/frame_memory.h"
 #include "hostsim/host.h"
 #include "params/params.h"
 
@@ -40,8 +41,8 @@ TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges
     host.FinishFrame();
     host.worlds().Dispose(input);
     const double peak = static_cast<double>(hostsim::PeakPixelBytesInUse());
-    const double estimate = static_cast<double>(RenderMemory(
-        kWidth, kHeight, c.depth, RepeatEdgesPad(c.repeat_edges, c.radius), false));
+    const double estimate = static_cast<double>(
+        RenderMemory(kWidth, kHeight, c.depth, RepeatEdgesPad(c.repeat_edges, c.radius), false));
     std::printf("%2d-bit radius %3ld repeat %d: peak %6.2f MB, estimate %6.2f MB (%+.1f %%)\n",
                 hostsim::BitsPerChannel(c.depth), c.radius, c.repeat_edges ? 1 : 0, peak / 1e6,
                 estimate / 1e6, (estimate / peak - 1.0) * 100.0);

@@ -2,11 +2,10 @@
 // deep images, files cut short, a process out of file descriptors. Each is one clear line and
 // exit status 1, or a finite picture; never a signal.
 
+#include <OpenImageIO/deepdata.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <OpenImageIO/deepdata.h>
 
 #include <cmath>
 #include <limits>
@@ -90,7 +89,8 @@ TEST(VelmoraHostileFiles, WindowsPastTheCoordinateLimitAreRefusedInOneLine) {
     const OIIO::ImageSpec stored = ReadPixels(folder / c.name).spec;
     ASSERT_EQ(stored.x, c.x);  // the file holds the window we meant
     std::vector<std::string> words = c.words;
-    if (c.name != std::string("apart.png")) words.push_back("outside the -1000000000 to 1000000000");
+    if (c.name != std::string("apart.png"))
+      words.push_back("outside the -1000000000 to 1000000000");
     ExpectRefused(Render(folder / c.name, folder / "out.exr"), folder / c.name, words);
     EXPECT_FALSE(std::filesystem::exists(folder / "out.exr"));
   }
