@@ -52,7 +52,7 @@ test-fuzz: deps
 	cmake --build --preset fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	FUZZ_SEED=$(FUZZ_SEED) fuzz/run.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-FUZZ_TARGETS ?= preset_file frame_pattern tint_color property_list frame
+FUZZ_TARGETS ?= preset_file frame_pattern tint_color property_list frame image_read
 FUZZ_SECONDS ?= 20
 FUZZ_SEED ?= 1
 

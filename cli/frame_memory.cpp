@@ -3,26 +3,50 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 
+#include "hostsim/parallel.h"
+
 namespace cli {
 namespace {
 
-// Input, output, the effect's four working worlds (source, backdrop, glow, source copy), a
-// blurred window and the host's blur scratch.
-constexpr std::uint64_t kWorldsPerRender = 8;
+// Worlds of the frame's size alive at the peak: input, output, the effect's source world.
+constexpr std::uint64_t kFrameWorlds = 3;
+// Worlds of the glow's size: glow, source copy and the level being blurred.
+constexpr std::uint64_t kGlowWorlds = 3;
+// Input worlds of other frames in a sequence: the next frame's, the last frame's and its output.
 constexpr std::uint64_t kWorldsInFlight = 3;
+// The blur's working values: four floats a pixel, and eight pixels a step along each line.
+constexpr std::uint64_t kBlurPixelBytes = 4 * sizeof(float);
+constexpr std::uint64_t kBlurLineLanes = 8 * 4;
 
 }  // namespace
 
-std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, bool overlapped) {
-  const std::uint64_t worlds = kWorldsPerRender + (overlapped ? kWorldsInFlight : 0);
-  return worlds * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
-         hostsim::PixelSize(depth);
+int RepeatEdgesPad(bool repeat_edges, long radius) {
+  if (!repeat_edges || radius <= 0) return 0;
+  return static_cast<int>((radius + 63) / 64 * 64);
+}
+
+std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad,
+                           bool overlapped) {
+  const std::uint64_t frame = hostsim::WorldBytes(depth, width, height);
+  const A_long glow_width = width + repeat_edges_pad, glow_height = height + repeat_edges_pad;
+  const std::uint64_t glow = hostsim::WorldBytes(depth, glow_width, glow_height);
+  // A float world is blurred in place; an integer one through a float copy.
+  const std::uint64_t blur_image =
+      depth == hostsim::Depth::k32 ? 0
+                                   : static_cast<std::uint64_t>(glow_width) *
+                                         static_cast<std::uint64_t>(glow_height) * kBlurPixelBytes;
+  const std::uint64_t blur_lines =
+      2 * static_cast<std::uint64_t>(std::max(glow_width, glow_height)) * kBlurLineLanes *
+      sizeof(float) * static_cast<std::uint64_t>(hostsim::ThreadCount());
+  return (kFrameWorlds + (overlapped ? kWorldsInFlight : 0)) * frame + kGlowWorlds * glow +
+         blur_image + blur_lines;
 }
 
 std::uint64_t MachineMemory() {

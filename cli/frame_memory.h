@@ -10,11 +10,20 @@
 
 namespace cli {
 
-// The worlds a render of a width x height layer keeps alive at once at this depth: the input
-// and output worlds, the effect's working worlds and the host's blur scratch; with
-// `overlapped`, also the next frame's input and the last frame's input and output, which a
-// sequence reads and writes while the frame renders.
-std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, bool overlapped = false);
+// How much wider and taller than the frame the effect's glow worlds are with --repeat-edges
+// at this radius (0 without, or at radius 0): the smallest multiple of 64 not below the
+// radius, as the effect pads them.
+int RepeatEdgesPad(bool repeat_edges, long radius);
+
+// The pixel memory a render of a width x height layer holds at its peak at this depth, as the
+// host's pixel pool counts it: the input and output worlds and the effect's source world at
+// the frame's size; its glow, source-copy and level worlds at the size grown by
+// repeat_edges_pad; and the host's blur scratch (a float copy of the blurred world at integer
+// depths, and line buffers for each thread). With `overlapped`, also the next frame's input
+// and the last frame's input and output, which a sequence reads and writes while the frame
+// renders.
+std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad = 0,
+                           bool overlapped = false);
 
 // The physical memory of this machine (or the address-space limit, when lower).
 std::uint64_t MachineMemory();

@@ -1,6 +1,8 @@
 #include "cli/image.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <stdexcept>
 
 namespace cli {
 
@@ -12,9 +14,28 @@ FileRect DisplayWindow(const OIIO::ImageSpec& spec) {
   return FileRect{spec.full_x, spec.full_y, spec.full_width, spec.full_height};
 }
 
+bool WithinReach(const FileRect& rect) {
+  const auto within = [](std::int64_t v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; };
+  const std::int64_t right = std::int64_t{rect.x} + rect.width;
+  const std::int64_t bottom = std::int64_t{rect.y} + rect.height;
+  return rect.width >= 0 && rect.height >= 0 && within(rect.x) && within(rect.y) && within(right) &&
+         within(bottom);
+}
+
+std::string CornersText(const FileRect& rect) {
+  const std::int64_t right = std::int64_t{rect.x} + rect.width;
+  const std::int64_t bottom = std::int64_t{rect.y} + rect.height;
+  char text[96];
+  std::snprintf(text, sizeof text, "(%d, %d)-(%lld, %lld)", rect.x, rect.y,
+                static_cast<long long>(right), static_cast<long long>(bottom));
+  return text;
+}
+
 FileRect Union(const FileRect& a, const FileRect& b) {
+  if (!WithinReach(a) || !WithinReach(b)) throw std::logic_error("Union of an unchecked window");
   if (a.width <= 0 || a.height <= 0) return b;
   if (b.width <= 0 || b.height <= 0) return a;
+  // Within reach, every sum here stays below 2^31.
   const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
   const int right = std::max(a.x + a.width, b.x + b.width);
   const int bottom = std::max(a.y + a.height, b.y + b.height);

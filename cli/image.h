@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,8 +24,22 @@ struct FileRect {
   }
 };
 
+// How far from the origin a window's corners may lie: far past any real frame, yet the union
+// of two such windows is less than 2^31 pixels wide, and a result that reaches a host world's
+// side past it still fits what OpenEXR's headers take (about 2^30). Everything after the read
+// (world placement, the write region, the carried channels) adds in int because of this.
+inline constexpr std::int64_t kMaxCoordinate = 1'000'000'000;
+
 FileRect DataWindow(const OIIO::ImageSpec& spec);
 FileRect DisplayWindow(const OIIO::ImageSpec& spec);
+
+// Whether the rectangle's size is not negative and its corners lie within kMaxCoordinate.
+// Taken in 64 bits: a file may declare any int for each of x, y, width and height.
+bool WithinReach(const FileRect& rect);
+// "(x0, y0)-(x1, y1)", the corners as the file declares them, for a message.
+std::string CornersText(const FileRect& rect);
+// The smallest rectangle holding both; an empty one (no width or height) holds nothing. Both
+// must be WithinReach.
 FileRect Union(const FileRect& a, const FileRect& b);
 
 // The channels of one part that the glow reads and writes. A grey layer names the same channel

@@ -27,6 +27,7 @@ struct ReadOptions {
   std::string layer;                           // "" for the main RGBA layer
   std::optional<std::uint64_t> max_memory;     // default: what the machine has
   bool overlapped = false;                     // frames are read and written while others render
+  int repeat_edges_pad = 0;                    // RepeatEdgesPad of the render's controls
 };
 
 struct InputFrame {

@@ -1,10 +1,12 @@
 // Reading: the layer straight into a host world, everything else of the file as stored.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <new>
 
 #include "cli/cli_error.h"
@@ -24,6 +26,11 @@ constexpr int kMaxParts = 1000;
 
 std::string OpenFailureReason(const std::filesystem::path& path) {
   const std::string message = OIIO::geterror();
+  // The readers take a file they cannot open for one not of their format ("is not an OpenEXR
+  // file" when the process is out of file descriptors): the system's reason comes first.
+  const int probe = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (probe < 0) return std::string("cannot open: ") + std::strerror(errno);
+  close(probe);
   // A known extension means a damaged file; otherwise no reader knows the format.
   const std::string extension = path.extension().string();
   const bool known = extension.size() > 1 && OIIO::ImageInput::create(extension.substr(1));
@@ -46,6 +53,34 @@ std::vector<OIIO::ImageSpec> ReadParts(OIIO::ImageInput& input, const std::strin
   return parts;
 }
 
+// Every part's description, before any sum is made of its windows.
+void CheckParts(const std::string& name, const std::vector<OIIO::ImageSpec>& parts) {
+  for (std::size_t part = 0; part < parts.size(); ++part) {
+    const OIIO::ImageSpec& spec = parts[part];
+    const std::string of_part = parts.size() > 1 ? " of part " + std::to_string(part) : "";
+    if (spec.deep) {
+      throw CliError(name, "deep image" + of_part +
+                               " (several samples a pixel): not supported; flatten it first");
+    }
+    if (spec.width <= 0 || spec.height <= 0 || spec.depth > 1) {
+      throw CliError(name, "not a two-dimensional image" + of_part);
+    }
+    const std::pair<const char*, FileRect> windows[] = {{"data window", DataWindow(spec)},
+                                                        {"display window", DisplayWindow(spec)}};
+    for (const auto& [what, rect] : windows) {
+      if (rect.width < 0 || rect.height < 0) {
+        throw CliError(name, what + of_part + " " + CornersText(rect) + " is inside out");
+      }
+      if (!WithinReach(rect)) {
+        throw CliError(name, what + of_part + " " + CornersText(rect) + " lies outside the " +
+                                 std::to_string(-kMaxCoordinate) + " to " +
+                                 std::to_string(kMaxCoordinate) +
+                                 " pixel coordinates velmora places frames at");
+      }
+    }
+  }
+}
+
 std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec) {
   const std::uint64_t stored_bits = 8 * spec.channelformat(0).size();
   const std::uint64_t bits = static_cast<std::uint64_t>(
@@ -64,12 +99,15 @@ void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& sou
                        const ReadOptions& options) {
   const std::string name = path.string();
   const OIIO::ImageSpec& spec = source.layer_spec();
-  if (spec.width <= 0 || spec.height <= 0 || spec.depth > 1) {
-    throw CliError(name, "not a two-dimensional image");
-  }
   const FileRect& rect = source.layer_rect;
   if (rect.width > kHostMaxSide || rect.height > kHostMaxSide) {
-    throw CliError(name, "image is " + Size(rect) + " pixels; the host takes at most " +
+    const FileRect data = DataWindow(spec);
+    // Two windows far apart make a large frame of small ones: name both.
+    const std::string what = rect.width == data.width && rect.height == data.height
+                                 ? "image is "
+                                 : "data window " + CornersText(data) + " and display window " +
+                                       CornersText(DisplayWindow(spec)) + " together span ";
+    throw CliError(name, what + Size(rect) + " pixels; the host takes at most " +
                              std::to_string(kHostMaxSide) + " on a side");
   }
   std::error_code error;
@@ -79,7 +117,8 @@ void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& sou
                              " bytes cannot hold the " + Size(DataWindow(spec)) +
                              " pixels it declares)");
   }
-  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth, options.overlapped);
+  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth,
+                                      options.repeat_edges_pad, options.overlapped);
   for (const OIIO::ImageSpec& part : source.parts) {
     // The parts as read, and again for the frame being written behind this one.
     needed += DeclaredBytes(part) * (options.overlapped ? 2 : 1);
@@ -119,10 +158,43 @@ std::size_t OthersBytes(const OIIO::ImageSpec& spec, const LayerChannels& layer)
   return bytes;
 }
 
+// The file size a DPX header declares (its readers stop without a word when the file is
+// shorter); nullopt for other formats or a header that cannot be read.
+std::optional<std::uint64_t> HeaderFileSize(const std::filesystem::path& path,
+                                            const std::string& format_name) {
+  if (format_name != "dpx") return std::nullopt;
+  unsigned char header[20] = {};
+  std::ifstream file(path, std::ios::binary);
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return std::nullopt;
+  const bool big_endian = std::memcmp(header, "SDPX", 4) == 0;
+  if (!big_endian && std::memcmp(header, "XPDS", 4) != 0) return std::nullopt;
+  std::uint64_t size = 0;
+  for (int i = 0; i < 4; ++i) size = size << 8 | header[big_endian ? 16 + i : 19 - i];
+  return size;
+}
+
+// Why reading rows [top, bottom) of a part failed: the reader's words, else what can be told
+// from the file itself.
+std::string ReadFailure(OIIO::ImageInput& input, const std::filesystem::path& path,
+                        const SourceImage& source, int top, int bottom) {
+  const std::string message = input.geterror();
+  if (!message.empty()) return CodecReason("truncated or corrupt image", message);
+  std::error_code error;
+  const std::uint64_t actual = std::filesystem::file_size(path, error);
+  const auto declared = HeaderFileSize(path, source.format_name);
+  if (!error && declared && actual < *declared) {
+    return "truncated image (" + std::to_string(actual) + " of the " + std::to_string(*declared) +
+           " bytes its header declares)";
+  }
+  return "corrupt image (rows " + std::to_string(top) + " to " + std::to_string(bottom - 1) +
+         " cannot be decoded)";
+}
+
 // Reads the layer part row strip by row strip: the layer into the world, the part's other
-// channels into source.carried. Returns true when values above 1.0 were clipped.
-bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage& source,
-                   const hostsim::World& world) {
+// channels into source.carried. Says whether values above 1.0 were clipped and whether any
+// sample was not a finite number.
+RowStoreNotes ReadLayerPart(OIIO::ImageInput& input, const std::filesystem::path& path,
+                            SourceImage& source, const hostsim::World& world) {
   const OIIO::ImageSpec& spec = source.layer_spec();
   const LayerChannels& layer = source.layer;
   const std::size_t pixel_bytes = spec.pixel_bytes(true);
@@ -136,7 +208,7 @@ bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage
             : static_cast<int>(std::clamp<std::size_t>(kStripBytes / row_bytes, 1, spec.height));
   std::vector<std::byte> strip(row_bytes * static_cast<std::size_t>(strip_rows));
   const int world_x = spec.x - source.layer_rect.x;
-  bool clipped = false;
+  RowStoreNotes notes;
   for (int top = spec.y; top < spec.y + spec.height; top += strip_rows) {
     const int bottom = std::min(top + strip_rows, spec.y + spec.height);
     const bool read =
@@ -144,12 +216,12 @@ bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage
               : input.read_scanlines(layer.part, 0, top, bottom, 0, 0, spec.nchannels,
                                      OIIO::TypeUnknown, strip.data());
     if (!read || input.has_error()) {
-      throw CliError(name, CodecReason("truncated or corrupt image", input.geterror()));
+      throw CliError(path.string(), ReadFailure(input, path, source, top, bottom));
     }
     for (int y = top; y < bottom; ++y) {
       const std::byte* row = strip.data() + static_cast<std::size_t>(y - top) * row_bytes;
-      clipped |= StoreFileRow(spec, layer, source.associated_alpha, row, spec.width, world, world_x,
-                              y - source.layer_rect.y);
+      notes |= StoreFileRow(spec, layer, source.associated_alpha, row, spec.width, world, world_x,
+                            y - source.layer_rect.y);
       if (others_bytes == 0) continue;
       std::byte* carried =
           source.carried.data() + static_cast<std::size_t>(y - spec.y) * spec.width * others_bytes;
@@ -163,7 +235,7 @@ bool ReadLayerPart(OIIO::ImageInput& input, const std::string& name, SourceImage
       }
     }
   }
-  return clipped;
+  return notes;
 }
 
 }  // namespace
@@ -202,6 +274,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     SourceImage& source = frame.source;
     source.format_name = input->format_name();
     source.parts = ReadParts(*input, name);
+    CheckParts(name, source.parts);
     const auto layer = FindLayer(source.parts, options.layer);
     if (!layer) {
       throw CliError(name, "no layer " + Quoted(options.layer) +
@@ -219,7 +292,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     if (!frame.world.get()) {
       throw CliError(name, "the host refused a " + Size(rect) + " world");
     }
-    const bool clipped = ReadLayerPart(*input, name, source, *frame.world);
+    const RowStoreNotes notes = ReadLayerPart(*input, path, source, *frame.world);
 
     source.other_parts.resize(source.parts.size());
     for (std::size_t part = 0; part < source.parts.size(); ++part) {
@@ -230,11 +303,14 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
       if (!input->read_image(static_cast<int>(part), 0, 0, other.nchannels, OIIO::TypeUnknown,
                              pixels.data()) ||
           input->has_error()) {
-        throw CliError(name, CodecReason("truncated or corrupt image", input->geterror()));
+        throw CliError(name, ReadFailure(*input, path, source, other.y, other.y + other.height));
       }
     }
     input->close();
-    if (clipped) {
+    if (notes.non_finite) {
+      WarnOnce("non-finite", name + ": NaN and infinite samples are read as 0");
+    }
+    if (notes.clipped) {
       WarnOnce("clipped", name + ": values above 1.0 are clipped at the " +
                               DepthName(options.depth) +
                               " processing depth (the default float depth keeps them)");

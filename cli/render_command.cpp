@@ -16,6 +16,7 @@
 #include "cli/cli_error.h"
 #include "cli/codec_messages.h"
 #include "cli/effect_session.h"
+#include "cli/frame_memory.h"
 #include "cli/frame_plan.h"
 #include "cli/image_io.h"
 #include "cli/pending_file.h"
@@ -151,8 +152,10 @@ void RunRender(const RenderRequest& request) {
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
   const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
-  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
-                                 request.max_memory, to_render > 1};
+  const ReadOptions read_options{
+      request.depth.value_or(hostsim::Depth::k32), request.layer, request.max_memory, to_render > 1,
+      RepeatEdgesPad(params[FindControl("repeat-edges")->index].u.bd.value != 0,
+                     params[FindControl("radius")->index].u.sd.value)};
 
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.

@@ -1,5 +1,6 @@
 #include "cli/world_transfer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <vector>
@@ -125,36 +126,47 @@ OwnedWorld::~OwnedWorld() {
   if (world_) store_->Dispose(world_);
 }
 
-bool StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
-                  const std::byte* native, int count, const hostsim::World& world, int world_x,
-                  int world_y) {
-  const bool floating_file = spec.channelformat(layer.colour_channel()).is_floating_point();
+RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
+                           const std::byte* native, int count, const hostsim::World& world,
+                           int world_x, int world_y) {
+  const bool floating_file = std::any_of(layer.rgba.begin(), layer.rgba.end(), [&](int channel) {
+    return channel >= 0 && spec.channelformat(channel).is_floating_point();
+  });
   const bool integer_world = world.depth != hostsim::Depth::k32;
   return VisitPixelType(world.depth, [&]<class Pixel>() {
     using Sample = typename PixelTraits<Pixel>::Sample;
-    // Division by alpha, and the look for values a narrower depth will clip, need float.
-    if (!associated && !(floating_file && integer_world)) {
+    RowStoreNotes notes;
+    // Integer samples go as they are; float ones are made finite first, and division by
+    // alpha and the look for values a narrower depth will clip need float too.
+    if (!associated && !floating_file) {
       std::vector<Sample>& row = RowScratch<Sample>(count);
       Gather(spec, layer, native, count, row);
       Store<Pixel>(row, count, world, world_x, world_y);
-      return false;
+      return notes;
     }
     std::vector<float>& row = RowScratch<float>(count);
     Gather(spec, layer, native, count, row);
-    bool clipped = false;
-    if (integer_world) {
-      for (float v : row) clipped = clipped || v > 1.0f;
+    for (float& v : row) {
+      if (!std::isfinite(v)) {
+        v = 0.0f;
+        notes.non_finite = true;
+      }
+      notes.clipped = notes.clipped || (integer_world && v > 1.0f);
     }
     if (associated) {
       for (std::size_t i = 0; i < row.size(); i += 4) {
         const float alpha = row[i + 3];
-        if (alpha != 0.0f) {
-          for (int c = 0; c < 3; ++c) row[i + c] /= alpha;
+        if (alpha == 0.0f) continue;
+        for (int c = 0; c < 3; ++c) {
+          // Colour over an alpha too small to divide by (1e38 over 1e-40) stays as stored,
+          // as over alpha 0, rather than become infinite.
+          const float straight = row[i + c] / alpha;
+          if (std::isfinite(straight)) row[i + c] = straight;
         }
       }
     }
     Store<Pixel>(row, count, world, world_x, world_y);
-    return clipped;
+    return notes;
   });
 }
 

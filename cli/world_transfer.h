@@ -40,13 +40,25 @@ class OwnedWorld {
   hostsim::World* world_ = nullptr;
 };
 
+// What storing rows met on the way, for a warning.
+struct RowStoreNotes {
+  bool clipped = false;     // a float value above 1.0 was clipped to an integer depth
+  bool non_finite = false;  // a NaN or infinite sample was read as 0
+  RowStoreNotes& operator|=(const RowStoreNotes& other) {
+    clipped = clipped || other.clipped;
+    non_finite = non_finite || other.non_finite;
+    return *this;
+  }
+};
+
 // Stores count pixels of a file row into the world at (world_x, world_y). native holds the
 // pixels in the layout of spec (every channel in its stored type); layer says which channels
-// are colour and alpha. Associated colour is divided by alpha (kept where alpha is 0).
-// Returns true when a float value above 1.0 was clipped to an integer depth.
-bool StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
-                  const std::byte* native, int count, const hostsim::World& world, int world_x,
-                  int world_y);
+// are colour and alpha. What enters the world is always finite: a NaN or infinite sample
+// enters as 0, and associated colour is divided by alpha only where the quotient is finite
+// (colour is kept as stored where alpha is 0 or too small to divide by).
+RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
+                           const std::byte* native, int count, const hostsim::World& world,
+                           int world_x, int world_y);
 
 // Fills the first colour_channels channels (R, G, B and, with 4, A) of count pixels in the
 // layout of spec from the world's row at (world_x, world_y), multiplied by alpha when associate.

@@ -298,17 +298,30 @@ PF_PixelFormat PixelFormatOf(Depth depth) {
   return PF_PixelFormat_INVALID;
 }
 
+namespace {
+
+// Rows are aligned and one alignment unit longer than needed, so code that assumes
+// rowbytes == width * pixel size reads the wrong pixels at once in every test.
+std::size_t RowBytes(std::size_t pixel_size, A_long width) {
+  return AlignUp(static_cast<std::size_t>(std::max<A_long>(width, 0)) * pixel_size, kRowAlignment) +
+         kRowAlignment;
+}
+
+}  // namespace
+
+std::size_t WorldBytes(Depth depth, A_long width, A_long height) {
+  return RowBytes(PixelSize(depth), width) * static_cast<std::size_t>(std::max<A_long>(height, 0)) +
+         kRowAlignment;
+}
+
 World* WorldStore::Create(Depth depth, A_long width, A_long height) {
   const std::size_t pixel_size = PixelSize(depth);
   if (pixel_size == 0 || width < 0 || height < 0 || width > kMaxWorldSide ||
       height > kMaxWorldSide) {
     return nullptr;
   }
-  // Rows are aligned and one alignment unit longer than needed, so code that assumes
-  // rowbytes == width * pixel size reads the wrong pixels at once in every test.
-  const std::size_t rowbytes =
-      AlignUp(static_cast<std::size_t>(width) * pixel_size, kRowAlignment) + kRowAlignment;
-  const std::size_t bytes = rowbytes * static_cast<std::size_t>(height) + kRowAlignment;
+  const std::size_t rowbytes = RowBytes(pixel_size, width);
+  const std::size_t bytes = WorldBytes(depth, width, height);
 
   auto world = std::make_unique<World>();
   world->depth = depth;

@@ -46,6 +46,8 @@ inline int BitsPerChannel(Depth depth) {
   return static_cast<int>(PixelSize(depth) * 8 / 4);
 }
 PF_PixelFormat PixelFormatOf(Depth depth);
+// The pixel memory a world of this size takes from the pool, its row padding included.
+std::size_t WorldBytes(Depth depth, A_long width, A_long height);
 
 // Uninitialised pixel memory, 64-byte aligned, from the pool; returned to it when released.
 // *zeroed (when given) says whether the block is known to hold zeros (fresh mapped memory).

@@ -1,0 +1,66 @@
+// The memory check's estimate against what a render really holds: the host's pixel pool counts
+// every block it hands out, and its peak over one frame is the render's pixel memory.
+
+#include "cli/frame_memory.h"
+
+#include <gtest/gtest.h>
+
+#include "hostsim/host.h"
+#include "params/params.h"
+
+namespace cli {
+namespace {
+
+using hostsim::Depth;
+
+TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges) {
+  hostsim::Host host(VELMORA_MODULE_PATH);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.SequenceSetup(), PF_Err_NONE);
+  constexpr int kWidth = 320, kHeight = 180;
+  struct Case {
+    Depth depth;
+    long radius;
+    bool repeat_edges;
+  } cases[] = {{Depth::k8, 100, false},  {Depth::k8, 100, true},  {Depth::k8, 500, true},
+               {Depth::k16, 100, false}, {Depth::k16, 100, true}, {Depth::k32, 100, false},
+               {Depth::k32, 100, true},  {Depth::k32, 30, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << hostsim::BitsPerChannel(c.depth) << "-bit, radius "
+                                      << c.radius << (c.repeat_edges ? ", repeat edges" : ""));
+    host.params()[velmora::PARAM_RADIUS].u.sd.value = c.radius;
+    host.params()[velmora::PARAM_REPEAT_EDGES].u.bd.value = c.repeat_edges ? 1 : 0;
+    // A pool holding blocks of other sizes could hand out a larger one than asked for.
+    hostsim::ReleasePooledPixelMemory();
+    hostsim::ResetPeakPixelBytesInUse();
+    hostsim::World* input = host.worlds().Create(c.depth, kWidth, kHeight);
+    hostsim::World* output = nullptr;
+    ASSERT_EQ(host.RenderFrame(*input, hostsim::FrameSettings{}, &output), PF_Err_NONE);
+    host.worlds().Dispose(output);
+    host.FinishFrame();
+    host.worlds().Dispose(input);
+    const double peak = static_cast<double>(hostsim::PeakPixelBytesInUse());
+    const double estimate = static_cast<double>(
+        RenderMemory(kWidth, kHeight, c.depth, RepeatEdgesPad(c.repeat_edges, c.radius), false));
+    std::printf("%2d-bit radius %3ld repeat %d: peak %6.2f MB, estimate %6.2f MB (%+.1f %%)\n",
+                hostsim::BitsPerChannel(c.depth), c.radius, c.repeat_edges ? 1 : 0, peak / 1e6,
+                estimate / 1e6, (estimate / peak - 1.0) * 100.0);
+    EXPECT_GE(estimate, peak);
+    EXPECT_LE(estimate, peak * 1.05);
+  }
+  host.SequenceSetdown();
+  host.GlobalSetdown();
+}
+
+TEST(RenderMemory, RepeatEdgesPadIsTheRadiusRoundedUpTo64) {
+  EXPECT_EQ(RepeatEdgesPad(false, 100), 0);
+  EXPECT_EQ(RepeatEdgesPad(true, 0), 0);
+  EXPECT_EQ(RepeatEdgesPad(true, 1), 64);
+  EXPECT_EQ(RepeatEdgesPad(true, 64), 64);
+  EXPECT_EQ(RepeatEdgesPad(true, 65), 128);
+  EXPECT_EQ(RepeatEdgesPad(true, 500), 512);
+}
+
+}  // namespace
+}  // namespace cli

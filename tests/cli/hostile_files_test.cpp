@@ -1,0 +1,217 @@
+// velmora on image files made to hurt it: windows at the integer limits, non-finite samples,
+// deep images, files cut short, a process out of file descriptors. Each is one clear line and
+// exit status 1, or a finite picture; never a signal.
+
+#include <OpenImageIO/deepdata.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+
+#include "cli/cli_error.h"
+#include "cli/image_io.h"
+#include "tests/cli/cli_runner.h"
+
+namespace velmora_test {
+namespace {
+
+using OIIO::TypeDesc;
+
+bool Contains(const std::string& text, const std::string& words) {
+  return text.find(words) != std::string::npos;
+}
+
+RunResult Render(const std::filesystem::path& in, const std::filesystem::path& out,
+                 std::vector<std::string> flags = {}) {
+  std::vector<std::string> args = {"render", in.string(), out.string()};
+  args.insert(args.end(), flags.begin(), flags.end());
+  return RunVelmora(args);
+}
+
+// A refusal: exit status 1 and one line naming the file and saying the words.
+void ExpectRefused(const RunResult& run, const std::filesystem::path& file,
+                   const std::vector<std::string>& words) {
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.err.rfind("velmora: " + file.string() + ": ", 0), 0u) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  for (const std::string& word : words) EXPECT_TRUE(Contains(run.err, word)) << run.err;
+}
+
+TEST(VelmoraHostileFiles, WindowsPastTheCoordinateLimitAreRefusedInOneLine) {
+  ScratchFolder folder;
+  const auto grey = [](int, int, int) { return 0.5f; };
+  struct Case {
+    const char* name;
+    TypeDesc type;
+    int x, y;            // the data window's corner
+    int full_x, full_y;  // the display window's
+    std::vector<std::string> words;
+  } cases[] = {
+      // PNG keeps the offset in its oFFs chunk, DPX in its orientation header.
+      {"offset.png", TypeDesc::UINT8, 2147483600, 0, 0, 0, {"data window (2147483600, 0)-("}},
+      {"negative.png",
+       TypeDesc::UINT8,
+       -2147483600,
+       -2147483600,
+       0,
+       0,
+       {"data window (-2147483600, -2147483600)-("}},
+      {"offset.dpx", TypeDesc::UINT16, 2147483640, 0, 0, 0, {"data window (2147483640, 0)-("}},
+      // As far as OpenEXR's headers go: both windows there.
+      {"edge.exr",
+       TypeDesc::HALF,
+       1073741815,
+       0,
+       1073741815,
+       0,
+       {"data window (1073741815, 0)-(1073741823, 8)"}},
+      {"display.exr", TypeDesc::HALF, 0, 0, -1073741000, 0, {"display window (-1073741000, 0)-("}},
+      // Within reach, but the two windows together make a frame no host world holds.
+      {"apart.png",
+       TypeDesc::UINT8,
+       999999990,
+       0,
+       0,
+       0,
+       {"data window (999999990, 0)-(999999998, 8) and display window (0, 0)-(8, 8)",
+        "999999998 x 8", "30000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OIIO::ImageSpec spec(8, 8, 3, c.type);
+    spec.x = c.x;
+    spec.y = c.y;
+    spec.full_x = c.full_x;
+    spec.full_y = c.full_y;
+    WriteFixture(folder / c.name, spec, grey);
+    const OIIO::ImageSpec stored = ReadPixels(folder / c.name).spec;
+    ASSERT_EQ(stored.x, c.x);  // the file holds the window we meant
+    std::vector<std::string> words = c.words;
+    if (c.name != std::string("apart.png"))
+      words.push_back("outside the -1000000000 to 1000000000");
+    ExpectRefused(Render(folder / c.name, folder / "out.exr"), folder / c.name, words);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.exr"));
+  }
+
+  // Just inside the limit a frame renders, and its windows come back where they were.
+  OIIO::ImageSpec far(8, 8, 4, TypeDesc::HALF);
+  far.x = far.full_x = 999999992;
+  far.y = far.full_y = -1000000000;
+  WriteFixture(folder / "far.exr", far, grey);
+  const RunResult run = Render(folder / "far.exr", folder / "far_out.exr", {"--radius", "4"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Pixels out = ReadPixels(folder / "far_out.exr");
+  EXPECT_EQ(out.spec.x, 999999992);
+  EXPECT_EQ(out.spec.y, -1000000000);
+  EXPECT_EQ(out.spec.full_x, 999999992);
+}
+
+// What comes out of a float file holding NaN, infinities and colour over a vanishing alpha:
+// with radius 0 the picture itself, with a glow at every depth nothing that is not finite.
+TEST(VelmoraHostileFiles, NonFiniteSamplesEnterAsZeroAndNothingNonFiniteComesOut) {
+  ScratchFolder folder;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float in[4];   // associated R, G, B, A as the EXR stores them
+    float out[4];  // as written back at radius 0
+  } cases[] = {
+      {{nan, 0.5f, 0.5f, 1.0f}, {0.0f, 0.5f, 0.5f, 1.0f}},
+      {{inf, 0.5f, -inf, 1.0f}, {0.0f, 0.5f, 0.0f, 1.0f}},
+      {{0.5f, 0.5f, 0.5f, nan}, {0.0f, 0.0f, 0.0f, 0.0f}},  // no alpha: nothing to show
+      {{0.5f, 0.5f, 0.5f, inf}, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {{1e38f, 1e38f, 1e38f, 1e-40f}, {1e-2f, 1e-2f, 1e-2f, 1e-40f}},  // kept, not divided
+      {{2.0f, 0.0f, 0.0f, 1e-30f}, {2.0f, 0.0f, 0.0f, 1e-30f}},        // divided: 2e30 is finite
+  };
+  const int count = static_cast<int>(std::size(cases));
+  OIIO::ImageSpec spec(count, 1, 4, TypeDesc::FLOAT);
+  spec.alpha_channel = 3;
+  WriteFixture(folder / "odd.exr", spec, [&](int x, int, int c) { return cases[x].in[c]; });
+
+  RunResult run = Render(folder / "odd.exr", folder / "same.exr", {"--radius", "0"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "velmora: warning: " + (folder / "odd.exr").string() +
+                         ": NaN and infinite samples are read as 0\n");
+  const Pixels same = ReadPixels(folder / "same.exr");
+  for (int x = 0; x < count; ++x) {
+    for (int c = 0; c < 4; ++c) {
+      const float expected = cases[x].out[c];
+      EXPECT_NEAR(same.at(x, 0, c), expected, std::abs(expected) * 1e-3f) << x << "," << c;
+    }
+  }
+
+  // The glow spreads every sample over the others; a frame of them all, at every depth.
+  OIIO::ImageSpec wide(48, 8, 4, TypeDesc::FLOAT);
+  wide.alpha_channel = 3;
+  WriteFixture(folder / "wide.exr", wide,
+               [&](int x, int, int c) { return cases[(x / 8) % count].in[c]; });
+  for (const char* depth : {"8", "16", "32"}) {
+    SCOPED_TRACE(depth);
+    run = Render(folder / "wide.exr", folder / "glow.exr",
+                 {"--radius", "20", "--intensity", "11", "--depth", depth, "--mode", "add"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string warning = "NaN and infinite samples are read as 0";
+    EXPECT_EQ(run.err.find(warning), run.err.rfind(warning)) << run.err;  // warned once
+    const Pixels glow = ReadPixels(folder / "glow.exr");
+    for (float v : glow.values) ASSERT_TRUE(std::isfinite(v));
+  }
+}
+
+TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
+  ScratchFolder folder;
+  // A deep EXR: one sample a pixel is enough to make it deep.
+  {
+    OIIO::ImageSpec spec(4, 4, 5, TypeDesc::FLOAT);
+    spec.channelnames = {"R", "G", "B", "A", "Z"};
+    spec.alpha_channel = 3;
+    spec.z_channel = 4;
+    spec.deep = true;
+    OIIO::DeepData deep(spec);
+    for (int pixel = 0; pixel < 16; ++pixel) {
+      deep.set_samples(pixel, 1);
+      for (int c = 0; c < 5; ++c) deep.set_deep_value(pixel, c, 0, 0.5f);
+    }
+    auto file = OIIO::ImageOutput::create("exr");
+    const std::string name = (folder / "deep.exr").string();
+    ASSERT_TRUE(file->open(name, spec) && file->write_deep_image(deep) && file->close());
+  }
+  ExpectRefused(Render(folder / "deep.exr", folder / "out.exr"), folder / "deep.exr",
+                {"deep image", "not supported"});
+
+  // A DPX cut short: its reader stops without a word; the header says how long it should be.
+  WriteFixture(folder / "whole.dpx", OIIO::ImageSpec(64, 64, 3, TypeDesc::UINT16),
+               [](int x, int, int) { return x / 64.0f; });
+  std::filesystem::copy_file(folder / "whole.dpx", folder / "cut.dpx");
+  std::filesystem::resize_file(folder / "cut.dpx", 5000);
+  ExpectRefused(Render(folder / "cut.dpx", folder / "out.exr"), folder / "cut.dpx",
+                {"truncated image (5000 of the " +
+                 std::to_string(std::filesystem::file_size(folder / "whole.dpx")) +
+                 " bytes its header declares)"});
+
+  // Out of file descriptors, a reader calls the file not one of its format; the reason is
+  // the system's. Every descriptor under a lowered limit is taken, then the file is read.
+  WriteFixture(folder / "fine.exr", OIIO::ImageSpec(4, 4, 3, TypeDesc::HALF),
+               [](int, int, int) { return 0.5f; });
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit lowered = saved;
+  lowered.rlim_cur = 256;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  std::vector<int> taken;
+  for (int fd; (fd = dup(STDIN_FILENO)) >= 0;) taken.push_back(fd);
+  std::string message;
+  try {
+    hostsim::WorldStore store;
+    cli::ReadImage(folder / "fine.exr", cli::ReadOptions{}, store);
+  } catch (const cli::CliError& error) {
+    message = error.what();
+  }
+  for (int fd : taken) close(fd);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(message, (folder / "fine.exr").string() + ": cannot open: Too many open files");
+}
+
+}  // namespace
+}  // namespace velmora_test
