@@ -24,6 +24,36 @@ constexpr std::uint64_t kMaxCompressionRatio = 100000;
 // Parts read from one file; a file with more is refused.
 constexpr int kMaxParts = 1000;
 
+// OpenImageIO's DPX reader trusts the sizes in the file's header: a section said to be larger
+// than the file makes it allocate gigabytes or stop the process on an assertion. Every section
+// the header sizes must lie within the file before the reader sees it.
+void CheckDpxSections(const std::filesystem::path& path, const std::string& name) {
+  std::ifstream file(path, std::ios::binary);
+  unsigned char header[36] = {};
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return;  // the reader says
+  const bool big_endian = std::memcmp(header, "SDPX", 4) == 0;
+  if (!big_endian && std::memcmp(header, "XPDS", 4) != 0) return;
+  const auto field = [&](int at) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+      const unsigned char byte = header[big_endian ? at + i : at + 3 - i];
+      value = value << 8 | byte;
+    }
+    return value;
+  };
+  std::error_code error;
+  const std::uint64_t size = std::filesystem::file_size(path, error);
+  if (error) return;
+  // The header's sections (generic, industry, user data) are read whole: they must be in the
+  // file. The pixels may lie past a cut (a truncated file is named as such later), but not past
+  // the end the header itself declares.
+  const std::uint64_t sections = field(24) + field(28) + field(32);
+  if (sections > size || field(4) > std::max(size, field(16))) {
+    throw CliError(name, "corrupt DPX header (its sections or pixels lie beyond the file's " +
+                             std::to_string(size) + " bytes)");
+  }
+}
+
 std::string OpenFailureReason(const std::filesystem::path& path) {
   const std::string message = OIIO::geterror();
   // The readers take a file they cannot open for one not of their format ("is not an OpenEXR
@@ -267,6 +297,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     // Ask readers for the pixels as stored: straight colour stays straight.
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
+    CheckDpxSections(path, name);
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input) throw CliError(name, OpenFailureReason(path));
 

@@ -190,6 +190,15 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
                  std::to_string(std::filesystem::file_size(folder / "whole.dpx")) +
                  " bytes its header declares)"});
 
+  // A DPX header whose user data section is larger than the file: the reader would trust it.
+  {
+    std::string bytes = ReadBytes(folder / "whole.dpx");
+    for (int i = 32; i < 36; ++i) bytes[static_cast<std::size_t>(i)] = '\x93';
+    std::ofstream(folder / "sections.dpx", std::ios::binary) << bytes;
+  }
+  ExpectRefused(Render(folder / "sections.dpx", folder / "out.exr"), folder / "sections.dpx",
+                {"corrupt DPX header"});
+
   // Out of file descriptors, a reader calls the file not one of its format; the reason is
   // the system's. Every descriptor under a lowered limit is taken, then the file is read.
   WriteFixture(folder / "fine.exr", OIIO::ImageSpec(4, 4, 3, TypeDesc::HALF),
