@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "cli/cli_error.h"
@@ -315,6 +316,11 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   const bool by_descriptor = format == "tiff";
   const std::string temp = by_descriptor ? pending.DescriptorPath() : pending.temp_path().string();
   if (!by_descriptor) output->set_ioproxy(&pending.stream());
+  // On every way out the writer goes before the pending file: closing may still write.
+  struct CloseWriterFirst {
+    std::unique_ptr<OIIO::ImageOutput>& writer;
+    ~CloseWriterFirst() { writer.reset(); }
+  } close_writer_first{output};
   SilencedStderr silenced;
   bool ok = specs.size() > 1 ? output->open(temp, static_cast<int>(specs.size()), specs.data())
                              : output->open(temp, specs.front());

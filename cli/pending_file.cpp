@@ -443,9 +443,11 @@ void AbandonedTemporaries::RemoveFor(const std::filesystem::path& output) {
   const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
   auto [found, first_look] = found_.try_emplace(folder);
   if (first_look) {
+    // A folder that cannot be listed (or stops being listable) has nothing more to sweep.
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-      const std::string name = entry.path().filename().string();
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+      const std::string name = entry->path().filename().string();
       const std::string key = WithoutTag(name);
       if (!key.empty()) found->second[key].push_back(name);
     }

@@ -128,6 +128,35 @@ TEST(VelmoraOutputSafety, AFailedWriteKeepsTheOldOutputAndSaysWhy) {
   if (!disk.mounted()) GTEST_SKIP() << "no tmpfs here; the file size limit stood in for it";
 }
 
+// A limit just under the finished file's size fails only the writer's last write: for TIFF,
+// libtiff's final directory, which it does not report.
+TEST(VelmoraOutputSafety, ALastWriteThatFailsIsCaughtInEveryFormat) {
+  ScratchFolder folder;
+  WriteNoise(folder / "noise.png", 64);
+  std::filesystem::create_directory(folder / "a");
+  std::filesystem::create_directory(folder / "b");
+  for (const char* extension : kFormats) {
+    SCOPED_TRACE(extension);
+    // The same render twice, into folders of names as long, so the files match in size.
+    const auto render_to = [&](const char* subfolder, const std::string& shell_setup) {
+      const auto output = folder / subfolder / (std::string("out") + extension);
+      return RunVelmora(
+          {"render", (folder / "noise.png").string(), output.string(), "--radius", "0"},
+          shell_setup);
+    };
+    ASSERT_EQ(render_to("a", "").status, 0);
+    const auto whole = std::filesystem::file_size(folder / "a" / (std::string("out") + extension));
+    const auto output = folder / "b" / (std::string("out") + extension);
+    WriteSmall(output);
+    const std::string before = ReadBytes(output);
+    // sh counts the limit in blocks of 512 bytes.
+    const RunResult run = render_to("b", "ulimit -f " + std::to_string((whole - 1) / 512) + "; ");
+    ExpectFailureLine(run, output.string() + ": cannot write: File too large");
+    EXPECT_TRUE(ReadBytes(output) == before) << "the old output was touched";
+    EXPECT_EQ(Temporaries(folder / "b"), std::vector<std::string>{});
+  }
+}
+
 TEST(VelmoraOutputSafety, AFrameThatFailsToWriteIsReportedAndARerunRedoesIt) {
   ScratchFolder folder;
   // Frames 1 and 3 are too large for the room left, frame 2 fits; frame 1 has an old output.
