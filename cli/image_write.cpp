@@ -1,6 +1,8 @@
 // Writing: the layer from a host world, everything else of the source as it was read.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "cli/cli_error.h"
@@ -242,6 +244,49 @@ bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hos
   return true;
 }
 
+// What is wrong with the finished temporary file, read back through its descriptor: its
+// header and every page must read (a writer may fail its last write without a word), or "".
+std::string ReadBackProblem(const PendingFile& pending, const std::string& format,
+                            std::size_t pages) {
+  auto input = OIIO::ImageInput::create(format);
+  if (!input) {
+    OIIO::geterror();
+    return "no reader for " + format;
+  }
+  const auto file = pending.ReadBack();
+  if (!file) return std::strerror(errno);
+  OIIO::Filesystem::IOProxy* proxy = file.get();
+  OIIO::ImageSpec config;
+  config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &proxy);
+  OIIO::ImageSpec spec;
+  bool ok = input->open(pending.temp_path().string(), spec, config);
+  for (std::size_t page = 1; ok && page < pages; ++page) {
+    ok = input->seek_subimage(static_cast<int>(page), 0);
+  }
+  if (ok && input->seek_subimage(static_cast<int>(pages), 0)) return "more pages than written";
+  std::string problem = ok ? "" : input->geterror();
+  if (!ok && problem.empty()) problem = "unreadable";
+  input->close();
+  input->geterror();
+  return problem;
+}
+
+// The one line for a write that failed: the system's reason when there is one (a full disk, a
+// file size limit), else the codec's, naming the output as the user gave it.
+[[noreturn]] void ThrowWriteFailure(PendingFile& pending, bool by_descriptor,
+                                    const std::string& opened_as, std::string codec_reason) {
+  int error = pending.write_error();
+  if (!error && by_descriptor) error = pending.GrowthError();
+  if (error) throw CliError(pending.shown(), std::string("cannot write: ") + std::strerror(error));
+  for (const std::string& temp : {opened_as, pending.temp_path().string()}) {
+    for (std::size_t at = codec_reason.find(temp); at != std::string::npos;
+         at = codec_reason.find(temp, at + pending.shown().size())) {
+      codec_reason.replace(at, temp.size(), pending.shown());
+    }
+  }
+  throw CliError(pending.shown(), codec_reason);
+}
+
 void WriteParts(const std::filesystem::path& path, const hostsim::World& result, int x, int y,
                 const SourceImage& source, const WriteOptions& options) {
   const std::string name = path.string();
@@ -275,11 +320,18 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   }
 
   PendingFile pending(path);
-  // Bytes go through the pending file's checked stream where the writer takes one. OpenImageIO
-  // 2.4's TIFF writer points the file at the wrong directory when it writes to a stream, so TIFF
-  // writes by name (libtiff reports its own write errors).
-  if (format != "tiff") output->set_ioproxy(&pending.stream());
-  const std::string temp = pending.temp_path().string();
+  // Bytes go through the pending file's checked stream. OpenImageIO 2.4's TIFF writer reads
+  // nothing back from a stream, which libtiff needs to add a page or to return to the image
+  // after writing its Exif data (the file then lacks its size or its first page), so TIFF is
+  // written by libtiff itself, to the temporary file's descriptor, and read back before use.
+  const bool by_descriptor = format == "tiff";
+  const std::string temp = by_descriptor ? pending.DescriptorPath() : pending.temp_path().string();
+  if (!by_descriptor) output->set_ioproxy(&pending.stream());
+  // On every way out the writer goes before the pending file: closing may still write.
+  struct CloseWriterFirst {
+    std::unique_ptr<OIIO::ImageOutput>& writer;
+    ~CloseWriterFirst() { writer.reset(); }
+  } close_writer_first{output};
   bool ok = specs.size() > 1 ? output->open(temp, static_cast<int>(specs.size()), specs.data())
                              : output->open(temp, specs.front());
   for (std::size_t i = 0; ok && i < written.size(); ++i) {
@@ -291,8 +343,12 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
              : output->write_image(OIIO::TypeUnknown,
                                    source.other_parts[static_cast<std::size_t>(part)].data());
   }
-  if (!ok || !output->close()) {
-    throw CliError(name, CodecReason("cannot write", output->geterror()));
+  ok = ok && output->close();
+  const std::string unread = ok ? ReadBackProblem(pending, format, written.size()) : "";
+  if (!ok || !unread.empty()) {
+    ThrowWriteFailure(pending, by_descriptor, temp,
+                      ok ? "cannot write: the file written does not read back (" + unread + ")"
+                         : CodecReason("cannot write", output->geterror()));
   }
   pending.Commit();
 }

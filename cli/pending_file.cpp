@@ -1,43 +1,116 @@
 #include "cli/pending_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
-#include <optional>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/cli_error.h"
 
 namespace cli {
 namespace {
 
-// The temporary file in progress, for the signal handler: a fixed buffer, since a handler
-// may only call async-signal-safe functions such as unlink.
-char g_temp_in_progress[4096];
-volatile std::sig_atomic_t g_has_temp = 0;
+std::string ErrnoText(int error) {
+  return std::strerror(error);
+}
 
-// Removes the temporary file, then lets the signal end the process as it would have without
+// Whether name in folder_fd is still the file open as fd. Async-signal-safe.
+bool SameFile(int fd, int folder_fd, const char* name) {
+  struct stat open_file {};
+  struct stat named {};
+  return fstat(fd, &open_file) == 0 && fstatat(folder_fd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
+}
+
+// Removes name only while it is the file open as fd: whatever someone put in its place is not
+// ours to remove. Async-signal-safe.
+void RemoveIfOurs(int folder_fd, const char* name, int fd) {
+  if (SameFile(fd, folder_fd, name)) unlinkat(folder_fd, name, 0);
+}
+
+// The temporary files in progress, for the signal handler: fixed entries, since a handler may
+// only call async-signal-safe functions (fstat, unlinkat) and touch lock-free atomics.
+enum SlotState : int { kFree, kFilling, kLive };
+struct TempSlot {
+  std::atomic<int> state{kFree};
+  int folder_fd = -1;
+  int fd = -1;
+  char name[256] = {};  // a file name, at most 255 bytes
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+TempSlot g_slots[16];
+
+int TakeSlot(int folder_fd, int fd, const std::string& name) {
+  for (int index = 0; index < static_cast<int>(std::size(g_slots)); ++index) {
+    TempSlot& slot = g_slots[index];
+    int expected = kFree;
+    if (!slot.state.compare_exchange_strong(expected, kFilling)) continue;
+    slot.folder_fd = folder_fd;
+    slot.fd = fd;
+    std::memcpy(slot.name, name.c_str(), name.size() + 1);
+    slot.state.store(kLive);
+    return index;
+  }
+  return -1;  // more files at once than the table holds: the rest are not cleaned on a signal
+}
+
+void ReleaseSlot(int index) {
+  if (index >= 0) g_slots[index].state.store(kFree);
+}
+
+// Removes the temporary files, then lets the signal end the process as it would have without
 // us (SA_RESETHAND restored the default action), so a calling shell sees the signal.
-extern "C" void RemoveTempAndReraise(int signal_number) {
-  if (g_has_temp) unlink(g_temp_in_progress);
+extern "C" void RemoveTempsAndReraise(int signal_number) {
+  const int saved_errno = errno;
+  for (TempSlot& slot : g_slots) {
+    if (slot.state.load() == kLive) RemoveIfOurs(slot.folder_fd, slot.name, slot.fd);
+  }
+  errno = saved_errno;
   raise(signal_number);
+}
+
+// Every signal whose default action ends the process (as signal(7) lists them).
+std::vector<int> EndingSignals() {
+  std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT, SIGBUS,
+                              SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM,
+                              SIGXCPU, SIGIO,   SIGSYS,  SIGVTALRM, SIGPROF};
+#ifdef SIGSTKFLT
+  signals.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+  signals.push_back(SIGPWR);
+#endif
+  for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+    signals.push_back(signal_number);
+  }
+  return signals;
 }
 
 void InstallSignalHandlers() {
   static const bool installed = [] {
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signal_number : EndingSignals()) {
+      // Only signals still at their default: an ignored one (nohup, a farm's wrapper) stays
+      // ignored, and a handler someone else installed (a sanitizer's report) keeps its job.
       struct sigaction current {};
-      sigaction(signal_number, nullptr, &current);
-      if (current.sa_handler == SIG_IGN) continue;  // nohup and friends keep their word
+      if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) {
+        continue;
+      }
       struct sigaction action {};
-      action.sa_handler = RemoveTempAndReraise;
+      action.sa_handler = RemoveTempsAndReraise;
       sigemptyset(&action.sa_mask);
       action.sa_flags = SA_RESETHAND;
       sigaction(signal_number, &action, nullptr);
@@ -50,16 +123,21 @@ void InstallSignalHandlers() {
 }
 
 // For tests that stop a run at a known moment: VELMORA_TEST_PAUSE_AT=<point> makes the
-// process wait there for a signal, forever.
+// process wait there. With VELMORA_TEST_RESUME_FILE=<path> it creates <path>.waiting and goes
+// on once <path> exists; without, it waits for a signal forever.
 void PauseIfAsked(const char* point) {
   static const char* const asked = std::getenv("VELMORA_TEST_PAUSE_AT");
-  if (asked && std::strcmp(asked, point) == 0) {
+  if (!asked || std::strcmp(asked, point) != 0) return;
+  static const char* const resume = std::getenv("VELMORA_TEST_RESUME_FILE");
+  if (!resume) {
     for (;;) pause();
   }
-}
-
-std::string ErrnoText(int error) {
-  return std::strerror(error);
+  const std::string waiting = std::string(resume) + ".waiting";
+  close(open(waiting.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  while (access(resume, F_OK) != 0) {
+    const timespec step{0, 10'000'000};
+    nanosleep(&step, nullptr);
+  }
 }
 
 // ".NAME.velmora-XXXXXX.EXT", within the 255 bytes a file name may have. The extension stays
@@ -82,22 +160,99 @@ std::filesystem::path TempPathFor(const std::filesystem::path& target, const std
   return target.parent_path() / ("." + stem + middle + extension);
 }
 
+constexpr char kTagLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kTagSize = 6;
+
 std::string RandomTag() {
+  static std::mutex mutex;
   static std::mt19937_64 generator{std::random_device{}()};
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string tag(6, ' ');
-  for (char& c : tag) c = kLetters[generator() % (sizeof kLetters - 1)];
+  std::lock_guard lock(mutex);
+  std::string tag(kTagSize, ' ');
+  for (char& c : tag) c = kTagLetters[generator() % (sizeof kTagLetters - 1)];
   return tag;
+}
+
+// A temporary file's name without its random part, or "" for any other name.
+std::string WithoutTag(const std::string& name) {
+  const std::size_t middle = name.rfind(".velmora-");
+  if (name.empty() || name[0] != '.' || middle == std::string::npos) return "";
+  const std::size_t tag = middle + std::strlen(".velmora-");
+  if (name.size() < tag + kTagSize) return "";
+  for (std::size_t i = tag; i < tag + kTagSize; ++i) {
+    if (!std::strchr(kTagLetters, name[i]) || name[i] == '\0') return "";
+  }
+  if (name.size() > tag + kTagSize && name[tag + kTagSize] != '.') return "";
+  return name.substr(0, tag) + name.substr(tag + kTagSize);
+}
+
+// Like Linux's fs.protected_symlinks: in a sticky world-writable folder (/tmp and the like) a
+// link is followed only when it is the caller's own or the folder owner's, so no other user can
+// aim our output at a file of their choosing.
+void CheckLinkOwner(const std::filesystem::path& link, const std::string& shown) {
+  struct stat link_info {};
+  struct stat folder_info {};
+  const std::filesystem::path folder = link.has_parent_path() ? link.parent_path() : ".";
+  if (lstat(link.c_str(), &link_info) != 0 || !S_ISLNK(link_info.st_mode) ||
+      stat(folder.c_str(), &folder_info) != 0) {
+    return;
+  }
+  const bool shared = (folder_info.st_mode & S_ISVTX) && (folder_info.st_mode & S_IWOTH);
+  if (shared && link_info.st_uid != geteuid() && link_info.st_uid != folder_info.st_uid) {
+    throw CliError(shown, "is a link another user made in a shared folder (" + folder.string() +
+                              "); not writing through it");
+  }
 }
 
 // The file a write to target lands in: target itself, or the end of its chain of links.
 std::filesystem::path Resolved(const std::filesystem::path& target) {
   std::error_code error;
   if (!std::filesystem::is_symlink(target, error)) return target;
+  std::filesystem::path link = target;
+  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(link, error); ++hops) {
+    CheckLinkOwner(link, target.string());
+    const std::filesystem::path next = std::filesystem::read_symlink(link, error);
+    if (error) break;
+    link = next.is_absolute() ? next : link.parent_path() / next;
+  }
   const auto resolved = std::filesystem::canonical(target, error);
   if (error) throw CliError(target.string(), "is a link to nothing; not writing through it");
   return resolved;
 }
+
+// A file read and written by offset through one descriptor it does not own, as OpenImageIO
+// reads and writes files.
+class DescriptorProxy : public OIIO::Filesystem::IOProxy {
+ public:
+  DescriptorProxy(int fd, const std::string& name, Mode mode) : IOProxy(name, mode), fd_(fd) {}
+  const char* proxytype() const override { return "velmora-descriptor"; }
+  size_t read(void* buffer, size_t size) override {
+    const size_t count = pread(buffer, size, m_pos);
+    m_pos += static_cast<int64_t>(count);
+    return count;
+  }
+  size_t pread(void* buffer, size_t size, int64_t offset) override {
+    ssize_t count = 0;
+    do {
+      count = ::pread(fd_, buffer, size, offset);
+    } while (count < 0 && errno == EINTR);
+    return count < 0 ? 0 : static_cast<size_t>(count);
+  }
+  size_t size() const override {
+    struct stat info {};
+    return fstat(fd_, &info) == 0 ? static_cast<size_t>(info.st_size) : 0;
+  }
+
+ protected:
+  int fd_;
+};
+
+// A stdio copy of a descriptor, as OpenImageIO's readers read files (its JPEG reader takes no
+// other kind); it shares the descriptor's file, whose offset nothing else here uses.
+class DescriptorFile final : public OIIO::Filesystem::IOFile {
+ public:
+  explicit DescriptorFile(FILE* file) : IOFile(file, IOProxy::Read) {}
+  ~DescriptorFile() override { std::fclose(m_file); }
+};
 
 }  // namespace
 
@@ -118,14 +273,10 @@ void CheckReplaceable(const std::filesystem::path& target) {
   }
 }
 
-// The temporary file's descriptor behind OpenImageIO's stream interface.
-class PendingFile::Stream final : public OIIO::Filesystem::IOProxy {
+// The temporary file's writes: checked, and the first failure kept.
+class PendingFile::Stream final : public DescriptorProxy {
  public:
-  Stream(int fd, const std::string& name) : IOProxy(name, IOProxy::Write), fd_(fd) {}
-  ~Stream() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  const char* proxytype() const override { return "velmora-pending"; }
+  Stream(int fd, const std::string& name) : DescriptorProxy(fd, name, IOProxy::Write) {}
 
   size_t write(const void* buffer, size_t size) override {
     pwrite(buffer, size, m_pos);
@@ -133,7 +284,7 @@ class PendingFile::Stream final : public OIIO::Filesystem::IOProxy {
     return size;
   }
   size_t pwrite(const void* buffer, size_t size, int64_t offset) override {
-    if (failed()) return size;
+    if (error()) return size;
     const char* bytes = static_cast<const char*>(buffer);
     for (size_t done = 0; done < size;) {
       const ssize_t count = ::pwrite(fd_, bytes + done, size - done, offset + done);
@@ -147,45 +298,19 @@ class PendingFile::Stream final : public OIIO::Filesystem::IOProxy {
     PauseIfAsked("mid-write");
     return size;
   }
-  size_t read(void* buffer, size_t size) override {
-    const size_t count = pread(buffer, size, m_pos);
-    m_pos += static_cast<int64_t>(count);
-    return count;
-  }
-  size_t pread(void* buffer, size_t size, int64_t offset) override {
-    ssize_t count = 0;
-    do {
-      count = ::pread(fd_, buffer, size, offset);
-    } while (count < 0 && errno == EINTR);
-    return count < 0 ? 0 : static_cast<size_t>(count);
-  }
-  size_t size() const override {
-    struct stat info {};
-    return fstat(fd_, &info) == 0 ? static_cast<size_t>(info.st_size) : 0;
-  }
 
-  // Sets the mode (when one is given), flushes to disk and closes; the first error, or 0.
-  int Finish(std::optional<mode_t> mode) {
-    if (mode && fchmod(fd_, *mode) != 0) Fail(errno);
-    if (fsync(fd_) != 0) Fail(errno);
-    if (::close(fd_) != 0) Fail(errno);
-    fd_ = -1;
+  int error() const {
     std::lock_guard lock(mutex_);
     return error_;
   }
 
  private:
-  bool failed() {
-    std::lock_guard lock(mutex_);
-    return error_ != 0;
-  }
   void Fail(int error) {
     std::lock_guard lock(mutex_);
     if (!error_) error_ = error;
   }
 
-  int fd_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   int error_ = 0;
 };
 
@@ -193,52 +318,162 @@ PendingFile::PendingFile(std::filesystem::path target)
     : shown_(target.string()), target_(Resolved(target)) {
   CheckReplaceable(target);
   InstallSignalHandlers();
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
+  const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
+  folder_fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd_ < 0) throw CliError(shown_, "cannot write: " + ErrnoText(errno));
+  for (int attempt = 0; fd_ < 0; ++attempt) {
     temp_ = TempPathFor(target_, RandomTag());
-    fd = open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt == 100)) {
-      throw CliError(shown_, "cannot write: " + ErrnoText(errno));
+    const std::string name = temp_.filename().string();
+    const int fd =
+        openat(folder_fd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && attempt < 100) continue;
+    if (fd < 0) {
+      const int error = errno;
+      close(folder_fd_);
+      throw CliError(shown_, "cannot write: " + ErrnoText(error));
     }
+    // Held until the file is renamed or removed, so a sweep for abandoned temporary files
+    // (AbandonedTemporaries) sees it is in use. One that took the file before this lock was
+    // ours has removed it: then make another.
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    if (!SameFile(fd, folder_fd_, name.c_str()) && attempt < 100) {
+      close(fd);
+      continue;
+    }
+    fd_ = fd;
   }
-  stream_ = std::make_unique<Stream>(fd, temp_.string());
-  const std::string text = temp_.string();
-  if (text.size() < sizeof(g_temp_in_progress)) {
-    g_has_temp = 0;
-    std::memcpy(g_temp_in_progress, text.c_str(), text.size() + 1);
-    g_has_temp = 1;
-  }
+  struct stat info {};
+  fstat(fd_, &info);
+  created_mode_ = info.st_mode & 07777;
+  stream_ = std::make_unique<Stream>(fd_, temp_.string());
+  slot_ = TakeSlot(folder_fd_, fd_, temp_.filename().string());
+  PauseIfAsked("created");
 }
 
 PendingFile::~PendingFile() {
-  g_has_temp = 0;
+  if (!committed_) RemoveIfOurs(folder_fd_, temp_.filename().c_str(), fd_);
+  ReleaseSlot(slot_);
   stream_.reset();
-  if (!committed_) unlink(temp_.c_str());
+  close(fd_);  // and with it the lock, only now that the name is gone
+  close(folder_fd_);
 }
 
 OIIO::Filesystem::IOProxy& PendingFile::stream() {
   return *stream_;
 }
 
-void PendingFile::Commit() {
-  std::optional<mode_t> mode;
-  struct stat replaced {};
-  if (stat(target_.c_str(), &replaced) == 0) mode = replaced.st_mode & 07777;
-  if (const int error = stream_->Finish(mode)) {
-    throw CliError(shown_, "cannot write: " + ErrnoText(error));
+int PendingFile::write_error() const {
+  return stream_->error();
+}
+
+std::string PendingFile::DescriptorPath() {
+  const std::string path = "/proc/self/fd/" + std::to_string(fd_);
+  struct stat by_path {};
+  struct stat open_file {};
+  if (stat(path.c_str(), &by_path) != 0 || fstat(fd_, &open_file) != 0 ||
+      by_path.st_dev != open_file.st_dev || by_path.st_ino != open_file.st_ino) {
+    throw CliError(shown_,
+                   "cannot write: /proc/self/fd, which this format's writer needs, is "
+                   "not there");
   }
-  if (rename(temp_.c_str(), target_.c_str()) != 0) {
-    throw CliError(shown_, "cannot write: " + ErrnoText(errno));
+  // A writer opening the file anew needs its owner's read and write permission, whatever the
+  // umask gave; Commit sets the final mode.
+  if ((open_file.st_mode & 0600) != 0600) fchmod(fd_, (open_file.st_mode & 07777) | 0600);
+  return path;
+}
+
+int PendingFile::GrowthError() {
+  struct stat info {};
+  if (fstat(fd_, &info) != 0) return errno;
+  static const std::vector<char> zeros(64 * 1024);
+  int error = 0;
+  off_t end = info.st_size;
+  // A megabyte past the end meets any limit the writer met.
+  for (int chunk = 0; chunk < 16 && !error; ++chunk) {
+    const ssize_t count = ::pwrite(fd_, zeros.data(), zeros.size(), end);
+    if (count < 0 && errno != EINTR) error = errno;
+    if (count > 0) end += count;
+  }
+  if (ftruncate(fd_, info.st_size) != 0 && !error) error = errno;
+  return error;
+}
+
+std::unique_ptr<OIIO::Filesystem::IOProxy> PendingFile::ReadBack() const {
+  const int copy = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  FILE* file = copy >= 0 ? fdopen(copy, "rb") : nullptr;
+  if (!file) {
+    if (copy >= 0) close(copy);
+    return nullptr;
+  }
+  return std::make_unique<DescriptorFile>(file);
+}
+
+void PendingFile::Commit() {
+  const auto fail = [&](const std::string& reason) {
+    throw CliError(shown_, "cannot write: " + reason);
+  };
+  if (const int error = write_error()) fail(ErrnoText(error));
+  const std::string name = temp_.filename().string();
+  const std::string target_name = target_.filename().string();
+  struct stat replaced {};
+  const mode_t mode = fstatat(folder_fd_, target_name.c_str(), &replaced, 0) == 0
+                          ? replaced.st_mode & 07777
+                          : created_mode_;
+  if (fchmod(fd_, mode) != 0) fail(ErrnoText(errno));
+  if (fsync(fd_) != 0) fail(ErrnoText(errno));
+  if (!SameFile(fd_, folder_fd_, name.c_str())) {
+    fail("its temporary file " + name + " was replaced by someone else while it was written");
+  }
+  if (renameat(folder_fd_, name.c_str(), folder_fd_, target_name.c_str()) != 0) {
+    fail(ErrnoText(errno));
   }
   committed_ = true;
-  g_has_temp = 0;
+  ReleaseSlot(std::exchange(slot_, -1));
   // The rename itself reaches the disk with the folder.
-  const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
-  const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    fsync(folder_fd);
-    close(folder_fd);
+  fsync(folder_fd_);
+}
+
+void AbandonedTemporaries::RemoveFor(const std::filesystem::path& output) {
+  std::filesystem::path target = output;
+  try {
+    target = Resolved(output);  // temporary files are made beside the file a link leads to
+  } catch (const CliError&) {
   }
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  auto [found, first_look] = found_.try_emplace(folder);
+  if (first_look) {
+    // A folder that cannot be listed (or stops being listable) has nothing more to sweep.
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+      const std::string name = entry->path().filename().string();
+      const std::string key = WithoutTag(name);
+      if (!key.empty()) found->second[key].push_back(name);
+    }
+  }
+  const auto names =
+      found->second.find(WithoutTag(TempPathFor(target, std::string(kTagSize, 'X')).filename()));
+  if (names == found->second.end()) return;
+  const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (const std::string& name : names->second) {
+    struct stat seen {};
+    if (folder_fd < 0 || fstatat(folder_fd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(seen.st_mode) || seen.st_uid != geteuid()) {
+      continue;
+    }
+    const int fd = openat(folder_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened {};
+    // The lock is free only when the run that made the file is gone.
+    if (fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      RemoveIfOurs(folder_fd, name.c_str(), fd);
+    }
+    close(fd);
+  }
+  found->second.erase(names);
+  if (folder_fd >= 0) close(folder_fd);
 }
 
 }  // namespace cli

@@ -37,8 +37,7 @@ std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
 }
 
 // A frame present under its own name is whole: outputs are renamed into place only when
-// complete. A killed run's hidden temporary has another name, so it is never taken for a frame;
-// it is left alone, since it may as well belong to a run that is still writing.
+// complete. A killed run's hidden temporary has another name, so it is never taken for a frame.
 bool IsComplete(const Frame& frame) {
   std::error_code error;
   return std::filesystem::is_regular_file(frame.output, error);
@@ -50,11 +49,13 @@ long CheckFrames(const FramePlan& plan, bool skip_existing) {
   std::set<FileId> inputs;
   std::set<long> numbers;
   long to_render = 0;
+  AbandonedTemporaries abandoned;  // a rerun clears what killed runs left
   for (const Frame& frame : plan) {
     if (!numbers.insert(frame.number).second) {
       throw CliError("--frames", "frame " + std::to_string(frame.number) + " is listed twice",
                      kExitUsage);
     }
+    if (skip_existing) abandoned.RemoveFor(frame.output);
     if (skip_existing && IsComplete(frame)) continue;
     ++to_render;
     CheckReadableFile(frame.input);

@@ -1,16 +1,23 @@
 // What velmora does to the files it writes when things go wrong: a full disk, a file size limit,
-// a stopping signal, a protected or linked output. The old output survives every failure and no
-// temporary file is left behind.
+// a signal, a protected or linked output, a temporary file swapped for a link mid-write, the
+// temporary files of killed runs. The old output survives every failure and no temporary file
+// is left behind.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
+#include <utility>
 
 #include "tests/cli/cli_runner.h"
 
@@ -41,37 +48,66 @@ void ExpectFailureLine(const RunResult& run, const std::string& words) {
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
+bool IsTemporary(const std::string& name) {
+  return name.find(".velmora-") != std::string::npos;
+}
+
+std::vector<std::string> Temporaries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (IsTemporary(entry.path().filename().string())) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  return names;
+}
+
 // A tmpfs of a few pages, where the machine lets us mount one.
 class SmallDisk {
+  static constexpr const char* kSmall = "size=64k";
+
  public:
   explicit SmallDisk(const std::filesystem::path& where) : path_(where) {
     std::filesystem::create_directory(path_);
-    mounted_ = mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=64k") == 0;
+    mounted_ = mount("tmpfs", path_.c_str(), "tmpfs", 0, kSmall) == 0;
   }
   ~SmallDisk() {
     if (mounted_) umount(path_.c_str());
   }
   bool mounted() const { return mounted_; }
+  // Room for a few frames, or back to a few pages.
+  bool Resize(bool large) {
+    return mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT, large ? "size=4m" : kSmall) == 0;
+  }
 
  private:
   std::filesystem::path path_;
   bool mounted_ = false;
 };
 
+// The ways a write runs out of room: a file size limit (everywhere), a full disk (where a tmpfs
+// can be mounted).
+struct OutOfRoom {
+  std::filesystem::path folder;
+  std::string shell_setup;
+  const char* reason;
+};
+
+std::vector<OutOfRoom> WaysToRunOutOfRoom(const ScratchFolder& folder, const SmallDisk& disk) {
+  std::filesystem::create_directory(folder / "limited");
+  std::vector<OutOfRoom> ways = {{folder / "limited", "ulimit -f 40; ", "File too large"}};
+  if (disk.mounted()) ways.push_back({folder / "disk", "", "No space left on device"});
+  return ways;
+}
+
+const char* const kFormats[] = {".png", ".jpg", ".tif", ".exr", ".dpx"};
+
 TEST(VelmoraOutputSafety, AFailedWriteKeepsTheOldOutputAndSaysWhy) {
   ScratchFolder folder;
   WriteNoise(folder / "noise.png", 256);  // about 190 KB of pixels in every format
   SmallDisk disk(folder / "disk");
-  std::filesystem::create_directory(folder / "limited");
-  for (const char* extension : {".png", ".jpg", ".exr", ".tif"}) {
-    struct Way {
-      std::filesystem::path folder;
-      std::string shell_setup;
-      const char* reason;
-    };
-    std::vector<Way> ways = {{folder / "limited", "ulimit -f 40; ", "File too large"}};
-    if (disk.mounted()) ways.push_back({folder / "disk", "", "No space left on device"});
-    for (const Way& way : ways) {
+  for (const char* extension : kFormats) {
+    for (const OutOfRoom& way : WaysToRunOutOfRoom(folder, disk)) {
       SCOPED_TRACE(std::string(extension) + " " + way.reason);
       const auto output = way.folder / (std::string("out") + extension);
       WriteSmall(output);
@@ -79,17 +115,98 @@ TEST(VelmoraOutputSafety, AFailedWriteKeepsTheOldOutputAndSaysWhy) {
       const RunResult run =
           RunVelmora({"render", (folder / "noise.png").string(), output.string(), "--radius", "0"},
                      way.shell_setup);
-      // TIFF is written by name, and libtiff words its own failure.
-      ExpectFailureLine(run, std::string(extension) == ".tif"
-                                 ? std::string("cannot write")
-                                 : std::string("cannot write: ") + way.reason);
-      EXPECT_EQ(ReadBytes(output), before) << "the old output was touched";
+      ExpectFailureLine(run, output.string() + ": cannot write: " + way.reason);
+      EXPECT_TRUE(ReadBytes(output) == before) << "the old output was touched";
       std::vector<std::string> left;
       for (const auto& entry : std::filesystem::directory_iterator(way.folder)) {
         left.push_back(entry.path().filename().string());
       }
       EXPECT_EQ(left, std::vector<std::string>{output.filename().string()});
       std::filesystem::remove(output);
+    }
+  }
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs here; the file size limit stood in for it";
+}
+
+// A limit just under the finished file's size fails only the writer's last write: for TIFF,
+// libtiff's final directory, which it does not report.
+TEST(VelmoraOutputSafety, ALastWriteThatFailsIsCaughtInEveryFormat) {
+  ScratchFolder folder;
+  WriteNoise(folder / "noise.png", 64);
+  std::filesystem::create_directory(folder / "a");
+  std::filesystem::create_directory(folder / "b");
+  for (const char* extension : kFormats) {
+    SCOPED_TRACE(extension);
+    // The same render twice, into folders of names as long, so the files match in size.
+    const auto render_to = [&](const char* subfolder, const std::string& shell_setup) {
+      const auto output = folder / subfolder / (std::string("out") + extension);
+      return RunVelmora(
+          {"render", (folder / "noise.png").string(), output.string(), "--radius", "0"},
+          shell_setup);
+    };
+    ASSERT_EQ(render_to("a", "").status, 0);
+    const auto whole = std::filesystem::file_size(folder / "a" / (std::string("out") + extension));
+    const auto output = folder / "b" / (std::string("out") + extension);
+    WriteSmall(output);
+    const std::string before = ReadBytes(output);
+    // sh counts the limit in blocks of 512 bytes.
+    const RunResult run = render_to("b", "ulimit -f " + std::to_string((whole - 1) / 512) + "; ");
+    ExpectFailureLine(run, output.string() + ": cannot write: File too large");
+    EXPECT_TRUE(ReadBytes(output) == before) << "the old output was touched";
+    EXPECT_EQ(Temporaries(folder / "b"), std::vector<std::string>{});
+  }
+}
+
+TEST(VelmoraOutputSafety, AFrameThatFailsToWriteIsReportedAndARerunRedoesIt) {
+  ScratchFolder folder;
+  // Frames 1 and 3 are too large for the room left, frame 2 fits; frame 1 has an old output.
+  WriteNoise(folder / "in.0001.png", 256);
+  WriteSmall(folder / "in.0002.png");
+  WriteNoise(folder / "in.0003.png", 256);
+  SmallDisk disk(folder / "disk");
+  for (const char* extension : kFormats) {
+    for (const OutOfRoom& way : WaysToRunOutOfRoom(folder, disk)) {
+      SCOPED_TRACE(std::string(extension) + " " + way.reason);
+      const auto output = [&](int frame) {
+        return way.folder / ("out.000" + std::to_string(frame) + extension);
+      };
+      WriteSmall(output(1));
+      const std::string old_frame = ReadBytes(output(1));
+      const std::vector<std::string> render = {"render",
+                                               (folder / "in.####.png").string(),
+                                               (way.folder / "out.####").string() + extension,
+                                               "--frames",
+                                               "1-3",
+                                               "--radius",
+                                               "0"};
+      const RunResult run = RunVelmora(render, way.shell_setup);
+      EXPECT_EQ(run.status, 1) << run.err;
+      for (int frame : {1, 3}) {
+        EXPECT_NE(run.err.find("velmora: frame " + std::to_string(frame) + ": " +
+                               output(frame).string() + ": cannot write: " + way.reason + "\n"),
+                  std::string::npos)
+            << run.err;
+      }
+      EXPECT_NE(run.err.find("velmora: 2 of 3 frames failed: 1 3\n"), std::string::npos) << run.err;
+      EXPECT_TRUE(ReadBytes(output(1)) == old_frame) << "the old output was touched";
+      EXPECT_TRUE(std::filesystem::exists(output(2)));
+      EXPECT_FALSE(std::filesystem::exists(output(3)));
+      EXPECT_EQ(Temporaries(way.folder), std::vector<std::string>{});
+
+      // With room again, a rerun renders the missing frame and keeps the ones there.
+      if (way.shell_setup.empty()) {
+        ASSERT_TRUE(disk.Resize(true));
+      }
+      std::vector<std::string> rerun = render;
+      rerun.push_back("--skip-existing");
+      const RunResult again = RunVelmora(rerun);
+      EXPECT_EQ(again.status, 0) << again.err;
+      EXPECT_TRUE(ReadBytes(output(1)) == old_frame) << "the old output was replaced";
+      EXPECT_EQ(ReadPixels(output(3)).spec.width, 256);
+      for (int frame : {1, 2, 3}) std::filesystem::remove(output(frame));
+      if (way.shell_setup.empty()) {
+        ASSERT_TRUE(disk.Resize(false));
+      }
     }
   }
   if (!disk.mounted()) GTEST_SKIP() << "no tmpfs here; the file size limit stood in for it";
@@ -140,6 +257,50 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
   ExpectFailureLine(render_to("dangling.png"), "dangling.png: is a link to nothing");
 }
 
+// As Linux's fs.protected_symlinks: in a sticky world-writable folder, a link is followed only
+// when it belongs to the caller or to the folder's owner.
+TEST(VelmoraOutputSafety, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "making files of another user needs root";
+  constexpr uid_t kOther = 65534;  // nobody
+  ScratchFolder folder;
+  WriteSmall(folder / "in.png");
+  WriteNoise(folder / "victim.png", 8);
+  const std::string victim = ReadBytes(folder / "victim.png");
+  struct Case {
+    const char* what;
+    mode_t folder_mode;
+    uid_t folder_owner;
+    uid_t link_owner;
+    bool followed;
+  } cases[] = {
+      {"another user's link in a shared folder", 01777, 0, kOther, false},
+      {"the caller's own link in a shared folder", 01777, 0, 0, true},
+      {"the shared folder's owner's link", 01777, kOther, kOther, true},
+      {"another user's link in a folder that is not sticky", 0777, 0, kOther, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto shared = folder / "shared";
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(chown(shared.c_str(), c.folder_owner, 0), 0);
+    ASSERT_EQ(chmod(shared.c_str(), c.folder_mode), 0);
+    std::filesystem::create_symlink(folder / "victim.png", shared / "out.png");
+    ASSERT_EQ(lchown((shared / "out.png").c_str(), c.link_owner, 0), 0);
+    const RunResult run = RunVelmora(
+        {"render", (folder / "in.png").string(), (shared / "out.png").string(), "--radius", "0"});
+    if (c.followed) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_TRUE(ReadBytes(folder / "victim.png") != victim) << "not written through the link";
+      std::ofstream(folder / "victim.png", std::ios::binary) << victim;
+    } else {
+      ExpectFailureLine(
+          run, (shared / "out.png").string() + ": is a link another user made in a shared folder");
+      EXPECT_TRUE(ReadBytes(folder / "victim.png") == victim) << "written through the link";
+    }
+    std::filesystem::remove_all(shared);
+  }
+}
+
 TEST(VelmoraOutputSafety, NamesNearTheLengthLimitStillWrite) {
   ScratchFolder folder;
   WriteSmall(folder / "in.png");
@@ -150,41 +311,102 @@ TEST(VelmoraOutputSafety, NamesNearTheLengthLimitStillWrite) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.png", name}));
 }
 
-// Starts velmora paused in the middle of writing its output, with the signal dispositions of
-// this process (an ignored signal stays ignored), and returns once the write is under way.
-pid_t StartPausedMidWrite(const ScratchFolder& folder) {
-  const std::string input = (folder / "in.exr").string();
-  const std::string output = (folder / "out.exr").string();
-  const char* argv[] = {VELMORA_CLI_PATH, "render", input.c_str(), output.c_str(),
-                        "--radius",       "0",      nullptr};
-  setenv("VELMORA_TEST_PAUSE_AT", "mid-write", 1);
-  pid_t pid = 0;
-  const int spawned =
-      posix_spawn(&pid, VELMORA_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ);
-  unsetenv("VELMORA_TEST_PAUSE_AT");
-  if (spawned != 0) return -1;
-  // The paused process never gets further, so the temporary file it started is waited for.
-  for (int tries = 0; tries < 6000; ++tries) {
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-      const std::string name = entry.path().filename().string();
-      std::error_code error;
-      if (name.rfind(".out", 0) == 0 && std::filesystem::file_size(entry.path(), error) > 0) {
-        return pid;
-      }
+// A velmora run stopped at one of its test pause points (VELMORA_TEST_PAUSE_AT) until Resume,
+// with every signal at its default action except those the caller asks to be ignored.
+class PausedRun {
+ public:
+  PausedRun(const std::vector<std::string>& args, const std::string& point,
+            const std::vector<int>& ignored = {}) {
+    std::vector<std::string> words = {VELMORA_CLI_PATH};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> settings = {"VELMORA_TEST_PAUSE_AT=" + point,
+                                         "VELMORA_TEST_RESUME_FILE=" + resume_file().string()};
+    std::vector<char*> envp;
+    for (char** variable = environ; *variable; ++variable) envp.push_back(*variable);
+    for (std::string& setting : settings) envp.push_back(setting.data());
+    envp.push_back(nullptr);
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigfillset(&defaults);
+    for (int signal_number : ignored) sigdelset(&defaults, signal_number);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // An ignored disposition is what the child inherits; set it only around the spawn.
+    std::vector<struct sigaction> saved(ignored.size());
+    for (std::size_t i = 0; i < ignored.size(); ++i) {
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      sigaction(ignored[i], &ignore, &saved[i]);
     }
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return -1;  // it finished without pausing
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, (handshake_ / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int spawned =
+        posix_spawn(&pid_, VELMORA_CLI_PATH, &files, &attributes, argv.data(), envp.data());
+    for (std::size_t i = 0; i < ignored.size(); ++i) sigaction(ignored[i], &saved[i], nullptr);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&files);
+    if (spawned != 0) pid_ = -1;
   }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
+  ~PausedRun() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  // Whether the run reached its pause point (false: it ended first, or never got there).
+  bool Paused() {
+    const auto waiting = std::filesystem::path(resume_file().string() + ".waiting");
+    for (int tries = 0; pid_ > 0 && tries < 6000; ++tries) {
+      if (std::filesystem::exists(waiting)) return true;
+      if (waitpid(pid_, &status_, WNOHANG) == pid_) {
+        pid_ = -1;
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  void Signal(int signal_number) { kill(pid_, signal_number); }
+  void Resume() { std::ofstream(resume_file()) << ""; }
+  std::string err() const { return ReadBytes(handshake_ / "err"); }
+  // The wait status of the ended run.
+  int Wait() {
+    if (pid_ > 0) waitpid(std::exchange(pid_, -1), &status_, 0);
+    return status_;
+  }
+
+ private:
+  std::filesystem::path resume_file() const { return handshake_ / "resume"; }
+
+  ScratchFolder handshake_;
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+void WriteFloatFixture(const std::filesystem::path& path) {
+  WriteFixture(path, OIIO::ImageSpec(256, 256, 4, OIIO::TypeDesc::FLOAT),
+               [](int x, int y, int c) { return static_cast<float>((x + y + c) % 7) / 7; });
 }
 
-TEST(VelmoraOutputSafety, AStopMidWriteRemovesTheTemporaryFileAndEndsByTheSignal) {
+TEST(VelmoraOutputSafety, EverySignalThatEndsARunMidWriteRemovesTheTemporaryFile) {
+  // The signals that dump core must not leave a core file in the test's folder.
+  const rlimit no_core{0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
   ScratchFolder folder;
-  WriteFixture(folder / "in.exr", OIIO::ImageSpec(256, 256, 4, OIIO::TypeDesc::FLOAT),
-               [](int x, int y, int c) { return static_cast<float>((x + y + c) % 7) / 7; });
+  WriteFloatFixture(folder / "in.exr");
+  const std::vector<std::string> render = {"render", (folder / "in.exr").string(),
+                                           (folder / "out.exr").string(), "--radius", "0"};
   struct Case {
     const char* what;
     std::vector<int> sent;  // in order; the last one ends the run
@@ -193,26 +415,120 @@ TEST(VelmoraOutputSafety, AStopMidWriteRemovesTheTemporaryFileAndEndsByTheSignal
       {"SIGTERM", {SIGTERM}, false},
       {"SIGINT", {SIGINT}, false},
       {"SIGHUP", {SIGHUP}, false},
+      {"SIGQUIT", {SIGQUIT}, false},
+      {"SIGXCPU, a farm's CPU limit", {SIGXCPU}, false},
+      {"SIGALRM", {SIGALRM}, false},
+      {"SIGUSR1", {SIGUSR1}, false},
+      {"SIGUSR2", {SIGUSR2}, false},
+      {"SIGPIPE", {SIGPIPE}, false},
+      {"a real-time signal", {SIGRTMIN + 1}, false},
       {"an inherited ignore holds", {SIGHUP, SIGINT}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    struct sigaction saved {};
-    if (c.ignore_first) {
-      struct sigaction ignore {};
-      ignore.sa_handler = SIG_IGN;
-      sigaction(c.sent.front(), &ignore, &saved);
-    }
-    const pid_t pid = StartPausedMidWrite(folder);
-    if (c.ignore_first) sigaction(c.sent.front(), &saved, nullptr);
-    ASSERT_GT(pid, 0) << "velmora did not pause in the middle of its write";
-    for (int signal_number : c.sent) kill(pid, signal_number);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    PausedRun run(render, "mid-write",
+                  c.ignore_first ? std::vector<int>{c.sent.front()} : std::vector<int>{});
+    ASSERT_TRUE(run.Paused()) << "velmora did not pause in the middle of its write";
+    ASSERT_EQ(Temporaries(folder.path()).size(), 1u);
+    for (int signal_number : c.sent) run.Signal(signal_number);
+    const int status = run.Wait();
     ASSERT_TRUE(WIFSIGNALED(status)) << "ended with exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), c.sent.back());
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"in.exr"});
   }
+}
+
+// Someone who may write the output folder swaps the temporary file for a link to another file
+// while velmora writes: the write stays in the file velmora made, nothing is written through
+// the link, and the swapped name is not renamed into place.
+TEST(VelmoraOutputSafety, ATemporaryFileSwappedForALinkMidWriteIsNotFollowed) {
+  ScratchFolder folder;
+  WriteSmall(folder / "in.png");
+  WriteFloatFixture(folder / "in.exr");
+  // Two pages, which TIFF writes through another route than a single image.
+  {
+    auto file = OIIO::ImageOutput::create("pages.tif");
+    OIIO::ImageSpec specs[2] = {OIIO::ImageSpec(8, 8, 3, OIIO::TypeDesc::UINT8),
+                                OIIO::ImageSpec(8, 8, 3, OIIO::TypeDesc::UINT8)};
+    std::vector<unsigned char> pixels(8 * 8 * 3, 100);
+    const std::string pages = (folder / "pages.tif").string();
+    ASSERT_TRUE(file->open(pages, 2, specs) && file->write_image(OIIO::TypeUInt8, pixels.data()) &&
+                file->open(pages, specs[1], OIIO::ImageOutput::AppendSubimage) &&
+                file->write_image(OIIO::TypeUInt8, pixels.data()) && file->close());
+  }
+  const std::string victim = "a file the test owns";
+  std::ofstream(folder / "victim") << victim;
+  struct Case {
+    const char* input;
+    const char* output;
+  } cases[] = {{"in.png", "out.png"},
+               {"in.png", "out.tif"},
+               {"pages.tif", "out.tif"},
+               {"in.exr", "out.exr"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.input) + " -> " + c.output);
+    WriteSmall(folder / c.output);
+    const std::string old_output = ReadBytes(folder / c.output);
+    PausedRun run({"render", (folder / c.input).string(), (folder / c.output).string()}, "created");
+    ASSERT_TRUE(run.Paused());
+    const std::vector<std::string> made = Temporaries(folder.path());
+    ASSERT_EQ(made.size(), 1u);
+    std::filesystem::create_symlink(folder / "victim", folder / "planted");
+    std::filesystem::rename(folder / "planted", folder / made.front());
+    run.Resume();
+    const int status = run.Wait();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(run.err(), "velmora: " + (folder / c.output).string() + ": cannot write: its " +
+                             "temporary file " + made.front() +
+                             " was replaced by someone else while it was written\n");
+    EXPECT_TRUE(ReadBytes(folder / "victim") == victim) << "written through the planted link";
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / c.output));
+    EXPECT_TRUE(ReadBytes(folder / c.output) == old_output) << "the old output was replaced";
+    // What was planted is not velmora's to remove.
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / made.front()));
+    std::filesystem::remove(folder / made.front());
+  }
+}
+
+TEST(VelmoraOutputSafety, SkipExistingRemovesTheTemporaryFilesOfKilledRunsOnly) {
+  ScratchFolder folder;
+  WriteFloatFixture(folder / "in.0001.exr");
+  WriteFloatFixture(folder / "in.0002.exr");
+  const auto render_frame = [&](int frame) {
+    const std::string number = "000" + std::to_string(frame);
+    return std::vector<std::string>{"render", (folder / ("in." + number + ".exr")).string(),
+                                    (folder / ("out." + number + ".exr")).string()};
+  };
+  // A run still writing frame 1, and one killed outright while writing frame 2.
+  PausedRun alive(render_frame(1), "mid-write");
+  ASSERT_TRUE(alive.Paused());
+  const std::vector<std::string> alive_temporary = Temporaries(folder.path());
+  ASSERT_EQ(alive_temporary.size(), 1u);
+  {
+    PausedRun killed(render_frame(2), "mid-write");
+    ASSERT_TRUE(killed.Paused());
+    killed.Signal(SIGKILL);
+    ASSERT_TRUE(WIFSIGNALED(killed.Wait()));
+  }
+  ASSERT_EQ(Temporaries(folder.path()).size(), 2u);
+  // A link named like a temporary file is nobody's temporary file.
+  WriteNoise(folder / "victim.exr", 8);
+  std::filesystem::create_symlink(folder / "victim.exr", folder / ".out.0002.velmora-AbC123.exr");
+
+  const RunResult rerun = RunVelmora({"render", (folder / "in.####.exr").string(),
+                                      (folder / "out.####.exr").string(), "--skip-existing"});
+  EXPECT_EQ(rerun.status, 0) << rerun.err;
+  std::vector<std::string> left = Temporaries(folder.path());
+  std::vector<std::string> kept = {alive_temporary.front(), ".out.0002.velmora-AbC123.exr"};
+  std::sort(left.begin(), left.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(left, kept);
+  EXPECT_TRUE(std::filesystem::exists(folder / "victim.exr"));
+
+  alive.Signal(SIGTERM);
+  EXPECT_TRUE(WIFSIGNALED(alive.Wait()));
+  EXPECT_FALSE(std::filesystem::exists(folder / alive_temporary.front()));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <fstream>
 
+#include "cli/cli_error.h"
 #include "tests/cli/cli_runner.h"
 
 namespace cli {
@@ -32,6 +33,27 @@ TEST(PendingFile, APlantedLinkNeverRedirectsTheWrite) {
   }
   EXPECT_EQ(ReadBytes(victim), "precious");
   EXPECT_EQ(ReadBytes(folder / "out.png"), "new image");
+}
+
+TEST(PendingFile, ATemporaryFileSwappedForALinkIsNeitherWrittenThroughNorRenamed) {
+  ScratchFolder folder;
+  const auto victim = folder / "victim";
+  std::ofstream(victim) << "precious";
+  {
+    PendingFile pending(folder / "out.exr");
+    std::filesystem::create_symlink(victim, folder / "planted");
+    std::filesystem::rename(folder / "planted", pending.temp_path());
+    pending.stream().write("new image", 9);
+    EXPECT_THROW(pending.Commit(), CliError);
+    // The file made and written is still there to read, through its descriptor alone.
+    auto written = pending.ReadBack();
+    ASSERT_TRUE(written);
+    char text[9] = {};
+    EXPECT_EQ(written->pread(text, sizeof text, 0), sizeof text);
+    EXPECT_EQ(std::string(text, sizeof text), "new image");
+  }
+  EXPECT_EQ(ReadBytes(victim), "precious");
+  EXPECT_FALSE(std::filesystem::exists(folder / "out.exr"));
 }
 
 TEST(PendingFile, StreamWritesLandAndAnAbandonedFileIsRemoved) {
