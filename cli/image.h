@@ -70,6 +70,7 @@ struct SourceImage {
   FileRect layer_rect;  // where the host's input world lies in the layer part's coordinates
   bool associated_alpha = false;  // the file stores colour multiplied by alpha
   bool linear = false;            // the colour-space tag says scene-linear
+  bool mip_mapped = false;        // a part holds reduced levels below its full resolution
   // The layer part's other channels over its data window, packed in their stored types.
   std::vector<std::byte> carried;
   // Every other part's pixels as stored (empty for the layer's own part).

@@ -69,13 +69,15 @@ std::string OpenFailureReason(const std::filesystem::path& path) {
   return CodecReason("not a readable image", message);
 }
 
-std::vector<OIIO::ImageSpec> ReadParts(OIIO::ImageInput& input, const std::string& name) {
+std::vector<OIIO::ImageSpec> ReadParts(OIIO::ImageInput& input, const std::string& name,
+                                       bool& mip_mapped) {
   std::vector<OIIO::ImageSpec> parts;
   for (int part = 0; input.seek_subimage(part, 0); ++part) {
     if (part == kMaxParts) {
       throw CliError(name, "more than " + std::to_string(kMaxParts) + " parts in one file");
     }
     parts.push_back(input.spec());
+    if (input.seek_subimage(part, 1)) mip_mapped = true;
   }
   // Looking past the last part is how its end is found; that is no error of the file.
   const std::string message = input.geterror();
@@ -304,7 +306,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     InputFrame frame;
     SourceImage& source = frame.source;
     source.format_name = input->format_name();
-    source.parts = ReadParts(*input, name);
+    source.parts = ReadParts(*input, name, source.mip_mapped);
     CheckParts(name, source.parts);
     const auto layer = FindLayer(source.parts, options.layer);
     if (!layer) {

@@ -96,6 +96,11 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
   for (const OIIO::ParamValue& attribute : from.extra_attribs) {
     const std::string name = attribute.name().string();
     if (name == "oiio:UnassociatedAlpha") continue;
+    // Only the full-resolution level is written: nothing may promise the reduced ones (the
+    // OpenEXR writer then waits for levels that never come).
+    if (name == "textureformat" || name == "openexr:levelmode") continue;
+    // Some writers stop the process on an empty text (the JPEG writer's comment marker).
+    if (attribute.type() == OIIO::TypeString && attribute.get_string().empty()) continue;
     // Settings that only mean something to the source's own format.
     if (!same_format && (name == "compression" || name == "oiio:BitsPerSample")) continue;
     to.extra_attribs.push_back(attribute);
@@ -181,6 +186,12 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
     spec.full_width = display.width;
     spec.full_height = display.height;
   }
+  // The source's tiling when the same format holds it: tile-friendly readers stay fast.
+  if (same_format && from.tile_width > 0 && output.supports("tiles")) {
+    spec.tile_width = from.tile_width;
+    spec.tile_height = std::max(from.tile_height, 1);
+    spec.tile_depth = 1;
+  }
   CarryAttributes(from, spec, same_format);
   if (options.data_type) {
     spec.erase_attribute("oiio:BitsPerSample");
@@ -228,9 +239,12 @@ bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hos
   const OIIO::ImageSpec& spec = out.spec;
   const FileRect& region = out.region;
   const std::size_t row_bytes = spec.pixel_bytes(true) * static_cast<std::size_t>(region.width);
-  const int strip_rows = static_cast<int>(
+  int strip_rows = static_cast<int>(
       std::clamp<std::size_t>(kStripBytes / std::max<std::size_t>(row_bytes, 1), 1,
                               static_cast<std::size_t>(std::max(region.height, 1))));
+  // A tiled file takes whole rows of tiles.
+  const int tile_rows = spec.tile_width > 0 ? spec.tile_height : 1;
+  strip_rows = (strip_rows + tile_rows - 1) / tile_rows * tile_rows;
   const OIIO::TypeDesc row_type = spec.channelformats.empty() ? spec.format : OIIO::TypeUnknown;
   std::vector<std::byte> strip(row_bytes * static_cast<std::size_t>(strip_rows));
   for (int top = region.y; top < region.y + region.height; top += strip_rows) {
@@ -239,7 +253,11 @@ bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hos
       FillLayerRow(out, result, x, y, source, row_y,
                    strip.data() + static_cast<std::size_t>(row_y - top) * row_bytes);
     }
-    if (!output.write_scanlines(top, bottom, 0, row_type, strip.data())) return false;
+    const bool written = spec.tile_width > 0
+                             ? output.write_tiles(region.x, region.x + region.width, top, bottom, 0,
+                                                  1, row_type, strip.data())
+                             : output.write_scanlines(top, bottom, 0, row_type, strip.data());
+    if (!written) return false;
   }
   return true;
 }
@@ -298,11 +316,22 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   const std::string format = output->format_name();
   const LayerOutput layer = DescribeLayerOutput(*output, result, x, y, source, options, name);
 
-  // Every part when the format holds several, else the layer's part alone.
-  const bool all_parts = source.parts.size() > 1 && output->supports("multiimage");
+  // Every part when the format is the source's own and holds several, else the layer's part
+  // alone: the other parts are written as stored, which only their own format's writer takes
+  // as they are (another's meets channel types, tiles and attributes it does not expect).
+  const bool all_parts = source.parts.size() > 1 && format == source.format_name &&
+                         output->supports("multiimage") && output->supports("appendsubimage");
   if (source.parts.size() > 1 && !all_parts) {
-    WarnOnce("parts", name + ": only the glowed part written; " + format + " holds one image (" +
+    WarnOnce("parts", name + ": only the glowed part written; " + format +
+                          (format == source.format_name
+                               ? " holds one image ("
+                               : " gets no other parts of a " + source.format_name + " file (") +
                           std::to_string(source.parts.size() - 1) + " left out)");
+  }
+  if (source.mip_mapped) {
+    WarnOnce("mip", name +
+                        ": reduced (MIP) levels not written; the glow is at full resolution "
+                        "(make the levels again with oiiotool -otex or maketx)");
   }
   std::vector<int> written;
   std::vector<OIIO::ImageSpec> specs;
@@ -340,15 +369,19 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
     const int part = written[i];
     ok = part == source.layer.part
              ? WriteLayerRows(*output, layer, result, x, y, source)
-             : output->write_image(OIIO::TypeUnknown,
-                                   source.other_parts[static_cast<std::size_t>(part)].data());
+             : output->write_image(
+                   specs[i].channelformats.empty() ? specs[i].format : OIIO::TypeUnknown,
+                   source.other_parts[static_cast<std::size_t>(part)].data());
   }
   ok = ok && output->close();
+  // The writer is done only when gone (OpenEXR's writes its line offsets as it is destroyed).
+  const std::string codec_error = output->geterror();
+  output.reset();
   const std::string unread = ok ? ReadBackProblem(pending, format, written.size()) : "";
   if (!ok || !unread.empty()) {
     ThrowWriteFailure(pending, by_descriptor, temp,
                       ok ? "cannot write: the file written does not read back (" + unread + ")"
-                         : CodecReason("cannot write", output->geterror()));
+                         : CodecReason("cannot write", codec_error));
   }
   pending.Commit();
 }
