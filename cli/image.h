@@ -51,6 +51,7 @@ struct LayerChannels {
   std::vector<int> others;                  // the part's other channels, carried unchanged
 
   bool has_alpha() const { return rgba[3] >= 0; }
+  bool grey() const { return rgba[0] >= 0 && rgba[0] == rgba[1] && rgba[1] == rgba[2]; }
   // A colour channel the layer has (a layer always has one): its type is the layer's type.
   int colour_channel() const { return rgba[0] >= 0 ? rgba[0] : rgba[1] >= 0 ? rgba[1] : rgba[2]; }
 };
@@ -68,9 +69,10 @@ struct SourceImage {
   std::vector<OIIO::ImageSpec> parts;
   LayerChannels layer;
   FileRect layer_rect;  // where the host's input world lies in the layer part's coordinates
-  bool associated_alpha = false;  // the file stores colour multiplied by alpha
-  bool linear = false;            // the colour-space tag says scene-linear
-  bool mip_mapped = false;        // a part holds reduced levels below its full resolution
+  bool associated_alpha = false;    // the file stores colour multiplied by alpha
+  bool linear = false;              // the colour-space tag says scene-linear
+  bool mip_mapped = false;          // a part holds reduced levels below its full resolution
+  std::optional<int> jpeg_quality;  // the quality a JPEG file was saved at, when it can be told
   // The layer part's other channels over its data window, packed in their stored types.
   std::vector<std::byte> carried;
   // Every other part's pixels as stored (empty for the layer's own part).

@@ -60,7 +60,8 @@ void CheckCompression(const std::filesystem::path& path, const std::string& comp
 void CheckDataType(const std::string& name);
 
 struct WriteOptions {
-  bool alpha = true;                       // keep the alpha channel when the format can hold one
+  bool alpha = true;      // keep the alpha channel when the format can hold one
+  bool keep_grey = true;  // a grey layer is written grey (false when the glow was tinted)
   std::optional<std::string> data_type;    // the colour channels' type (CheckDataType)
   std::optional<std::string> compression;  // "zip", "dwaa:45", "jpeg:90", ...
   std::optional<int> quality;              // JPEG quality, 1 to 100

@@ -13,6 +13,7 @@
 #include "cli/codec_messages.h"
 #include "cli/frame_memory.h"
 #include "cli/image_io.h"
+#include "cli/jpeg_quality.h"
 #include "cli/warnings.h"
 
 namespace cli {
@@ -52,6 +53,15 @@ void CheckDpxSections(const std::filesystem::path& path, const std::string& name
     throw CliError(name, "corrupt DPX header (its sections or pixels lie beyond the file's " +
                              std::to_string(size) + " bytes)");
   }
+}
+
+// The quality a JPEG was saved at, from the tables at its start.
+std::optional<int> SavedJpegQuality(const std::filesystem::path& path) {
+  std::vector<std::uint8_t> head(64 * 1024);
+  std::ifstream file(path, std::ios::binary);
+  file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(file.gcount()));
+  return JpegQuality(head);
 }
 
 std::string OpenFailureReason(const std::filesystem::path& path) {
@@ -307,6 +317,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     SourceImage& source = frame.source;
     source.format_name = input->format_name();
     source.parts = ReadParts(*input, name, source.mip_mapped);
+    if (source.format_name == "jpeg") source.jpeg_quality = SavedJpegQuality(path);
     CheckParts(name, source.parts);
     const auto layer = FindLayer(source.parts, options.layer);
     if (!layer) {

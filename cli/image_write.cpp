@@ -64,14 +64,22 @@ bool IsLossy(const std::string& compression) {
 }
 
 // The compression a part is written with: the one asked for; else the source's own for the
-// same format when it is lossless, a lossless one when it is not; else the format's default.
+// same format when it is lossless, a lossless one when it is not (said once); else the
+// format's default. A JPEG keeps the quality its source was saved at.
 void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool same_format,
-                       const WriteOptions& options) {
+                       const SourceImage& source, const WriteOptions& options,
+                       const std::string& name) {
   if (options.compression) {
     spec.attribute("compression", *options.compression);
   } else if (same_format) {
     const std::string carried = spec.get_string_attribute("compression");
-    if (IsLossy(carried)) spec.attribute("compression", format == "openexr" ? "zip" : "lzw");
+    if (IsLossy(carried) && format != "jpeg") {
+      const std::string lossless = format == "openexr" ? "zip" : "lzw";
+      spec.attribute("compression", lossless);
+      WarnOnce("lossless", name + ": written with lossless " + lossless +
+                               " compression in place of the input's lossy " + carried +
+                               " (--compression to choose)");
+    }
   }
   // TIFF deflate at zlib's fastest level unless a level is asked for: OpenImageIO compresses a
   // float TIFF on one thread, where the default level costs about as much as the whole render
@@ -80,15 +88,30 @@ void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool sa
       spec.get_string_attribute("compression", "zip") == "zip") {
     spec.attribute("compression", "zip:1");
   }
-  if (options.quality) spec.attribute("CompressionQuality", *options.quality);
+  if (options.quality) {
+    spec.attribute("CompressionQuality", *options.quality);
+  } else if (format == "jpeg" && source.jpeg_quality) {
+    spec.attribute("CompressionQuality", *source.jpeg_quality);
+  }
 }
 
-void MarkProvenance(OIIO::ImageSpec& spec, const WriteOptions& options) {
+void MarkProvenance(OIIO::ImageSpec& spec, const std::string& format, const WriteOptions& options) {
   spec.attribute("Software", options.software);
-  // The name OpenImageIO's own tools keep the history under (TIFF's ImageHistory tag).
+  if (options.command.empty()) return;
+  // The name OpenImageIO's own tools keep the history under.
   std::string history = spec.get_string_attribute("Exif:ImageHistory");
-  if (!options.command.empty()) history += (history.empty() ? "" : "\n") + options.command;
-  if (!history.empty()) spec.attribute("Exif:ImageHistory", history);
+  history += (history.empty() ? "" : "\n") + options.command;
+  spec.attribute("Exif:ImageHistory", history);
+  // TIFF and DPX writers drop that history: the command goes where each keeps text, TIFF's
+  // description and DPX's project name (its description holds 32 bytes, the project 200).
+  const char* field = format == "tiff"  ? "ImageDescription"
+                      : format == "dpx" ? "DocumentName"
+                                        : nullptr;
+  if (field) {
+    std::string text = spec.get_string_attribute(field);
+    text += (text.empty() ? "" : "\n") + options.command;
+    spec.attribute(field, text);
+  }
 }
 
 // A part's attributes as they go to a file of this format.
@@ -118,18 +141,18 @@ OIIO::TypeDesc ColourType(const SourceImage& source, const std::string& format,
   return stored;
 }
 
-std::string ChannelName(const SourceImage& source, int role) {
+// The file's name for the channel that takes a world role (0 to 3: R, G, B, A).
+std::string ChannelName(const SourceImage& source, int role, bool grey) {
   const LayerChannels& layer = source.layer;
   const int channel = layer.rgba[static_cast<std::size_t>(role)];
-  const bool grey = layer.rgba[0] >= 0 && layer.rgba[0] == layer.rgba[1];
-  if (channel < 0 || (grey && role < 3)) return layer.prefix + "RGBA"[role];
+  if (channel < 0 || (layer.grey() && !grey && role < 3)) return layer.prefix + "RGBA"[role];
   return source.layer_spec().channelnames[static_cast<std::size_t>(channel)];
 }
 
 struct LayerOutput {
   OIIO::ImageSpec spec;
-  FileRect region;  // the rows and columns written, in the layer's coordinates
-  int colour_channels = 4;
+  FileRect region;         // the rows and columns written, in the layer's coordinates
+  std::vector<int> roles;  // the world role (0 to 3: R, G, B, A) of each colour channel
   bool associate = true;
   bool carry_others = false;
 };
@@ -142,7 +165,10 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   const OIIO::ImageSpec& from = source.layer_spec();
   LayerOutput out;
   const bool alpha = options.alpha && output.supports("alpha");
-  out.colour_channels = alpha ? 4 : 3;
+  // A grey layer stays grey unless the glow was tinted (a colourless glow keeps R = G = B).
+  const bool grey = source.layer.grey() && options.keep_grey;
+  out.roles = grey ? std::vector<int>{0} : std::vector<int>{0, 1, 2};
+  if (alpha) out.roles.push_back(3);
   // OpenEXR holds associated colour by definition; other formats keep the source's convention
   // when it is the same format, and straight colour otherwise. Without an alpha channel the
   // colour is written as seen over black.
@@ -160,9 +186,9 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
       data_windows && covered.width > 0 && covered.height > 0 ? covered : DisplayWindow(from);
 
   const OIIO::TypeDesc colour = ColourType(source, format, options);
-  std::vector<OIIO::TypeDesc> types(static_cast<std::size_t>(out.colour_channels), colour);
+  std::vector<OIIO::TypeDesc> types(out.roles.size(), colour);
   std::vector<std::string> names;
-  for (int role = 0; role < out.colour_channels; ++role) names.push_back(ChannelName(source, role));
+  for (int role : out.roles) names.push_back(ChannelName(source, role, grey));
   if (out.carry_others) {
     for (int channel : source.layer.others) {
       types.push_back(from.channelformat(channel));
@@ -176,7 +202,7 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   if (std::any_of(types.begin(), types.end(), [&](OIIO::TypeDesc t) { return t != colour; })) {
     spec.channelformats = types;
   }
-  spec.alpha_channel = alpha ? 3 : -1;
+  spec.alpha_channel = alpha ? static_cast<int>(out.roles.size()) - 1 : -1;
   if (data_windows) {
     spec.x = out.region.x;
     spec.y = out.region.y;
@@ -199,8 +225,8 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
     if (bits == 10) spec.attribute("oiio:BitsPerSample", bits);
   }
   if (alpha && !out.associate) spec.attribute("oiio:UnassociatedAlpha", 1);
-  ChooseCompression(spec, format, same_format, options);
-  MarkProvenance(spec, options);
+  ChooseCompression(spec, format, same_format, source, options, name);
+  MarkProvenance(spec, format, options);
   return out;
 }
 
@@ -210,15 +236,16 @@ void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, i
                   const SourceImage& source, int row_y, std::byte* row) {
   const OIIO::ImageSpec& spec = out.spec;
   const std::size_t pixel_bytes = spec.pixel_bytes(true);
-  const std::size_t colour_bytes = spec.pixel_bytes(0, out.colour_channels, true);
+  const int colour_channels = static_cast<int>(out.roles.size());
+  const std::size_t colour_bytes = spec.pixel_bytes(0, colour_channels, true);
   const std::size_t others_bytes = pixel_bytes - colour_bytes;
   const FileRect& region = out.region;
   std::fill(row, row + pixel_bytes * static_cast<std::size_t>(region.width), std::byte{0});
   const int left = std::max(region.x, x);
   const int right = std::min(region.x + region.width, x + result.width());
   if (row_y >= y && row_y < y + result.height() && left < right) {
-    LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec,
-                 out.colour_channels, row + (left - region.x) * pixel_bytes);
+    LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec, out.roles,
+                 row + (left - region.x) * pixel_bytes);
   }
   const FileRect data = DataWindow(source.layer_spec());
   if (out.carry_others && row_y >= data.y && row_y < data.y + data.height) {
@@ -320,7 +347,7 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   // alone: the other parts are written as stored, which only their own format's writer takes
   // as they are (another's meets channel types, tiles and attributes it does not expect).
   const bool all_parts = source.parts.size() > 1 && format == source.format_name &&
-                         output->supports("multiimage") && output->supports("appendsubimage");
+                         output->supports("multiimage");
   if (source.parts.size() > 1 && !all_parts) {
     WarnOnce("parts", name + ": only the glowed part written; " + format +
                           (format == source.format_name
@@ -342,8 +369,8 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
     } else if (all_parts) {
       written.push_back(part);
       OIIO::ImageSpec spec = source.parts[static_cast<std::size_t>(part)];
-      ChooseCompression(spec, format, true, options);
-      MarkProvenance(spec, options);
+      ChooseCompression(spec, format, true, source, options, name);
+      MarkProvenance(spec, format, options);
       specs.push_back(spec);
     }
   }

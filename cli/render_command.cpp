@@ -153,6 +153,7 @@ void RunRender(const RenderRequest& request) {
   ApplyControls(controls, params);
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
   const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
+  const bool tinted = params[FindControl("tint")->enable_index].u.bd.value != 0;
   const ReadOptions read_options{
       request.depth.value_or(hostsim::Depth::k32), request.layer, request.max_memory, to_render > 1,
       RepeatEdgesPad(params[FindControl("repeat-edges")->index].u.bd.value != 0,
@@ -239,6 +240,11 @@ void RunRender(const RenderRequest& request) {
       // Unmultiply makes an alpha worth keeping even for sources without one.
       WriteOptions write = request.write;
       write.alpha = input.source.layer.has_alpha() || unmultiply;
+      write.keep_grey = !tinted;
+      if (tinted && input.source.layer.grey()) {
+        WarnOnce("grey",
+                 frame.input.string() + ": a grey image glowed with a tint is written as RGB");
+      }
       auto write_frame = [output = frame.output, write = std::move(write), input = std::move(input),
                           result = std::move(result), started = current.started] {
         WriteImage(output, *result, input.source.layer_rect.x + result->effect_world.origin_x,

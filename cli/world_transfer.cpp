@@ -171,7 +171,7 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
 }
 
 void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
-                  const OIIO::ImageSpec& spec, int colour_channels, std::byte* native) {
+                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native) {
   VisitPixelType(world.depth, [&]<class Pixel>() {
     using Traits = PixelTraits<Pixel>;
     using Sample = typename Traits::Sample;
@@ -179,11 +179,12 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
     const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
     auto scatter = [&]<class Row>(const std::vector<Row>& row) {
       const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
-      for (int c = 0; c < colour_channels; ++c) {
-        OIIO::convert_image(1, count, 1, 1, row.data() + c, row_type, 4 * sizeof(Row),
+      for (std::size_t c = 0; c < roles.size(); ++c) {
+        OIIO::convert_image(1, count, 1, 1, row.data() + roles[c], row_type, 4 * sizeof(Row),
                             OIIO::AutoStride, OIIO::AutoStride,
-                            native + spec.pixel_bytes(0, c, true), spec.channelformat(c),
-                            pixel_bytes, OIIO::AutoStride, OIIO::AutoStride);
+                            native + spec.pixel_bytes(0, static_cast<int>(c), true),
+                            spec.channelformat(static_cast<int>(c)), pixel_bytes, OIIO::AutoStride,
+                            OIIO::AutoStride);
       }
     };
     if (!associate) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "cli/image.h"
 #include "hostsim/world_store.h"
@@ -60,9 +61,10 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
                            const std::byte* native, int count, const hostsim::World& world,
                            int world_x, int world_y);
 
-// Fills the first colour_channels channels (R, G, B and, with 4, A) of count pixels in the
-// layout of spec from the world's row at (world_x, world_y), multiplied by alpha when associate.
+// Fills the first roles.size() channels of count pixels in the layout of spec from the world's
+// row at (world_x, world_y), channel c from world role roles[c] (0 to 3: R, G, B, A), colour
+// multiplied by alpha when associate.
 void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
-                  const OIIO::ImageSpec& spec, int colour_channels, std::byte* native);
+                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native);
 
 }  // namespace cli
