@@ -163,7 +163,9 @@ TEST(VelmoraFormats, CarriesMetadataAndDataWindow) {
   const OIIO::ImageSpec tiff_out = ReadPixels(folder / "out_in.tif").spec;
   EXPECT_FLOAT_EQ(tiff_out.get_float_attribute("XResolution"), 300.0f);
   EXPECT_EQ(tiff_out.get_string_attribute("ResolutionUnit"), "in");
-  EXPECT_EQ(tiff_out.get_string_attribute("ImageDescription"), "plate");
+  // TIFF drops the history: the description keeps its text and gains the command's line.
+  EXPECT_EQ(tiff_out.get_string_attribute("ImageDescription").rfind("plate\nvelmora render", 0),
+            0u);
 }
 
 TEST(VelmoraRender, DefaultControlsSpreadLightIntoTheDark) {
