@@ -164,7 +164,8 @@ TEST(VelmoraFormats, CarriesMetadataAndDataWindow) {
   EXPECT_FLOAT_EQ(tiff_out.get_float_attribute("XResolution"), 300.0f);
   EXPECT_EQ(tiff_out.get_string_attribute("ResolutionUnit"), "in");
   // TIFF drops the history: the description keeps its text and gains the command's line.
-  EXPECT_EQ(tiff_out.get_string_attribute("ImageDescription").rfind("plate\nvelmora render", 0),
+  EXPECT_EQ(std::string(tiff_out.get_string_attribute("ImageDescription"))
+                .rfind("plate\nvelmora render", 0),
             0u);
 }
 
