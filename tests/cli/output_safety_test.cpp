@@ -378,6 +378,7 @@ class PausedRun {
     return false;
   }
   void Signal(int signal_number) { kill(pid_, signal_number); }
+  pid_t pid() const { return pid_; }
   void Resume() { std::ofstream(resume_file()) << ""; }
   std::string err() const { return ReadBytes(handshake_ / "err"); }
   // The wait status of the ended run.
@@ -529,6 +530,22 @@ TEST(VelmoraOutputSafety, SkipExistingRemovesTheTemporaryFilesOfKilledRunsOnly) 
   alive.Signal(SIGTERM);
   EXPECT_TRUE(WIFSIGNALED(alive.Wait()));
   EXPECT_FALSE(std::filesystem::exists(folder / alive_temporary.front()));
+}
+
+// A crash report or a sanitizer's goes to stderr: it must still be the caller's stderr while
+// the codecs work, never a file of nothing.
+TEST(VelmoraOutputSafety, StderrStaysTheCallersWhileTheCodecsWork) {
+  ScratchFolder folder;
+  WriteFixture(folder / "in.png", OIIO::ImageSpec(64, 64, 4, OIIO::TypeDesc::UINT8),
+               [](int x, int y, int c) { return static_cast<float>((x + y + c) % 7) / 7; });
+  PausedRun run({"render", (folder / "in.png").string(), (folder / "out.png").string()},
+                "mid-write");
+  ASSERT_TRUE(run.Paused()) << run.err();
+  const auto stderr_file =
+      std::filesystem::read_symlink("/proc/" + std::to_string(run.pid()) + "/fd/2");
+  EXPECT_EQ(stderr_file.filename(), "err");
+  run.Resume();
+  EXPECT_EQ(run.Wait(), 0) << run.err();
 }
 
 }  // namespace
