@@ -1,10 +1,27 @@
 #include "cli/frame_plan.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "cli/cli_error.h"
 
 namespace cli {
+namespace {
+
+// The gaps between frames found (sorted, distinct), on the largest step that divides every gap.
+std::vector<FrameRange> Holes(const std::vector<long>& found) {
+  long step = 0;
+  for (std::size_t i = 1; i < found.size(); ++i) step = std::gcd(step, found[i] - found[i - 1]);
+  std::vector<FrameRange> holes;
+  for (std::size_t i = 1; i < found.size(); ++i) {
+    if (found[i] - found[i - 1] > step) {
+      holes.push_back(FrameRange{found[i - 1] + step, found[i] - step, step});
+    }
+  }
+  return holes;
+}
+
+}  // namespace
 
 FramePlan FramePlan::Make(const std::filesystem::path& input, const std::filesystem::path& output,
                           const std::optional<std::string>& frames, long frame_offset) {
@@ -20,6 +37,17 @@ FramePlan FramePlan::Make(const std::filesystem::path& input, const std::filesys
   const bool literal = !frames && std::filesystem::exists(input, error);
   if (!literal) plan.input_pattern_ = FramePattern::Find(input);
   if (!plan.input_pattern_) {
+    plan.output_pattern_ = FramePattern::Find(output);
+    if (plan.output_pattern_ && frames) {  // a still held over the frames asked for
+      plan.ranges_ = ParseFrameList(*frames);
+      return plan;
+    }
+    if (plan.output_pattern_) {
+      throw CliError(output.string(),
+                     "one input file to a frame pattern: give --frames to say which frames to "
+                     "write (e.g. --frames 1001, or 1001-1100 to hold it)",
+                     kExitUsage);
+    }
     if (frames) {
       throw CliError(input.string(), "--frames needs a frame pattern such as name.####.exr",
                      kExitUsage);
@@ -35,9 +63,9 @@ FramePlan FramePlan::Make(const std::filesystem::path& input, const std::filesys
   if (frames) {
     plan.ranges_ = ParseFrameList(*frames);
   } else {
-    for (long number : FindFrames(*plan.input_pattern_)) {
-      plan.ranges_.push_back(FrameRange{number, number, 1});
-    }
+    const std::vector<long> found = FindFrames(*plan.input_pattern_);
+    for (long number : found) plan.ranges_.push_back(FrameRange{number, number, 1});
+    plan.missing_ = Holes(found);
   }
   if (!plan.output_pattern_ && (plan.total() > 1 || frame_offset)) {
     throw CliError(output.string(),

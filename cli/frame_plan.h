@@ -21,14 +21,20 @@ struct Frame {
 class FramePlan {
  public:
   // A single file when input names one and no frames are asked for (both names then stand as
-  // written); otherwise a sequence: the frames listed ("1001-1100x2,1200"), or those on disk.
-  // Output numbers are the input's plus frame_offset. Throws CliError.
+  // written, and an output with a frame pattern is refused); otherwise a sequence: the frames
+  // listed ("1001-1100x2,1200"), or those on disk. A single input file with frames listed and
+  // an output pattern is that still, written as each frame. Output numbers are the input's
+  // plus frame_offset. Throws CliError.
   static FramePlan Make(const std::filesystem::path& input, const std::filesystem::path& output,
                         const std::optional<std::string>& frames, long frame_offset);
 
   long total() const;     // frames in the run
   long earliest() const;  // the lowest frame number: time 0 for the effect
-  bool is_sequence() const { return input_pattern_.has_value(); }
+  bool is_sequence() const { return input_pattern_ || output_pattern_; }
+  // Without frames listed: the frames between the first and last found on disk that are not
+  // there, as ranges on the step the frames found keep (a sequence on twos misses no odd
+  // frame). Empty when frames are listed.
+  const std::vector<FrameRange>& missing() const { return missing_; }
 
   class Iterator {
    public:
@@ -56,6 +62,7 @@ class FramePlan {
   std::filesystem::path input_, output_;
   std::optional<FramePattern> input_pattern_, output_pattern_;
   std::vector<FrameRange> ranges_;
+  std::vector<FrameRange> missing_;
   long offset_ = 0;
 };
 

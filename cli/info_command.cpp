@@ -1,5 +1,7 @@
 #include "cli/info_command.h"
 
+#include <algorithm>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -46,25 +48,92 @@ std::string TypeName(const PF_ParamDef& def) {
   }
 }
 
+// A parameter the effect declared, with the control whose flag sets it: the table, help's
+// ranges and the JSON are all made from these.
+struct DeclaredControl {
+  const PF_ParamDef* def;
+  const Control* control;  // null when no flag sets the parameter
+  bool enables;            // the checkbox that switches the control on (the tint's)
+};
+
+std::vector<DeclaredControl> MatchControls(const hostsim::ParamStore& params) {
+  std::vector<DeclaredControl> matched;
+  for (const PF_ParamDef& def : params.declared()) {
+    DeclaredControl entry{&def, nullptr, false};
+    for (const Control& control : Controls()) {
+      if (control.index == def.uu.id) {
+        entry = {&def, &control, false};
+      } else if (control.enable_index == def.uu.id && def.param_type == PF_Param_CHECKBOX) {
+        entry = {&def, &control, true};
+      }
+    }
+    matched.push_back(entry);
+  }
+  return matched;
+}
+
 // The flag sits beside the label it sets.
 struct Row {
   std::string id, label, option, type, range, dephault;
 };
 
-Row DescribeParameter(const PF_ParamDef& def) {
+Row DescribeParameter(const DeclaredControl& entry) {
+  const PF_ParamDef& def = *entry.def;
   Row row{std::to_string(def.uu.id), text::Cp936ToUtf8(def.name), "", TypeName(def), "", ""};
-  for (const Control& control : Controls()) {
-    if (control.index == def.uu.id) {
-      row.range = DescribeRange(control, def);
-      row.dephault = DescribeDefault(control, def);
-      row.option = "--" + std::string(control.name);
-    } else if (control.enable_index == def.uu.id && def.param_type == PF_Param_CHECKBOX) {
-      row.range = "on or off";
-      row.dephault = def.u.bd.dephault ? "on" : "off";
-      row.option = "--" + std::string(control.name) + " COLOUR|off";
-    }
+  if (!entry.control) return row;
+  const std::string flag = "--" + std::string(entry.control->name);
+  if (entry.enables) {
+    row.range = "on or off";
+    row.dephault = def.u.bd.dephault ? "on" : "off";
+    row.option = flag + " COLOUR|off";
+  } else {
+    row.range = DescribeRange(*entry.control, def);
+    row.dephault = DescribeDefault(*entry.control, def);
+    row.option = flag;
   }
   return row;
+}
+
+// One control as JSON: numbers and switches typed, a popup's choices listed, a colour's
+// default "off" while its switch is off by default.
+nlohmann::ordered_json ControlJson(const DeclaredControl& entry, const DeclaredControl* enabler) {
+  const Control& control = *entry.control;
+  const PF_ParamDef& def = *entry.def;
+  static const char* const kKindNames[] = {"whole number", "number", "choice", "switch", "colour"};
+  nlohmann::ordered_json json;
+  json["name"] = control.name;
+  json["flag"] = "--" + std::string(control.name);
+  json["label"] = text::Cp936ToUtf8(def.name);
+  json["parameter"] = def.uu.id;
+  json["kind"] = kKindNames[static_cast<int>(control.kind)];
+  switch (control.kind) {
+    case ControlKind::kWholeNumber:
+      json["range"] = {def.u.sd.valid_min, def.u.sd.valid_max};
+      json["default"] = def.u.sd.dephault;
+      break;
+    case ControlKind::kNumber:
+      json["range"] = {def.u.fs_d.valid_min, def.u.fs_d.valid_max};
+      json["default"] = def.u.fs_d.dephault;
+      break;
+    case ControlKind::kChoice: {
+      const std::size_t offered =
+          std::min<std::size_t>(control.choices.size(), std::max(0, int{def.u.pd.num_choices}));
+      json["choices"] =
+          std::vector<std::string_view>(control.choices.begin(), control.choices.begin() + offered);
+      json["default"] = DescribeDefault(control, def);
+      break;
+    }
+    case ControlKind::kSwitch:
+      json["default"] = def.u.bd.dephault != 0;
+      break;
+    case ControlKind::kColor: {
+      const std::string colour = DescribeDefault(control, def);
+      json["default"] = enabler && !enabler->def->u.bd.dephault ? "off" : colour;
+      json["colour"] = colour;
+      break;
+    }
+  }
+  return json;
 }
 
 void PrintTable(const std::vector<Row>& rows, std::ostream& out) {
@@ -122,11 +191,33 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
   }
 
   std::vector<Row> rows = {{"id", "label", "option", "type", "range", "default"}};
-  for (const PF_ParamDef& def : session.host().params().declared()) {
-    rows.push_back(DescribeParameter(def));
+  for (const DeclaredControl& entry : MatchControls(session.host().params())) {
+    rows.push_back(DescribeParameter(entry));
   }
   out << "\nParameters:\n";
   PrintTable(rows, out);
+}
+
+void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
+  const std::filesystem::path module_path = LocateEffectModule(plugin);
+  const hostsim::PropertyList properties = ReadProperties(module_path);
+  EffectSession session(module_path);
+  const std::vector<DeclaredControl> matched = MatchControls(session.host().params());
+  nlohmann::ordered_json json;
+  json["effect"] = {{"name", properties.name},
+                    {"version", VersionText(properties.version)},
+                    {"match_name", properties.match_name},
+                    {"category", properties.category}};
+  json["controls"] = nlohmann::ordered_json::array();
+  for (const DeclaredControl& entry : matched) {
+    if (!entry.control || entry.enables) continue;
+    const auto enabler = std::find_if(matched.begin(), matched.end(), [&](const auto& other) {
+      return other.control == entry.control && other.enables;
+    });
+    json["controls"].push_back(ControlJson(entry, enabler == matched.end() ? nullptr : &*enabler));
+  }
+  // Labels are the effect's text: a byte that is not UTF-8 must not stop the listing.
+  out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 std::map<std::string, std::string, std::less<>> ControlRanges(
@@ -134,18 +225,16 @@ std::map<std::string, std::string, std::less<>> ControlRanges(
   std::map<std::string, std::string, std::less<>> ranges;
   try {
     EffectSession session(LocateEffectModule(plugin));
-    for (const PF_ParamDef& def : session.host().params().declared()) {
-      for (const Control& control : Controls()) {
-        const std::string name(control.name);
-        const bool numeric =
-            control.kind == ControlKind::kWholeNumber || control.kind == ControlKind::kNumber;
-        if (control.index == def.uu.id && control.kind != ControlKind::kColor) {
-          ranges[name] = (numeric ? DescribeRange(control, def) + ", " : std::string()) +
-                         "default " + DescribeDefault(control, def);
-        } else if (control.enable_index == def.uu.id && def.param_type == PF_Param_CHECKBOX) {
-          ranges[name] = def.u.bd.dephault ? "default on" : "default off";
-        }
+    for (const DeclaredControl& entry : MatchControls(session.host().params())) {
+      // The tint's range is its switch's: help shows the colour's values itself.
+      if (!entry.control || (entry.control->kind == ControlKind::kColor && !entry.enables)) {
+        continue;
       }
+      const Row row = DescribeParameter(entry);
+      const bool numeric = entry.control->kind == ControlKind::kWholeNumber ||
+                           entry.control->kind == ControlKind::kNumber;
+      ranges[std::string(entry.control->name)] =
+          (numeric ? row.range + ", " : std::string()) + "default " + row.dephault;
     }
   } catch (const std::exception&) {
     ranges.clear();

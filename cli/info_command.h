@@ -11,6 +11,10 @@ namespace cli {
 
 void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& out);
 
+// velmora info --json: the effect and each control its flags set (name, flag, label, range or
+// choices, default), typed for scripts, from the same declarations the table shows.
+void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out);
+
 // Each control's range and default as the effect declares them, by control name:
 // "0 to 500, default 100". Empty when the effect cannot be loaded (help still shows the rest).
 std::map<std::string, std::string, std::less<>> ControlRanges(

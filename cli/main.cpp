@@ -127,6 +127,12 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->type_name("FILE");
   render->add_flag("--skip-existing", request.skip_existing,
                    "Leave frames whose output file is already there (a rerun after a crash)");
+  render->add_flag("--strict", request.strict,
+                   "A frame missing on disk between the first and last found is an error, not "
+                   "a warning (without --frames)");
+  render->add_flag("--dry-run", request.dry_run,
+                   "Print each frame's input and output on stdout ('(kept)' where "
+                   "--skip-existing leaves it) and render nothing");
   auto* quiet_flag = render->add_flag("-q,--quiet", flags.quiet, "No progress bar");
   render->add_flag("-v,--verbose", flags.verbose, "A line for each frame written")
       ->excludes(quiet_flag);
@@ -232,6 +238,8 @@ int Run(int argc, char** argv) {
                                               : decltype(cli::ControlRanges({})){};
   CLI::App* render = AddRenderCommand(app, render_flags, ranges);
   CLI::App* info = app.add_subcommand("info", "Show the effect as the host sees it");
+  bool info_json = false;
+  info->add_flag("--json", info_json, "The effect's controls as JSON, for scripts");
 
   try {
     app.parse(argc, argv);
@@ -244,9 +252,14 @@ int Run(int argc, char** argv) {
   if (version) {
     PrintVersions(plugin);
   } else if (info->parsed()) {
-    cli::RunInfo(plugin, std::cout);
+    if (info_json) {
+      cli::RunInfoJson(plugin, std::cout);
+    } else {
+      cli::RunInfo(plugin, std::cout);
+    }
   } else if (render->parsed()) {
-    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, CommandLine(argc, argv)));
+    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, CommandLine(argc, argv)),
+                   std::cout);
   } else {
     std::cerr << app.help();
     return cli::kExitUsage;

@@ -1,5 +1,6 @@
 #include "cli/render_command.h"
 
+#include <OpenImageIO/imageio.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -36,11 +37,26 @@ std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
   return FileId{info.st_dev, info.st_ino};
 }
 
-// A frame present under its own name is whole: outputs are renamed into place only when
-// complete. A killed run's hidden temporary has another name, so it is never taken for a frame.
+// Whether an image reader accepts the file's header; the reader's complaints are not the
+// user's business here.
+bool HeaderReads(const std::filesystem::path& path) {
+  const auto file = OIIO::ImageInput::open(path.string());
+  if (!file) {
+    OIIO::geterror();  // taken, so it is not added to a later message
+    return false;
+  }
+  return true;
+}
+
+// Outputs are renamed into place only when complete, so a killed run's hidden temporary, under
+// another name, is never taken for a frame; it is left alone, since it may as well belong to a
+// run that is still writing. Another tool may still have left an empty or cut file under a
+// frame's name: only a non-empty file whose header reads counts as done.
 bool IsComplete(const Frame& frame) {
   std::error_code error;
-  return std::filesystem::is_regular_file(frame.output, error);
+  if (!std::filesystem::is_regular_file(frame.output, error)) return false;
+  const auto size = std::filesystem::file_size(frame.output, error);
+  return !error && size > 0 && HeaderReads(frame.output);
 }
 
 // Everything that can be known wrong before the effect is loaded, so a bad run fails at once
@@ -132,11 +148,53 @@ std::string FailureSummary(const std::vector<long>& failed, long total) {
   return text;
 }
 
+// "1025", "1030-1032" or "1031-1035x2", as --frames takes them.
+std::string RangeText(const FrameRange& range) {
+  std::string text = std::to_string(range.first);
+  if (range.last == range.first) return text;
+  text.push_back('-');
+  text += std::to_string(range.last);
+  if (range.step == 1) return text;
+  text.push_back('x');
+  text += std::to_string(range.step);
+  return text;
+}
+
+// "2 of 10 frames missing on disk: 1025, 1030"; a long list is cut short, as failures are.
+std::string MissingSummary(const std::vector<FrameRange>& missing, long found) {
+  constexpr std::size_t kListed = 20;
+  long count = 0;
+  for (const FrameRange& range : missing) count += range.count();
+  std::string text =
+      std::to_string(count) + " of " + std::to_string(count + found) + " frames missing on disk:";
+  for (std::size_t i = 0; i < std::min(missing.size(), kListed); ++i) {
+    text += i ? ", " : " ";
+    text += RangeText(missing[i]);
+  }
+  if (missing.size() > kListed) text += ", ...";
+  return text;
+}
+
+// What a run would take and write, one line a frame, for scripts to read.
+void PrintDryRun(const FramePlan& plan, bool skip_existing, std::ostream& out) {
+  for (const Frame& frame : plan) {
+    out << (plan.is_sequence() ? std::to_string(frame.number) : "-") << " " << frame.input.string()
+        << " -> " << frame.output.string() << (skip_existing && IsComplete(frame) ? " (kept)" : "")
+        << "\n";
+  }
+  out << std::flush;
+}
+
 }  // namespace
 
-void RunRender(const RenderRequest& request) {
+void RunRender(const RenderRequest& request, std::ostream& out) {
   const FramePlan frames =
       FramePlan::Make(request.input, request.output, request.frames, request.frame_offset);
+  if (!frames.missing().empty()) {
+    const std::string missing = MissingSummary(frames.missing(), frames.total());
+    if (request.strict) throw CliError(request.input.string(), missing + " (--strict)");
+    WarnOnce("missing", request.input.string() + ": " + missing);
+  }
   // With every frame already there the controls are still checked: a wrong command line
   // fails whatever the folder holds.
   const long to_render = CheckFrames(frames, request.skip_existing);
@@ -151,6 +209,10 @@ void RunRender(const RenderRequest& request) {
   EffectSession session(LocateEffectModule(request.plugin));
   hostsim::ParamStore& params = session.host().params();
   ApplyControls(controls, params);
+  if (request.dry_run) {
+    PrintDryRun(frames, request.skip_existing, out);
+    return;
+  }
   const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
   const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
   const bool tinted = params[FindControl("tint")->enable_index].u.bd.value != 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "cli/controls.h"
@@ -27,10 +28,14 @@ struct RenderRequest {
   std::optional<std::filesystem::path> plugin;
   Verbosity verbosity = Verbosity::kNormal;
   bool skip_existing = false;  // leave frames whose output is already there
+  bool strict = false;         // a frame missing among those found on disk is an error
+  bool dry_run = false;        // print each frame's files on stdout, render nothing
 };
 
 // Throws CliError. Nothing is written for a frame that fails; in a sequence the other frames
-// still render, and the error then names every frame that failed.
-void RunRender(const RenderRequest& request);
+// still render, and the error then names every frame that failed. A dry run checks as much
+// (frames, controls, preset) and prints "1001 in.1001.exr -> out.1001.exr[ (kept)]" on out for
+// each frame instead ("-" for the number of a single file).
+void RunRender(const RenderRequest& request, std::ostream& out);
 
 }  // namespace cli

@@ -5,24 +5,52 @@
 
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "tests/cli/cli_runner.h"
 
 namespace velmora_test {
 namespace {
 
+// A small flat grey that tells frame (1 to 6).
+void WriteFrame(const std::filesystem::path& path, int frame) {
+  WriteFixture(path, OIIO::ImageSpec(4, 4, 3, OIIO::TypeDesc::UINT8),
+               [&](int, int, int) { return std::min(frame, 6) * 40 / 255.0f; });
+}
+
+std::string FrameName(const char* prefix, int frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%s.%04d.png", prefix, frame);
+  return name;
+}
+
 // Frames in.0001.png .. in.0005.png, each a flat grey that tells its frame.
 void WriteFrames(const ScratchFolder& folder) {
-  for (int frame = 1; frame <= 5; ++frame) {
-    char name[32];
-    std::snprintf(name, sizeof name, "in.%04d.png", frame);
-    WriteFixture(folder / name, OIIO::ImageSpec(4, 4, 3, OIIO::TypeDesc::UINT8),
-                 [&](int, int, int) { return frame * 40 / 255.0f; });
+  for (int frame = 1; frame <= 5; ++frame) WriteFrame(folder / FrameName("in", frame), frame);
+}
+
+// Every "@/" in text stands for the folder.
+std::string InFolder(const ScratchFolder& folder, std::string text) {
+  const std::string path = folder.path().string() + "/";
+  for (std::size_t at = text.find("@/"); at != std::string::npos; at = text.find("@/", at)) {
+    text.replace(at, 2, path);
+    at += path.size();
   }
+  return text;
 }
 
 int FrameShown(const std::filesystem::path& path) {
   return static_cast<int>(std::lround(ReadPixels(path).at(1, 1, 0) * 255 / 40));
+}
+
+std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 // "@" at the start of an argument stands for the folder.
@@ -54,6 +82,9 @@ TEST(VelmoraSequences, ListsStepsOffsetsAndFramesFoundOnDisk) {
        {{"o.1002.png", 2}, {"o.1003.png", 3}}},
       {{"@/in.####.png", "@/out/o.%040d.png", "--frames", "1-3"},
        {{"o." + wide + "1.png", 1}, {"o." + wide + "2.png", 2}, {"o." + wide + "3.png", 3}}},
+      // One file to a pattern: the still is held over the frames asked for.
+      {{"@/in.0002.png", "@/out/o.####.png", "--frames", "7-8"},
+       {{"o.0007.png", 2}, {"o.0008.png", 2}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[1] + (c.args.size() > 3 ? " " + c.args[3] : ""));
@@ -87,6 +118,9 @@ TEST(VelmoraSequences, RefusalsAreOneLineAndWriteNothing) {
        "in.-999999999.png: no such file",
        1},
       {{"@/in.####.png", "@/o.%99999999999d.png", "--frames", "1"}, "is too wide", 2},
+      {{"@/in.0001.png", "@/o.####.png"},
+       "o.####.png: one input file to a frame pattern: give --frames to say which frames to write",
+       2},
       {{"@/" + std::string(100000, '#'), "@/o.png", "--frames", "1"}, "is too wide", 2},
       {{"@/in.0001.png", "@/o.png", "--preset", "@/p.json"},
        "p.json: 'radius': 1e309 is outside the range of numbers",
@@ -117,6 +151,178 @@ TEST(VelmoraSequences, RefusalsAreOneLineAndWriteNothing) {
     EXPECT_LT(run.err.size(), 400u) << "a long value is echoed whole";
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err.substr(0, 500);
     EXPECT_EQ(folder.Names(), before) << "something was written";
+  }
+}
+
+TEST(VelmoraSequences, FramesMissingOnDiskAreNamedAndStrictRendersNothing) {
+  std::vector<int> many_gaps;  // 1, 3, ..., 43 and 44: 21 gaps, more than a line lists
+  for (int frame = 1; frame <= 43; frame += 2) many_gaps.push_back(frame);
+  many_gaps.push_back(44);
+  std::string many_listed = "21 of 44 frames missing on disk: 2";
+  for (int frame = 4; frame <= 40; frame += 2) many_listed += ", " + std::to_string(frame);
+  struct Case {
+    std::vector<int> on_disk;
+    std::vector<std::string> flags;
+    int status;
+    std::string err;  // all of stderr; PATTERN stands for the input's name
+    std::size_t written;
+  } cases[] = {
+      {{1, 2, 4, 7, 8, 9},
+       {},
+       0,
+       "velmora: warning: PATTERN: 3 of 9 frames missing on disk: 3, 5-6\n",
+       6},
+      {{1, 2, 4, 7, 8, 9},
+       {"--strict"},
+       1,
+       "velmora: PATTERN: 3 of 9 frames missing on disk: 3, 5-6 (--strict)\n",
+       0},
+      // Frames on twos miss only the frames of their step.
+      {{1, 3, 5, 11},
+       {},
+       0,
+       "velmora: warning: PATTERN: 2 of 6 frames missing on disk: 7-9x2\n",
+       4},
+      {{1, 3, 5}, {"--strict"}, 0, "", 3},
+      {many_gaps, {"--strict"}, 1, "velmora: PATTERN: " + many_listed + ", ... (--strict)\n", 0},
+      // Frames asked for are checked one by one, as before: --strict adds nothing.
+      {{1, 2, 4}, {"--strict", "--frames", "1,2,4"}, 0, "", 3},
+      {{1, 2, 4}, {"--frames", "1-4"}, 1, "velmora: @/in.0003.png: no such file\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    ScratchFolder folder;
+    for (int frame : c.on_disk) WriteFrame(folder / FrameName("in", frame), frame);
+    std::filesystem::create_directory(folder / "out");
+    std::vector<std::string> args = {"@/in.####.png", "@/out/o.####.png", "--radius", "0"};
+    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    const RunResult run = RunIn(folder, args);
+    std::string err = InFolder(folder, c.err);
+    if (const auto at = err.find("PATTERN"); at != std::string::npos) {
+      err.replace(at, 7, (folder / "in.####.png").string());
+    }
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err, err);
+    const auto out = folder / "out";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), c.written);
+  }
+}
+
+TEST(VelmoraSequences, SkipExistingRendersAgainAnOutputThatIsNoImage) {
+  ScratchFolder folder;
+  WriteFrames(folder);
+  std::filesystem::create_directory(folder / "out");
+  auto output = [&](int frame) { return folder / "out" / FrameName("o", frame); };
+  WriteFrame(output(1), 6);  // a whole frame, told apart from a render of frame 1
+  std::ofstream(output(2), std::ios::binary);
+  std::ofstream(output(3), std::ios::binary) << "not an image";
+  std::ofstream(output(4), std::ios::binary) << "\x89PNG\r\n\x1a\n";  // cut after the signature
+  const RunResult run = RunIn(folder, {"@/in.####.png", "@/out/o.####.png", "--radius", "0",
+                                       "--skip-existing", "--verbose"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("kept " + output(1).string()), std::string::npos) << run.err;
+  for (int frame = 2; frame <= 5; ++frame) {
+    EXPECT_NE(run.err.find("wrote " + output(frame).string()), std::string::npos) << run.err;
+    EXPECT_EQ(FrameShown(output(frame)), frame);
+  }
+  EXPECT_EQ(FrameShown(output(1)), 6) << "a whole frame was rendered again";
+  std::vector<std::string> names;
+  for (int frame = 1; frame <= 5; ++frame) names.push_back(FrameName("o", frame));
+  EXPECT_EQ(NamesIn(folder / "out"), names) << "a temporary was left behind";
+}
+
+TEST(VelmoraSequences, DryRunPrintsEachFrameAndWritesNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } cases[] = {
+      {{"@/in.####.png", "@/out/o.####.png", "--frames", "2-3", "--skip-existing"},
+       0,
+       "2 @/in.0002.png -> @/out/o.0002.png (kept)\n3 @/in.0003.png -> @/out/o.0003.png\n"},
+      {{"@/in.####.png", "@/out/o.####.png", "--frames", "2-3"},
+       0,
+       "2 @/in.0002.png -> @/out/o.0002.png\n3 @/in.0003.png -> @/out/o.0003.png\n"},
+      {{"@/in.0001.png", "@/out/still.####.png", "--frames", "10-11", "--frame-offset", "5"},
+       0,
+       "10 @/in.0001.png -> @/out/still.0015.png\n11 @/in.0001.png -> @/out/still.0016.png\n"},
+      {{"@/in.0001.png", "@/out/one.png"}, 0, "- @/in.0001.png -> @/out/one.png\n"},
+      // Controls and presets are checked as for a render.
+      {{"@/in.####.png", "@/out/o.####.png", "--radius", "501"}, 2, ""},
+      {{"@/in.####.png", "@/out/o.####.png", "--preset", "@/p.json"}, 2, ""},
+      {{"@/in.####.png", "@/out/o.####.png", "--frames", "1-6"}, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1] + " " + (c.args.size() > 2 ? c.args[2] + " " + c.args[3] : ""));
+    ScratchFolder folder;
+    WriteFrames(folder);
+    std::ofstream(folder / "p.json") << R"({"mode": "bright"})";
+    std::filesystem::create_directory(folder / "out");
+    WriteFrame(folder / "out" / "o.0002.png", 6);
+    std::ofstream(folder / "out" / "o.0003.png", std::ios::binary);  // empty: not kept
+    const std::vector<std::string> before = NamesIn(folder / "out");
+    std::vector<std::string> args = c.args;
+    args.push_back("--dry-run");
+    const RunResult run = RunIn(folder, args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, InFolder(folder, c.out));
+    EXPECT_EQ(run.err.empty(), c.status == 0) << run.err;
+    EXPECT_EQ(NamesIn(folder / "out"), before) << "something was written";
+    EXPECT_EQ(std::filesystem::file_size(folder / "out" / "o.0003.png"), 0u);
+  }
+}
+
+// The JSON gives what `velmora info` shows, and the ranges it gives are the ones render holds.
+TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
+  const RunResult json_run = RunVelmora({"info", "--json"});
+  ASSERT_EQ(json_run.status, 0) << json_run.err;
+  const auto info = nlohmann::json::parse(json_run.out);
+  const RunResult table = RunVelmora({"info"});
+  ASSERT_EQ(table.status, 0) << table.err;
+  std::map<std::string, nlohmann::json> controls;
+  for (const auto& control : info.at("controls")) controls[control.at("name")] = control;
+
+  ASSERT_EQ(controls.size(), 8u) << json_run.out;
+  EXPECT_EQ(info.at("effect").at("name"), "Velmora");
+  EXPECT_EQ(controls["radius"].at("range"), nlohmann::json::array({0, 500}));
+  EXPECT_EQ(controls["radius"].at("default"), 100);
+  EXPECT_EQ(controls["intensity"].at("range"), nlohmann::json::array({0.0, 11.0}));
+  EXPECT_EQ(controls["mode"].at("choices"), nlohmann::json::array({"screen", "add"}));
+  EXPECT_EQ(controls["mode"].at("default"), "screen");
+  EXPECT_EQ(controls["tint"].at("default"), "off");
+  EXPECT_EQ(controls["tint"].at("colour"), "#FF0000");
+  EXPECT_EQ(controls["gamma"].at("default"), false);
+
+  ScratchFolder folder;
+  WriteFrames(folder);
+  auto accepts = [&](const std::string& flag, const std::string& value) {
+    return RunIn(folder, {"@/in.0001.png", "@/o.png", "--dry-run", flag, value}).status == 0;
+  };
+  for (const auto& [name, control] : controls) {
+    SCOPED_TRACE(name);
+    const std::string flag = control.at("flag");
+    EXPECT_EQ(flag, "--" + name);
+    // The table shows the same label beside the same flag.
+    std::istringstream lines(table.out);
+    bool shown = false;
+    for (std::string line; std::getline(lines, line);) {
+      shown |=
+          line.find("  " + control.at("label").get<std::string>() + " ") != std::string::npos &&
+          line.find(" " + flag + " ") != std::string::npos;
+    }
+    EXPECT_TRUE(shown) << table.out;
+    if (control.contains("range")) {
+      const auto& range = control.at("range");
+      EXPECT_TRUE(accepts(flag, range[0].dump()));
+      EXPECT_TRUE(accepts(flag, range[1].dump()));
+      const nlohmann::json above = range[1].is_number_integer()
+                                       ? nlohmann::json(range[1].get<long>() + 1)
+                                       : nlohmann::json(range[1].get<double>() + 1);
+      EXPECT_FALSE(accepts(flag, above.dump()));
+    }
+    for (const auto& choice : control.value("choices", nlohmann::json::array())) {
+      EXPECT_TRUE(accepts(flag, choice.get<std::string>()));
+    }
   }
 }
 
