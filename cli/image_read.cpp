@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 #include "cli/cli_error.h"
@@ -25,31 +24,55 @@ constexpr std::uint64_t kMaxCompressionRatio = 100000;
 // Parts read from one file; a file with more is refused.
 constexpr int kMaxParts = 1000;
 
-// OpenImageIO's DPX reader trusts the sizes in the file's header: a section said to be larger
-// than the file makes it allocate gigabytes or stop the process on an assertion. Every section
-// the header sizes must lie within the file before the reader sees it.
-void CheckDpxSections(const std::filesystem::path& path, const std::string& name) {
-  std::ifstream file(path, std::ios::binary);
-  unsigned char header[36] = {};
-  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return;  // the reader says
-  const bool big_endian = std::memcmp(header, "SDPX", 4) == 0;
-  if (!big_endian && std::memcmp(header, "XPDS", 4) != 0) return;
-  const auto field = [&](int at) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-      const unsigned char byte = header[big_endian ? at + i : at + 3 - i];
-      value = value << 8 | byte;
+// Up to count bytes from the start of a file (fewer when it is shorter or cannot be read).
+std::vector<std::uint8_t> FirstBytes(const std::filesystem::path& path, std::size_t count) {
+  std::vector<std::uint8_t> bytes(count);
+  std::size_t got = 0;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    while (got < count) {
+      const ssize_t n = read(fd, bytes.data() + got, count - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
     }
+    close(fd);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// The sizes a DPX file's header gives, in bytes; nullopt for a file that is no DPX.
+struct DpxSizes {
+  std::uint64_t image_offset = 0;  // where the pixels start
+  std::uint64_t file_size = 0;     // the whole file, as the header declares it
+  std::uint64_t sections = 0;      // the generic, industry and user data sections together
+};
+
+std::optional<DpxSizes> ReadDpxSizes(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> header = FirstBytes(path, 36);
+  if (header.size() < 36) return std::nullopt;
+  const bool big_endian = std::memcmp(header.data(), "SDPX", 4) == 0;
+  if (!big_endian && std::memcmp(header.data(), "XPDS", 4) != 0) return std::nullopt;
+  const auto field = [&](std::size_t at) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+      value = value << 8 | header[big_endian ? at + i : at + 3 - i];
     return value;
   };
+  return DpxSizes{field(4), field(16), field(24) + field(28) + field(32)};
+}
+
+// OpenImageIO's DPX reader trusts the sizes in the file's header: a section said to be larger
+// than the file makes it allocate gigabytes or stop the process on an assertion. The sections
+// are read whole, so they must be in the file; the pixels may lie past a cut (a truncated file
+// is named as such later), but not past the end the header itself declares.
+void CheckDpxSections(const std::filesystem::path& path, const std::string& name) {
+  const auto sizes = ReadDpxSizes(path);
   std::error_code error;
   const std::uint64_t size = std::filesystem::file_size(path, error);
-  if (error) return;
-  // The header's sections (generic, industry, user data) are read whole: they must be in the
-  // file. The pixels may lie past a cut (a truncated file is named as such later), but not past
-  // the end the header itself declares.
-  const std::uint64_t sections = field(24) + field(28) + field(32);
-  if (sections > size || field(4) > std::max(size, field(16))) {
+  if (!sizes || error) return;  // the reader says what is wrong
+  if (sizes->sections > size || sizes->image_offset > std::max(size, sizes->file_size)) {
     throw CliError(name, "corrupt DPX header (its sections or pixels lie beyond the file's " +
                              std::to_string(size) + " bytes)");
   }
@@ -57,11 +80,7 @@ void CheckDpxSections(const std::filesystem::path& path, const std::string& name
 
 // The quality a JPEG was saved at, from the tables at its start.
 std::optional<int> SavedJpegQuality(const std::filesystem::path& path) {
-  std::vector<std::uint8_t> head(64 * 1024);
-  std::ifstream file(path, std::ios::binary);
-  file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(file.gcount()));
-  return JpegQuality(head);
+  return JpegQuality(FirstBytes(path, 64 * 1024));
 }
 
 std::string OpenFailureReason(const std::filesystem::path& path) {
@@ -205,14 +224,9 @@ std::size_t OthersBytes(const OIIO::ImageSpec& spec, const LayerChannels& layer)
 std::optional<std::uint64_t> HeaderFileSize(const std::filesystem::path& path,
                                             const std::string& format_name) {
   if (format_name != "dpx") return std::nullopt;
-  unsigned char header[20] = {};
-  std::ifstream file(path, std::ios::binary);
-  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return std::nullopt;
-  const bool big_endian = std::memcmp(header, "SDPX", 4) == 0;
-  if (!big_endian && std::memcmp(header, "XPDS", 4) != 0) return std::nullopt;
-  std::uint64_t size = 0;
-  for (int i = 0; i < 4; ++i) size = size << 8 | header[big_endian ? 16 + i : 19 - i];
-  return size;
+  const auto sizes = ReadDpxSizes(path);
+  if (!sizes) return std::nullopt;
+  return sizes->file_size;
 }
 
 // Why reading rows [top, bottom) of a part failed: the reader's words, else what can be told

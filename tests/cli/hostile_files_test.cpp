@@ -199,6 +199,8 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "sections.dpx", folder / "out.exr"), folder / "sections.dpx",
                 {"corrupt DPX header"});
 
+#if !defined(__SANITIZE_ADDRESS__)
+  // (Not under the sanitizers: their own checks need a descriptor, and fail without one.)
   // Out of file descriptors, a reader calls the file not one of its format; the reason is
   // the system's. Every descriptor under a lowered limit is taken, then the file is read.
   WriteFixture(folder / "fine.exr", OIIO::ImageSpec(4, 4, 3, TypeDesc::HALF),
@@ -220,6 +222,7 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   for (int fd : taken) close(fd);
   setrlimit(RLIMIT_NOFILE, &saved);
   EXPECT_EQ(message, (folder / "fine.exr").string() + ": cannot open: Too many open files");
+#endif
 }
 
 }  // namespace
