@@ -346,8 +346,8 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   // Every part when the format is the source's own and holds several, else the layer's part
   // alone: the other parts are written as stored, which only their own format's writer takes
   // as they are (another's meets channel types, tiles and attributes it does not expect).
-  const bool all_parts = source.parts.size() > 1 && format == source.format_name &&
-                         output->supports("multiimage");
+  const bool all_parts =
+      source.parts.size() > 1 && format == source.format_name && output->supports("multiimage");
   if (source.parts.size() > 1 && !all_parts) {
     WarnOnce("parts", name + ": only the glowed part written; " + format +
                           (format == source.format_name
