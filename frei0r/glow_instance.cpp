@@ -86,7 +86,7 @@ void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t
   if (!failure_told_) {
     failure_told_ = true;
     std::fprintf(stderr,
-                 "velmora: frei0r: frame at %.3f s: %s; frames the effect fails on pass through "
+                 "velmora: frei0r: frame at time %g: %s; frames the effect fails on pass through "
                  "unchanged\n",
                  seconds, failure.c_str());
   }
