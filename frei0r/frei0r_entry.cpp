@@ -17,7 +17,16 @@ using frei0r_glow::ControlKind;
 using frei0r_glow::Controls;
 using frei0r_glow::kControlCount;
 
-void Say(const std::string& what) {
+// A tool that calls f0r_init and then f0r_construct meets a missing effect module twice; the
+// reason is said once.
+void Say(const std::string& what) noexcept {
+  try {
+    static auto* last_said = new std::string();
+    const std::lock_guard lock(frei0r_glow::EffectLock());
+    if (what == *last_said) return;
+    *last_said = what;
+  } catch (...) {
+  }
   std::fprintf(stderr, "velmora: frei0r: %s\n", what.c_str());
 }
 
