@@ -18,12 +18,13 @@ GlowInstance::GlowInstance(unsigned width, unsigned height)
                              std::to_string(hostsim::kMaxWorldSide) + " pixels on a side");
   }
   const std::lock_guard lock(EffectLock());
+  // Held first, so reading the declarations does not load the effect a second time.
+  effect_ = LoadedEffect::Acquire();
   const std::vector<PF_ParamDef>& declared = DeclaredParams();
   for (int i = 0; i < kControlCount; ++i) {
     const Control& control = Controls()[static_cast<std::size_t>(i)];
     values_[static_cast<std::size_t>(i)] = DefaultValue(control, DeclaredFor(declared, control));
   }
-  effect_ = LoadedEffect::Acquire();
 }
 
 GlowInstance::~GlowInstance() {
