@@ -1,0 +1,81 @@
+#include "frei0r/frame_render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "frei0r/loaded_effect.h"
+
+namespace frei0r_glow {
+namespace {
+
+// A world of the host's store, disposed on every way out.
+struct WorldDisposal {
+  hostsim::WorldStore* store;
+  void operator()(hostsim::World* world) const { store->Dispose(world); }
+};
+using OwnedWorld = std::unique_ptr<hostsim::World, WorldDisposal>;
+
+// frei0r's RGBA8888 is bytes in the order R, G, B, A whatever the machine's byte order.
+void StoreFrame(const std::uint32_t* frame, const hostsim::World& world) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame);
+  for (A_long y = 0; y < world.height(); ++y) {
+    PF_Pixel* out = world.pixel<PF_Pixel>(0, y);
+    const std::uint8_t* in = bytes + static_cast<std::size_t>(y) * world.width() * 4;
+    for (A_long x = 0; x < world.width(); ++x, in += 4) {
+      out[x] = PF_Pixel{in[3], in[0], in[1], in[2]};
+    }
+  }
+}
+
+// The result lies at its origin relative to the input; what it does not cover is transparent.
+void LoadFrame(const hostsim::World& result, std::uint32_t* frame, int width, int height) {
+  auto* bytes = reinterpret_cast<std::uint8_t*>(frame);
+  std::memset(bytes, 0, static_cast<std::size_t>(width) * height * 4);
+  const A_long origin_x = result.effect_world.origin_x, origin_y = result.effect_world.origin_y;
+  const A_long x_begin = std::max<A_long>(0, origin_x);
+  const A_long x_end = std::min<A_long>(width, origin_x + result.width());
+  const A_long y_begin = std::max<A_long>(0, origin_y);
+  const A_long y_end = std::min<A_long>(height, origin_y + result.height());
+  for (A_long y = y_begin; y < y_end; ++y) {
+    const PF_Pixel* in = result.pixel<PF_Pixel>(x_begin - origin_x, y - origin_y);
+    std::uint8_t* out = bytes + (static_cast<std::size_t>(y) * width + x_begin) * 4;
+    for (A_long x = x_begin; x < x_end; ++x, ++in, out += 4) {
+      out[0] = in->red;
+      out[1] = in->green;
+      out[2] = in->blue;
+      out[3] = in->alpha;
+    }
+  }
+}
+
+}  // namespace
+
+std::string RenderRgba8(hostsim::Host& host, const std::uint32_t* in, std::uint32_t* out, int width,
+                        int height, double seconds) {
+  OwnedWorld input(host.worlds().Create(hostsim::Depth::k8, width, height),
+                   WorldDisposal{&host.worlds()});
+  if (!input) {
+    return "the host refuses a " + std::to_string(width) + " x " + std::to_string(height) +
+           " frame";
+  }
+  StoreFrame(in, *input);
+
+  hostsim::FrameSettings settings;
+  const double ticks = std::isfinite(seconds) ? seconds * settings.time_scale : 0.0;
+  settings.current_time = static_cast<A_long>(
+      std::clamp(std::nearbyint(ticks), 0.0, double{std::numeric_limits<A_long>::max()}));
+  hostsim::World* rendered = nullptr;
+  const PF_Err error = host.RenderFrame(*input, settings, &rendered);
+  // The journal of host calls serves tests; a long clip must not keep every frame's.
+  host.ClearJournal();
+  OwnedWorld result(rendered, WorldDisposal{&host.worlds()});
+  if (error != PF_Err_NONE) return "the effect failed to render: " + FailureText(error, host);
+  if (!result) return "the effect rendered no output";
+  LoadFrame(*result, out, width, height);
+  return {};
+}
+
+}  // namespace frei0r_glow

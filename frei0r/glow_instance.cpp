@@ -1,0 +1,96 @@
+#include "frei0r/glow_instance.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "frei0r/frame_render.h"
+
+namespace frei0r_glow {
+
+GlowInstance::GlowInstance(unsigned width, unsigned height)
+    : width_(static_cast<int>(width)), height_(static_cast<int>(height)) {
+  if (width == 0 || height == 0 || width > hostsim::kMaxWorldSide ||
+      height > hostsim::kMaxWorldSide) {
+    throw std::runtime_error("a " + std::to_string(width) + " x " + std::to_string(height) +
+                             " frame is outside the host's 1 to " +
+                             std::to_string(hostsim::kMaxWorldSide) + " pixels on a side");
+  }
+  const std::lock_guard lock(EffectLock());
+  // Held first, so reading the declarations does not load the effect a second time.
+  effect_ = LoadedEffect::Acquire();
+  const std::vector<PF_ParamDef>& declared = DeclaredParams();
+  for (int i = 0; i < kControlCount; ++i) {
+    const Control& control = Controls()[static_cast<std::size_t>(i)];
+    values_[static_cast<std::size_t>(i)] = DefaultValue(control, DeclaredFor(declared, control));
+  }
+}
+
+GlowInstance::~GlowInstance() {
+  const std::lock_guard lock(EffectLock());
+  effect_.reset();
+}
+
+void GlowInstance::SetParam(int index, const void* param) {
+  if (index < 0 || index >= kControlCount || !param) return;
+  const Control& control = Controls()[static_cast<std::size_t>(index)];
+  const std::lock_guard lock(EffectLock());
+  ControlValue& value = values_[static_cast<std::size_t>(index)];
+  if (control.kind == ControlKind::kColor) {
+    f0r_param_color_t color;
+    std::memcpy(&color, param, sizeof color);
+    auto channel = [](float set, float previous) {
+      return static_cast<float>(Limited(set, previous));
+    };
+    value.color = {channel(color.r, value.color.r), channel(color.g, value.color.g),
+                   channel(color.b, value.color.b)};
+  } else {
+    double number;
+    std::memcpy(&number, param, sizeof number);
+    value.number = Limited(number, value.number);
+  }
+}
+
+void GlowInstance::GetParam(int index, void* param) const {
+  if (index < 0 || index >= kControlCount || !param) return;
+  const Control& control = Controls()[static_cast<std::size_t>(index)];
+  const std::lock_guard lock(EffectLock());
+  const ControlValue& value = values_[static_cast<std::size_t>(index)];
+  if (control.kind == ControlKind::kColor) {
+    std::memcpy(param, &value.color, sizeof value.color);
+  } else {
+    std::memcpy(param, &value.number, sizeof value.number);
+  }
+}
+
+void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t* out) {
+  if (!in || !out) return;
+  std::string failure;
+  try {
+    const std::lock_guard lock(EffectLock());
+    hostsim::Host& host = effect_->host();
+    const std::vector<PF_ParamDef>& declared = DeclaredParams();
+    for (int i = 0; i < kControlCount; ++i) {
+      const Control& control = Controls()[static_cast<std::size_t>(i)];
+      ApplyValue(control, DeclaredFor(declared, control), values_[static_cast<std::size_t>(i)],
+                 host.params());
+    }
+    failure = RenderRgba8(host, in, out, width_, height_, seconds);
+  } catch (const std::bad_alloc&) {
+    failure = "out of memory";
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  if (failure.empty()) return;
+  if (in != out) std::memcpy(out, in, static_cast<std::size_t>(width_) * height_ * 4);
+  if (!failure_told_) {
+    failure_told_ = true;
+    std::fprintf(stderr,
+                 "velmora: frei0r: frame at time %g: %s; frames the effect fails on pass through "
+                 "unchanged\n",
+                 seconds, failure.c_str());
+  }
+}
+
+}  // namespace frei0r_glow

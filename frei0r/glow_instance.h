@@ -1,0 +1,35 @@
+#pragma once
+// One frei0r instance: a frame size, its own control values, and a hold on the loaded effect,
+// which with its worlds and worker pool stays alive from frame to frame.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "frei0r/loaded_effect.h"
+#include "frei0r/value_mapping.h"
+
+namespace frei0r_glow {
+
+class GlowInstance {
+ public:
+  // Loads the effect if no instance holds it; throws std::runtime_error.
+  GlowInstance(unsigned width, unsigned height);
+  ~GlowInstance();
+
+  // frei0r's parameter records: a double for numbers, choices and switches, an
+  // f0r_param_color_t for the colour. Out-of-range values are held to 0..1.
+  void SetParam(int index, const void* param);
+  void GetParam(int index, void* param) const;
+
+  // Renders in into out. A frame the effect fails on passes through unchanged, said once.
+  void Update(double seconds, const std::uint32_t* in, std::uint32_t* out);
+
+ private:
+  std::shared_ptr<LoadedEffect> effect_;
+  int width_, height_;
+  std::array<ControlValue, kControlCount> values_{};
+  bool failure_told_ = false;
+};
+
+}  // namespace frei0r_glow
