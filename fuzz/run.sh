@@ -22,6 +22,8 @@ fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Leaks inside libraries we do not build are listed there, as for the sanitizer tests.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/../sanitizers/lsan.supp:print_suppressions=0}
 mkdir -p "$build/fuzz-crashes"
 total=0
 failed=0
