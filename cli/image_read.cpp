@@ -78,6 +78,49 @@ void CheckDpxSections(const std::filesystem::path& path, const std::string& name
   }
 }
 
+// OpenEXR's header reader also trusts sizes: each attribute's value is read into memory as
+// long as its size field says, so a crafted size makes it take gigabytes. Each attribute of each
+// part's header (as far as the first MiB reaches) must fit in the file.
+void CheckExrAttributes(const std::filesystem::path& path, const std::string& name) {
+  const std::vector<std::uint8_t> bytes = FirstBytes(path, std::size_t{1} << 20);
+  if (bytes.size() < 8 || bytes[0] != 0x76 || bytes[1] != 0x2f || bytes[2] != 0x31 ||
+      bytes[3] != 0x01) {
+    return;
+  }
+  std::error_code error;
+  const std::uint64_t file_size = std::filesystem::file_size(path, error);
+  if (error) return;
+  const bool multipart = (bytes[5] & 0x10) != 0;  // version flags, bit 12
+  std::size_t at = 8;
+  // A NUL-terminated name at `at`; false when it runs past what was read.
+  const auto skip_text = [&](bool& empty) {
+    const std::size_t start = at;
+    while (at < bytes.size() && bytes[at] != 0) ++at;
+    if (at >= bytes.size()) return false;
+    empty = at == start;
+    ++at;
+    return true;
+  };
+  for (;;) {    // each part's header
+    for (;;) {  // each attribute: name, type, size, value
+      bool empty = false;
+      if (!skip_text(empty)) return;
+      if (empty) break;
+      if (!skip_text(empty) || at + 4 > bytes.size()) return;
+      const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) | bytes[at + 1] << 8 |
+                                 bytes[at + 2] << 16 |
+                                 static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+      at += 4;
+      if (size > file_size || at + size > file_size) {
+        throw CliError(name, "corrupt OpenEXR header (an attribute of " + std::to_string(size) +
+                                 " bytes in a file of " + std::to_string(file_size) + ")");
+      }
+      at += size;
+    }
+    if (!multipart || at >= bytes.size() || bytes[at] == 0) return;
+  }
+}
+
 // The quality a JPEG was saved at, from the tables at its start.
 std::optional<int> SavedJpegQuality(const std::filesystem::path& path) {
   return JpegQuality(FirstBytes(path, 64 * 1024));
@@ -324,6 +367,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
     CheckDpxSections(path, name);
+    CheckExrAttributes(path, name);
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input) throw CliError(name, OpenFailureReason(path));
 

@@ -199,12 +199,24 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "sections.dpx", folder / "out.exr"), folder / "sections.dpx",
                 {"corrupt DPX header"});
 
+  // An OpenEXR header attribute whose size is far beyond the file: the reader would take it.
+  WriteFixture(folder / "fine.exr", OIIO::ImageSpec(4, 4, 3, TypeDesc::HALF),
+               [](int, int, int) { return 0.5f; });
+  {
+    std::string bytes = ReadBytes(folder / "fine.exr");
+    const std::string first = std::string("channels") + '\0' + "chlist" + '\0';
+    const std::size_t at = bytes.find(first);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + first.size(), 4, "\xff\xff\xff\x7f");
+    std::ofstream(folder / "sizes.exr", std::ios::binary) << bytes;
+  }
+  ExpectRefused(Render(folder / "sizes.exr", folder / "out.exr"), folder / "sizes.exr",
+                {"corrupt OpenEXR header"});
+
 #if !defined(__SANITIZE_ADDRESS__)
   // (Not under the sanitizers: their own checks need a descriptor, and fail without one.)
   // Out of file descriptors, a reader calls the file not one of its format; the reason is
   // the system's. Every descriptor under a lowered limit is taken, then the file is read.
-  WriteFixture(folder / "fine.exr", OIIO::ImageSpec(4, 4, 3, TypeDesc::HALF),
-               [](int, int, int) { return 0.5f; });
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
   rlimit lowered = saved;
