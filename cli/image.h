@@ -81,7 +81,7 @@ struct SourceImage {
   const OIIO::ImageSpec& layer_spec() const { return parts[static_cast<std::size_t>(layer.part)]; }
 };
 
-// The host depth a file's sample type suggests, for messages: "8-bit", "16-bit", "float".
-const char* DepthName(hostsim::Depth depth);
+// A depth's name for messages ("8-bit", "16-bit", "float"), from the host's depth vocabulary.
+using hostsim::DepthName;
 
 }  // namespace cli

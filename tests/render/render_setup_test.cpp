@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/host_services.h"
+#include "hostsim/suites/suites.h"
 #include "params/params.h"
 #include "tests/support/host_fixture.h"
 
