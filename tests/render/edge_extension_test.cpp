@@ -10,8 +10,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "host/image_ops.h"
+#include "host/fill_ops.h"
 #include "host/suite_handler.h"
+#include "host/transform_ops.h"
+#include "host/world_ops.h"
 #include "render/release.h"
 #include "tests/render/glow_test_support.h"
 
