@@ -19,9 +19,6 @@ namespace cli {
 // A rectangle in the file's pixel coordinates, half-open: [x, x + width) x [y, y + height).
 struct FileRect {
   int x = 0, y = 0, width = 0, height = 0;
-  bool Contains(int px, int py) const {
-    return px >= x && px < x + width && py >= y && py < y + height;
-  }
 };
 
 // How far from the origin a window's corners may lie: far past any real frame, yet the union
