@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/copy_baseline.h"
+#include "hostsim/floor_bytes.h"
 #include "hostsim/host.h"
 #include "hostsim/param_store.h"
 #include "hostsim/world_store.h"
@@ -31,12 +32,7 @@ struct Size {
   A_long width, height;
 };
 constexpr Size kSizes[] = {{1920, 1080}, {3840, 2160}};
-constexpr Depth kDepthList[] = {Depth::k8, Depth::k16, Depth::k32};
 constexpr int kRadii[] = {10, 100, 500};
-
-const char* DepthName(Depth depth) {
-  return depth == Depth::k8 ? "8bit" : depth == Depth::k16 ? "16bit" : "float";
-}
 
 // Forty bright discs on a dim gradient, straight and opaque: something for every level.
 template <class Pixel>
@@ -60,17 +56,10 @@ void FillFrame(World& world, float full_scale) {
 
 World* MakeInput(hostsim::Host& host, Depth depth, Size size) {
   World* world = host.worlds().Create(depth, size.width, size.height);
-  switch (depth) {
-    case Depth::k8:
-      FillFrame<PF_Pixel>(*world, 255.0f);
-      break;
-    case Depth::k16:
-      FillFrame<PF_Pixel16>(*world, 32768.0f);
-      break;
-    case Depth::k32:
-      FillFrame<PF_PixelFloat>(*world, 1.0f);
-      break;
-  }
+  hostsim::VisitDepth(depth, [&](auto traits) {
+    using Traits = decltype(traits);
+    FillFrame<typename Traits::Pixel>(*world, Traits::kFullScale);
+  });
   return world;
 }
 
@@ -127,12 +116,12 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
 
 void RegisterAll() {
   for (const Size& size : kSizes) {
-    for (Depth depth : kDepthList) {
+    for (Depth depth : hostsim::kDepths) {
       for (int radius : kRadii) {
         for (bool repeat : {false, true}) {
           const std::string name = "Render/" + std::to_string(size.width) + "x" +
-                                   std::to_string(size.height) + "/" + DepthName(depth) + "/r" +
-                                   std::to_string(radius) + "/repeat" + (repeat ? "1" : "0");
+                                   std::to_string(size.height) + "/" + hostsim::DepthName(depth) +
+                                   "/r" + std::to_string(radius) + "/repeat" + (repeat ? "1" : "0");
           benchmark::RegisterBenchmark(name.c_str(), RenderFrames, size, depth, radius, repeat)
               ->Unit(benchmark::kMillisecond)
               ->UseRealTime()

@@ -131,16 +131,4 @@ std::string LayerNames(const std::vector<OIIO::ImageSpec>& parts) {
   return text;
 }
 
-const char* DepthName(hostsim::Depth depth) {
-  switch (depth) {
-    case hostsim::Depth::k8:
-      return "8-bit";
-    case hostsim::Depth::k16:
-      return "16-bit";
-    case hostsim::Depth::k32:
-      return "float";
-  }
-  return "unknown depth";
-}
-
 }  // namespace cli

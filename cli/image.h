@@ -19,9 +19,6 @@ namespace cli {
 // A rectangle in the file's pixel coordinates, half-open: [x, x + width) x [y, y + height).
 struct FileRect {
   int x = 0, y = 0, width = 0, height = 0;
-  bool Contains(int px, int py) const {
-    return px >= x && px < x + width && py >= y && py < y + height;
-  }
 };
 
 // How far from the origin a window's corners may lie: far past any real frame, yet the union
@@ -81,7 +78,7 @@ struct SourceImage {
   const OIIO::ImageSpec& layer_spec() const { return parts[static_cast<std::size_t>(layer.part)]; }
 };
 
-// The host depth a file's sample type suggests, for messages: "8-bit", "16-bit", "float".
-const char* DepthName(hostsim::Depth depth);
+// A depth's name for messages ("8-bit", "16-bit", "float"), from the host's depth vocabulary.
+using hostsim::DepthName;
 
 }  // namespace cli

@@ -155,9 +155,7 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
 }
 
 std::optional<hostsim::Depth> ParseDepth(const std::string& text) {
-  if (text == "8") return hostsim::Depth::k8;
-  if (text == "16") return hostsim::Depth::k16;
-  if (text == "32") return hostsim::Depth::k32;
+  if (const std::optional<hostsim::Depth> depth = hostsim::ParseDepth(text)) return depth;
   throw cli::CliError("--depth", "'" + text + "' is not one of 8, 16, 32", cli::kExitUsage);
 }
 

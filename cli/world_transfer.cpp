@@ -10,43 +10,28 @@
 namespace cli {
 namespace {
 
-// What differs between depths: the host's pixel record, the file sample type of the same
-// depth, and how a sample changes scale between them.
+// What a depth adds on the file's side: the file sample type of the same depth (the host's
+// channel type) and how a sample changes scale between them (only 16-bit does).
 template <class Pixel>
-struct PixelTraits;
-
-template <>
-struct PixelTraits<PF_Pixel> {
-  using Sample = std::uint8_t;
-  static A_u_char ToHost(Sample v) { return v; }
-  static Sample ToFile(A_u_char v) { return v; }
+struct PixelTraits {
+  using Sample = typename hostsim::TraitsOf<Pixel>::Channel;
+  static constexpr bool kRescaled = hostsim::DepthOf<Pixel>() == hostsim::Depth::k16;
+  static Sample ToHost(Sample v) {
+    if constexpr (kRescaled) return FileToHost16(v);
+    return v;
+  }
+  static Sample ToFile(Sample v) {
+    if constexpr (kRescaled) return HostToFile16(v);
+    return v;
+  }
 };
 
-template <>
-struct PixelTraits<PF_Pixel16> {
-  using Sample = std::uint16_t;
-  static A_u_short ToHost(Sample v) { return FileToHost16(v); }
-  static Sample ToFile(A_u_short v) { return HostToFile16(v); }
-};
-
-template <>
-struct PixelTraits<PF_PixelFloat> {
-  using Sample = float;
-  static PF_FpShort ToHost(Sample v) { return v; }
-  static Sample ToFile(PF_FpShort v) { return v; }
-};
-
+// Calls visit.template operator()<Pixel>() with the host's pixel record of the depth.
 template <class Visitor>
 decltype(auto) VisitPixelType(hostsim::Depth depth, Visitor&& visit) {
-  switch (depth) {
-    case hostsim::Depth::k8:
-      return visit.template operator()<PF_Pixel>();
-    case hostsim::Depth::k16:
-      return visit.template operator()<PF_Pixel16>();
-    case hostsim::Depth::k32:
-      return visit.template operator()<PF_PixelFloat>();
-  }
-  throw std::logic_error("unknown depth");
+  return hostsim::VisitDepth(depth, [&](auto traits) -> decltype(auto) {
+    return visit.template operator()<typename decltype(traits)::Pixel>();
+  });
 }
 
 // A float in the file's 0..1 scale as an integer sample, rounded and held in range.

@@ -1,6 +1,6 @@
 #pragma once
-// Host handles through the holder's "PF Handle Suite". A refused suite throws the suite
-// error of SuiteHandler.
+// Host handles through the holder's "PF Handle Suite". A refused suite throws MissingSuite
+// (SuiteHandler).
 
 #include "host/suite_handler.h"
 

@@ -39,7 +39,7 @@ Suite* As(const void* suite) {
 }  // namespace
 
 SuiteHandler::SuiteHandler(SPBasicSuite* basic) : basic_(basic) {
-  if (!basic_) throw A_long{PF_Err_BAD_CALLBACK_PARAM};
+  if (!basic_) throw MissingSuite{PF_Err_BAD_CALLBACK_PARAM};
 }
 
 SuiteHandler::~SuiteHandler() {
@@ -57,7 +57,7 @@ const void* SuiteHandler::Acquire(int slot) {
     // A null suite handed over with success still counts as acquired by the host; the
     // slot stays empty, so its release is made here rather than in the destructor.
     if (!err) basic_->ReleaseSuite(Slot::kAll[slot].name, Slot::kAll[slot].version);
-    throw A_long{PF_Err_BAD_CALLBACK_PARAM};
+    throw MissingSuite{PF_Err_BAD_CALLBACK_PARAM};
   }
   suites_[slot] = suite;
   return suite;

@@ -1,22 +1,26 @@
 #pragma once
 // SuiteHandler: the effect's holder of host suites. Each suite is acquired from the host's
 // basic suite on first use and released once, under its own name and version, when the
-// holder goes away (also while a thrown suite error passes through). "PF World Suite" is not
+// holder goes away (also while a thrown MissingSuite passes through). "PF World Suite" is not
 // here: the render holds it with a SuiteScoper, so a refusal is a returned error it carries.
 
+#include "host/missing_suite.h"
 #include "hostapi/host_api.h"
 
 namespace velmora {
 
+// Effects reach the AEGP suites without registering; the host takes id 0 from them.
+inline constexpr AEGP_PluginID kEffectPluginId = 0;
+
 class SuiteHandler {
  public:
-  // Throws the A_long PF_Err_BAD_CALLBACK_PARAM when the host offers no basic suite.
+  // Throws MissingSuite when the host offers no basic suite.
   explicit SuiteHandler(SPBasicSuite* basic);
   ~SuiteHandler();
   SuiteHandler(const SuiteHandler&) = delete;
   SuiteHandler& operator=(const SuiteHandler&) = delete;
 
-  // Each accessor acquires on first use; a refused or null suite throws PF_Err_BAD_CALLBACK_PARAM.
+  // Each accessor acquires on first use; a refused or null suite throws MissingSuite.
   PF_HandleSuite1* HandleSuite1();                  // "PF Handle Suite" 2
   PF_ANSICallbacksSuite1* ANSICallbacksSuite1();    // "PF ANSI Suite" 1
   PF_FillMatteSuite2* FillMatteSuite2();            // "PF Fill Matte Suite" 2

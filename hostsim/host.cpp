@@ -6,9 +6,10 @@
 #include <stdexcept>
 
 #include "hostsim/frame_downsample.h"
+#include "hostsim/host_operation.h"
 #include "hostsim/host_services.h"
-#include "hostsim/image_services.h"
 #include "hostsim/module.h"
+#include "hostsim/suites/suites.h"
 
 namespace hostsim {
 
@@ -22,8 +23,6 @@ constexpr A_long FourCharCode(const char (&code)[5]) {
 
 // This host's application code: no real application's, so no effect takes a host-specific path.
 constexpr A_long kApplicationId = FourCharCode("HSim");
-
-Host* current_host = nullptr;
 
 bool IsSmartCommand(PF_Cmd cmd) {
   return cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER;
@@ -51,7 +50,7 @@ struct Host::State {
 };
 
 Host::Host(const std::filesystem::path& module_path) {
-  if (current_host) throw std::logic_error("hostsim: another Host is current");
+  if (CurrentServices()) throw std::logic_error("hostsim: another Host is current");
   state_ = std::make_unique<State>(module_path);
   HostServices& host = state_->services;
 
@@ -78,19 +77,12 @@ Host::Host(const std::filesystem::path& module_path) {
   in.pica_basicP = BasicSuite();
 
   SetCurrentServices(&host);
-  current_host = this;
 }
 
 Host::~Host() {
   FinishFrame();
   state_.reset();
   SetCurrentServices(nullptr);
-  current_host = nullptr;
-}
-
-Host& Host::current() {
-  if (!current_host) throw std::logic_error("hostsim: no Host is current");
-  return *current_host;
 }
 
 PF_Err Host::Send(PF_Cmd cmd, void* extra) {
@@ -249,7 +241,7 @@ PF_Err Host::RenderFrame(const World& input, const FrameSettings& settings, Worl
                                     std::max(rect.bottom - rect.top, 0));
     if (!out) {
       err = PF_Err_OUT_OF_MEMORY;
-      RecordRefusal("the output world", err, "the host could not make its output world");
+      RecordRefusal(host, "the output world", err, "the host could not make its output world");
     }
     if (out) {
       out->effect_world.origin_x = rect.left;
@@ -328,6 +320,10 @@ const std::vector<ParamUIUpdate>& Host::param_ui_updates() const {
 std::string Host::refusal() const {
   std::lock_guard lock(state_->services.journal_mutex);
   return state_->services.refusal;
+}
+
+PF_Err Host::interruption() const {
+  return PollAbort(state_->services);
 }
 
 A_long Host::progress_current() const {

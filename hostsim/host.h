@@ -1,7 +1,7 @@
 #pragma once
 // The simulated host: loads an effect module, serves its suites and callbacks, and drives
 // its commands the way the real host does. One Host is current per process at a time
-// (suites such as the basic suite carry no context argument).
+// (suites such as the basic suite carry no context argument): a second one is refused.
 
 #include <filesystem>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hostapi/host_api.h"
-#include "hostsim/host_operation.h"
+#include "hostsim/host_call.h"
 #include "hostsim/layer_checkout.h"
 #include "hostsim/param_store.h"
 #include "hostsim/world_store.h"
@@ -60,8 +60,6 @@ class Host {
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
 
-  static Host& current();
-
   // The host's life cycle; each returns the effect's error code.
   PF_Err GlobalSetup();
   PF_Err ParamsSetup();
@@ -99,6 +97,8 @@ class Host {
   // The first host operation that refused during the last command and why, in words
   // ("AEGP_New: out of memory"); empty when none refused.
   std::string refusal() const;
+  // The interruption the host's own long services see when they poll (PF_Err_NONE: none).
+  PF_Err interruption() const;
   // The last progress the effect or a host service reported.
   A_long progress_current() const;
   A_long progress_total() const;

@@ -3,32 +3,24 @@
 #include <mutex>
 #include <utility>
 
-#include "hostsim/host_services.h"
-
 namespace hostsim {
 
-PF_Err BeginHostOperation(const char* op) {
-  HostServices* host = CurrentServices();
-  return host ? host->faults.CountOperation(op) : PF_Err_NONE;
+PF_Err BeginHostOperation(HostServices& host, const char* op) {
+  return host.faults.CountOperation(op);
 }
 
-void RecordHostCall(HostCall call) {
-  if (HostServices* host = CurrentServices()) {
-    std::lock_guard lock(host->journal_mutex);
-    host->journal.push_back(std::move(call));
-  }
+void RecordHostCall(HostServices& host, HostCall call) {
+  std::lock_guard lock(host.journal_mutex);
+  host.journal.push_back(std::move(call));
 }
 
-PF_Err PollAbort() {
-  HostServices* host = CurrentServices();
-  return host ? host->interrupted.load() : PF_Err_NONE;
+PF_Err PollAbort(const HostServices& host) {
+  return host.interrupted.load();
 }
 
-void ReportProgress(A_long current, A_long total) {
-  if (HostServices* host = CurrentServices()) {
-    host->progress_current = current;
-    host->progress_total = total;
-  }
+void ReportProgress(HostServices& host, A_long current, A_long total) {
+  host.progress_current = current;
+  host.progress_total = total;
 }
 
 std::string ErrorWords(A_long err) {
@@ -60,12 +52,10 @@ std::string ErrorWords(A_long err) {
   }
 }
 
-void RecordRefusal(const char* op, A_long err, const std::string& why) {
-  if (HostServices* host = CurrentServices()) {
-    std::lock_guard lock(host->journal_mutex);
-    if (host->refusal.empty())
-      host->refusal = std::string(op) + ": " + (why.empty() ? ErrorWords(err) : why);
-  }
+void RecordRefusal(HostServices& host, const char* op, A_long err, const std::string& why) {
+  std::lock_guard lock(host.journal_mutex);
+  if (host.refusal.empty())
+    host.refusal = std::string(op) + ": " + (why.empty() ? ErrorWords(err) : why);
 }
 
 }  // namespace hostsim

@@ -1,6 +1,7 @@
 #pragma once
 // The simulated host's state behind every suite and callback. Suites carry no context, so
-// each service finds it through CurrentServices(): the state of the one current Host.
+// each service reaches it through Serve (serve.h), which finds the state of the one current
+// Host with CurrentServices().
 
 #include <atomic>
 #include <map>
@@ -14,7 +15,7 @@
 #include "hostapi/host_api.h"
 #include "hostsim/faults.h"
 #include "hostsim/handle_store.h"
-#include "hostsim/host_operation.h"
+#include "hostsim/host_call.h"
 #include "hostsim/layer_checkout.h"
 #include "hostsim/param_store.h"
 #include "hostsim/suite_registry.h"
@@ -87,18 +88,5 @@ class HostServices {
 // The state of the current Host, or null when none exists.
 HostServices* CurrentServices();
 void SetCurrentServices(HostServices* services);
-
-// Each Register* adds one family of suites this host serves.
-void RegisterHandleSuite(SuiteRegistry& registry);
-void RegisterAnsiSuite(SuiteRegistry& registry);
-void RegisterParamUtilsSuite(SuiteRegistry& registry);
-void RegisterEffectStreamSuites(SuiteRegistry& registry);
-SPBasicSuite* BasicSuite();
-
-// The callback blocks inside the host's records.
-PF_InteractCallbacks MakeInteractCallbacks();
-void FillUtilCallbacks(PF_UtilCallbacks& utils);
-PF_PreRenderCallbacks MakePreRenderCallbacks();
-PF_SmartRenderCallbacks MakeSmartRenderCallbacks();
 
 }  // namespace hostsim

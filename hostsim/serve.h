@@ -1,14 +1,15 @@
 #pragma once
-// The firewall around every function the effect can call: count the host operation (and
-// answer an injected fault), check the context, and turn any exception into a host error
-// code, so nothing unwinds through the C boundary. The image services also journal each
-// call's arguments for tests.
+// The firewall around every function the effect can call: find the current host's state,
+// count the host operation (and answer an injected fault), and turn any exception into a host
+// error code, so nothing unwinds through the C boundary. The image services also journal each
+// call's arguments for tests and count the least memory traffic the call implies.
 
 #include <new>
-#include <type_traits>
 #include <utility>
 
 #include "hostapi/host_api.h"
+#include "hostsim/floor_bytes.h"
+#include "hostsim/host_call.h"
 #include "hostsim/host_operation.h"
 #include "hostsim/host_services.h"
 
@@ -31,82 +32,68 @@ struct AegpErrors {
 // with a leak for it. Either way the injected error is returned.
 enum class OnFault { kSkip, kRunAnyway };
 
-// The one firewall: counts `op`, runs body() unless a fault skips it, and maps anything
-// thrown to the error code of Errors.
+// The one firewall: with the current host's state, counts `op`, runs body(services) unless a
+// fault skips it, and maps anything thrown to the error code of Errors. With no current host
+// the call is a bad argument.
 template <class Errors, OnFault kOnFault, class Body>
 A_long Firewall(const char* op, Body&& body) noexcept {
+  HostServices* services = CurrentServices();
+  if (!services) return Errors::kBadArgument;
+  HostServices& host = *services;
   try {
-    const PF_Err injected = BeginHostOperation(op);
-    if (injected != PF_Err_NONE) RecordRefusal(op, injected, "a fault injected for testing");
+    const PF_Err injected = BeginHostOperation(host, op);
+    if (injected != PF_Err_NONE) RecordRefusal(host, op, injected, "a fault injected for testing");
     if (injected != PF_Err_NONE && kOnFault == OnFault::kSkip) return injected;
-    const A_long err = body();
-    if (err != PF_Err_NONE) RecordRefusal(op, err);
+    const A_long err = body(host);
+    if (err != PF_Err_NONE) RecordRefusal(host, op, err);
     return injected != PF_Err_NONE ? injected : err;
   } catch (const std::bad_alloc&) {
-    RecordRefusal(op, Errors::kNoMemory);
+    RecordRefusal(host, op, Errors::kNoMemory);
     return Errors::kNoMemory;
   } catch (...) {
-    RecordRefusal(op, Errors::kInternal);
+    RecordRefusal(host, op, Errors::kInternal);
     return Errors::kInternal;
   }
 }
 
-// A service of the current host: serve(services) returns the error code; with no current
-// host the call is a bad argument.
+// A service: serve(services) returns the error code.
 template <class Errors = PfErrors, class Service>
 A_long Serve(const char* op, Service&& serve) noexcept {
-  HostServices* services = CurrentServices();
-  if (!services) return Errors::kBadArgument;
-  return Firewall<Errors, OnFault::kSkip>(op, [&] { return serve(*services); });
+  return Firewall<Errors, OnFault::kSkip>(op, serve);
 }
 
 // A release: it happens even when a fault is injected, which is then reported.
 template <class Errors = PfErrors, class Release>
 A_long ServeRelease(const char* op, Release&& release) noexcept {
-  HostServices* services = CurrentServices();
-  if (!services) return Errors::kBadArgument;
-  return Firewall<Errors, OnFault::kRunAnyway>(op, [&] { return release(*services); });
+  return Firewall<Errors, OnFault::kRunAnyway>(op, release);
 }
 
-// An image service: describe(call) journals its arguments before body() runs.
+// An image service: describe(call) journals its arguments before body(services) runs; a call
+// that succeeds adds the memory traffic its worlds and rectangles imply to the floor.
 template <OnFault kOnFault = OnFault::kSkip, class Describe, class Body>
 PF_Err Serve(const char* op, Describe&& describe, Body&& body) noexcept {
-  return Firewall<PfErrors, kOnFault>(op, [&]() -> PF_Err {
+  return Firewall<PfErrors, kOnFault>(op, [&](HostServices& host) -> PF_Err {
     HostCall call;
     call.op = op;
     describe(call);
-    RecordHostCall(std::move(call));
-    return body();
+    RecordHostCall(host, call);
+    const PF_Err err = body(host);
+    if (err == PF_Err_NONE) AddFloorBytes(FloorBytesOf(call));
+    return err;
   });
 }
 
-// For the image slots this host does not offer: an error, never a crash.
-inline PF_Err NotOffered() {
-  return PF_Err_UNRECOGNIZED_PARAM_TYPE;
-}
-
-// A slot this host does not serve answers with an error of its own type and does nothing.
-template <class Fn, A_long kErr>
-struct Unserved;
-template <class R, class... Args, A_long kErr>
-struct Unserved<R (*)(Args...), kErr> {
-  static R Call(Args...) noexcept {
-    if constexpr (std::is_void_v<R>)
-      return;
-    else if constexpr (std::is_pointer_v<R>)
-      return nullptr;
-    else
-      return static_cast<R>(kErr);
+// A slot that answers a value rather than an error code and is no host operation (the handle
+// functions, the text functions): answer(services), or fallback with no current host or when
+// anything is thrown.
+template <class Result, class Answer>
+Result ServeValue(Result fallback, Answer&& answer) noexcept {
+  try {
+    HostServices* services = CurrentServices();
+    return services ? answer(*services) : fallback;
+  } catch (...) {
+    return fallback;
   }
-};
-template <class R, class... Args, A_long kErr>
-struct Unserved<R (*)(Args..., ...), kErr> {
-  static R Call(Args..., ...) noexcept { return static_cast<R>(kErr); }
-};
-
-template <A_long kErr = PF_Err_INVALID_CALLBACK, class Fn>
-void LeaveUnserved(Fn& slot) {
-  slot = &Unserved<Fn, kErr>::Call;
 }
 
 }  // namespace hostsim

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "host/missing_suite.h"
 #include "params/params_setup.h"
 #include "params/tint_controls.h"
 #include "plugin/global.h"
@@ -45,14 +46,14 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 }  // namespace
 }  // namespace velmora
 
-// Nothing may unwind into the host: the suite error thrown below becomes the command's
+// Nothing may unwind into the host: a missing suite thrown below becomes the command's
 // result, and any other exception the host's closest code.
 extern "C" PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                  PF_ParamDef* params[], PF_LayerDef* output, void* extra) {
   try {
     return velmora::Dispatch(cmd, in_data, out_data, params, output, extra);
-  } catch (const A_long& suite_error) {
-    return suite_error;
+  } catch (const velmora::MissingSuite& missing) {
+    return missing.err;
   } catch (const std::bad_alloc&) {
     return PF_Err_OUT_OF_MEMORY;
   } catch (...) {

@@ -1,12 +1,16 @@
 #include "render/checkpoint.h"
 
-#include "host/image_ops.h"
+#include "host/abort_ops.h"
 
 namespace velmora {
 
-bool Checkpoint(RenderState& state) {
-  if (state.err == PF_Err_NONE) state.err = AbortCheck(state.in_data);
+bool Carry(RenderState& state, PF_Err outcome) {
+  if (state.err == PF_Err_NONE) state.err = outcome;
   return state.err == PF_Err_NONE;
+}
+
+bool Checkpoint(RenderState& state, PF_Err outcome) {
+  return Carry(state, outcome) && Carry(state, AbortCheck(state.in_data));
 }
 
 }  // namespace velmora

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "host/image_ops.h"
+#include "host/fill_ops.h"
+#include "host/transform_ops.h"
 #include "render/checkpoint.h"
 #include "render/pixel_depth.h"
 #include "render/working_world.h"
@@ -107,31 +108,32 @@ bool ExtendEdges(RenderState& state) {
   if (!Checkpoint(state)) return false;
 
   // PadSize is at least the radius, so at least 2 x EdgeMargin: the band fits on every side.
-  NewWorkingWorld(state, width + state.pad_size, height + state.pad_size, &state.glow_world);
-  NewWorkingWorld(state, width + state.pad_size, height + state.pad_size, &state.source_copy_world);
   PF_EffectWorld* glow = &state.glow_world.world;
-  if (state.err == PF_Err_NONE) {
-    state.err = CopyRect(*state.suites, state.in_data, source, glow, nullptr, &image_area);
+  if (!NewWorkingWorld(state, width + state.pad_size, height + state.pad_size, &state.glow_world) ||
+      !NewWorkingWorld(state, width + state.pad_size, height + state.pad_size,
+                       &state.source_copy_world) ||
+      !Checkpoint(state,
+                  CopyRect(*state.suites, state.in_data, source, glow, nullptr, &image_area))) {
+    return false;
   }
-  if (!Checkpoint(state)) return false;
 
   const A_long passes = EdgePassCount(m);
   for (A_long pass = 0, step = 1; pass < passes; ++pass, step *= 2) {
     EdgeStrip strips[4];
     EdgeStripsOfPass(m, width, height, step, strips);
     for (EdgeStrip& strip : strips) {
-      state.err =
-          CopyRect(*state.suites, state.in_data, glow, glow, &strip.source, &strip.destination);
-      if (!Checkpoint(state)) return false;
+      if (!Checkpoint(state, CopyRect(*state.suites, state.in_data, glow, glow, &strip.source,
+                                      &strip.destination))) {
+        return false;
+      }
     }
   }
 
-  state.err = FillCorners(state, width, height);
-  if (!Checkpoint(state)) return false;
-
-  state.err = CopyRect(*state.suites, state.in_data, glow, &state.source_copy_world.world, nullptr,
-                       nullptr);
-  if (!Checkpoint(state)) return false;
+  if (!Checkpoint(state, FillCorners(state, width, height)) ||
+      !Checkpoint(state, CopyRect(*state.suites, state.in_data, glow,
+                                  &state.source_copy_world.world, nullptr, nullptr))) {
+    return false;
+  }
   // A second poll in a row for an output-sized layer: kept on purpose (docs/render.md).
   if (LayerIsOutputSized(state)) return Checkpoint(state);
   return true;

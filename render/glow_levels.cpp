@@ -1,6 +1,8 @@
 #include "render/glow_levels.h"
 
-#include "host/image_ops.h"
+#include "host/fill_ops.h"
+#include "host/transform_ops.h"
+#include "host/world_ops.h"
 #include "params/params.h"
 #include "render/checkpoint.h"
 #include "render/pixel_depth.h"
@@ -50,21 +52,17 @@ PF_Err CopyLevelSource(RenderState& state, float level) {
 // GlowWorld. Returns false once the render must stop.
 bool AddGlowLevel(RenderState& state, float level, float blur_radius,
                   const PF_CompositeMode& level_mode) {
-  state.err = ClearWorld(state.in_data, &state.level_world.world);
-  if (!Checkpoint(state)) return false;
-  state.err = CopyLevelSource(state, level);
-  if (!Checkpoint(state)) return false;
-  state.err = FastBlur(*state.suites, static_cast<double>(blur_radius), &state.level_world);
-  if (!Checkpoint(state)) return false;
-
   PF_EffectWorld& glow = state.glow_world.world;
   const PF_Rect whole = Rect16(0, 0, glow.width, glow.height);
-  if (!Checkpoint(state)) return false;  // a second poll in a row: kept on purpose (docs/render.md)
-  // Always the fast composite: the levels are blurred, so quality buys nothing here.
-  state.err =
-      TransferRect(*state.suites, state.in_data, PF_Quality_LO, PF_MF_Alpha_STRAIGHT,
-                   state.in_data->field, &whole, &state.level_world.world, level_mode, 0, 0, &glow);
-  return Checkpoint(state);
+  return Checkpoint(state, ClearWorld(state.in_data, &state.level_world.world)) &&
+         Checkpoint(state, CopyLevelSource(state, level)) &&
+         Checkpoint(state, FastBlur(*state.suites, static_cast<double>(blur_radius),
+                                    &state.level_world)) &&
+         Checkpoint(state) &&  // a second poll in a row: kept on purpose (docs/render.md)
+         // Always the fast composite: the levels are blurred, so quality buys nothing here.
+         Checkpoint(state, TransferRect(*state.suites, state.in_data, PF_Quality_LO,
+                                        PF_MF_Alpha_STRAIGHT, state.in_data->field, &whole,
+                                        &state.level_world.world, level_mode, 0, 0, &glow));
 }
 
 }  // namespace
@@ -75,8 +73,9 @@ bool AccumulateGlowLevels(RenderState& state) {
 
   // One LevelWorld serves all ten levels; it is cleared at the start of each.
   const PF_EffectWorld& glow = state.glow_world.world;
-  NewWorkingWorld(state, glow.width, glow.height, &state.level_world);
-  if (!Checkpoint(state)) return false;
+  if (!NewWorkingWorld(state, glow.width, glow.height, &state.level_world) || !Checkpoint(state)) {
+    return false;
+  }
 
   if (state.blur_base > 0.0) {
     // Single precision on purpose: the radii the host sees are the float doublings.
@@ -87,8 +86,7 @@ bool AccumulateGlowLevels(RenderState& state) {
     }
   }
 
-  state.err = DisposeWorld(*state.suites, &state.level_world);
-  return Checkpoint(state);
+  return Checkpoint(state, DisposeWorld(*state.suites, &state.level_world));
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "render/glow_worlds.h"
 
-#include "host/image_ops.h"
+#include "host/transform_ops.h"
+#include "host/world_ops.h"
 #include "render/checkpoint.h"
 #include "render/edge_extension.h"
 #include "render/pixel_depth.h"
@@ -10,7 +11,7 @@ namespace {
 
 bool MakePlainCopies(RenderState& state) {
   if (!Checkpoint(state)) return false;
-  state.err = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
+  const PF_Err made = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
     using Depth = decltype(depth);
     const A_long width = state.output->width, height = state.output->height;
     PF_Err err = NewWorld(*state.suites, Depth::kWorldType, width, height, &state.glow_world);
@@ -19,11 +20,12 @@ bool MakePlainCopies(RenderState& state) {
     }
     return err;
   });
-  if (!Checkpoint(state)) return false;
+  if (!Checkpoint(state, made)) return false;
   for (HostWorld* copy : {&state.source_copy_world, &state.glow_world}) {
-    state.err = CopyRect(*state.suites, state.in_data, &state.source_world.world, &copy->world,
-                         nullptr, nullptr);
-    if (!Checkpoint(state)) return false;
+    if (!Checkpoint(state, CopyRect(*state.suites, state.in_data, &state.source_world.world,
+                                    &copy->world, nullptr, nullptr))) {
+      return false;
+    }
   }
   return true;
 }

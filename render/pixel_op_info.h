@@ -17,7 +17,9 @@ struct PixelOpInfo {
   A_long repeat_edges;
   A_long glow_mode;
   A_long gamma;
-  double radius;  // the radius control in this render's pixels (the blur starts from BlurBase)
+  // Read as the radius control in this render's pixels; from the setup's derived values on,
+  // BlurBase (that radius x 0.004), which the pixel operations receive.
+  double radius;
   A_long output_width;
   A_long output_height;
 };

@@ -2,20 +2,20 @@
 
 #include <cmath>
 
-#include "host/image_ops.h"
+#include "host/param_ops.h"
+#include "host/stream_ops.h"
 #include "params/params.h"
+#include "render/checkpoint.h"
 
 namespace velmora {
 namespace {
 
 template <typename CopyValue>
-void ReadParam(RenderState& state, PF_ParamIndex index, CopyValue copy_value) {
-  if (state.err != PF_Err_NONE) return;
+bool ReadParam(RenderState& state, PF_ParamIndex index, CopyValue copy_value) {
   PF_ParamDef param{};
-  state.err = CheckoutParam(state.in_data, index, &param);
-  if (state.err != PF_Err_NONE) return;
+  if (!Carry(state, CheckoutParam(state.in_data, index, &param))) return false;
   copy_value(param.u);
-  state.err = CheckinParam(state.in_data, &param);
+  return Carry(state, CheckinParam(state.in_data, &param));
 }
 
 double Factor(const PF_RationalScale& scale) {
@@ -30,8 +30,7 @@ double DownsampleFactor(const PF_InData& in_data) {
   return std::sqrt(Factor(in_data.downsample_x) * Factor(in_data.downsample_y));
 }
 
-PF_Err ReadParams(RenderState& state) {
-  if (state.err != PF_Err_NONE) return state.err;
+bool ReadParams(RenderState& state) {
   PixelOpInfo& info = state.info;
   info = PixelOpInfo{};
   info.output_width = state.output->width;
@@ -41,37 +40,38 @@ PF_Err ReadParams(RenderState& state) {
   // The radius is in full-resolution pixels; a preview at a fraction of that resolution
   // blurs by the same fraction, so it shows the full frame's glow scaled down.
   const double downsample = DownsampleFactor(*state.in_data);
-  ReadParam(state, PARAM_RADIUS, [&](const PF_ParamDefUnion& u) {
-    info.radius = static_cast<double>(u.sd.value) * downsample;
-  });
-  ReadParam(state, PARAM_INTENSITY, [&](const PF_ParamDefUnion& u) {
-    info.intensity = u.fs_d.value < 0.0 ? 0.0 : u.fs_d.value;
-  });
-  ReadParam(state, PARAM_GLOW_MODE,
-            [&](const PF_ParamDefUnion& u) { info.glow_mode = u.pd.value; });
-  ReadParam(state, PARAM_TINT_ENABLE,
-            [&](const PF_ParamDefUnion& u) { info.tint_enable = u.bd.value; });
-  ReadParam(state, PARAM_TINT_MODE,
-            [&](const PF_ParamDefUnion& u) { info.tint_mode = u.pd.value; });
-  ReadParam(state, PARAM_UNMULTIPLY,
-            [&](const PF_ParamDefUnion& u) { info.unmultiply = u.bd.value; });
-  ReadParam(state, PARAM_GAMMA, [&](const PF_ParamDefUnion& u) { info.gamma = u.bd.value; });
-  ReadParam(state, PARAM_REPEAT_EDGES,
-            [&](const PF_ParamDefUnion& u) { info.repeat_edges = u.bd.value; });
-  return state.err;
+  return ReadParam(state, PARAM_RADIUS,
+                   [&](const PF_ParamDefUnion& u) {
+                     info.radius = static_cast<double>(u.sd.value) * downsample;
+                   }) &&
+         ReadParam(state, PARAM_INTENSITY,
+                   [&](const PF_ParamDefUnion& u) {
+                     info.intensity = u.fs_d.value < 0.0 ? 0.0 : u.fs_d.value;
+                   }) &&
+         ReadParam(state, PARAM_GLOW_MODE,
+                   [&](const PF_ParamDefUnion& u) { info.glow_mode = u.pd.value; }) &&
+         ReadParam(state, PARAM_TINT_ENABLE,
+                   [&](const PF_ParamDefUnion& u) { info.tint_enable = u.bd.value; }) &&
+         ReadParam(state, PARAM_TINT_MODE,
+                   [&](const PF_ParamDefUnion& u) { info.tint_mode = u.pd.value; }) &&
+         ReadParam(state, PARAM_UNMULTIPLY,
+                   [&](const PF_ParamDefUnion& u) { info.unmultiply = u.bd.value; }) &&
+         ReadParam(state, PARAM_GAMMA,
+                   [&](const PF_ParamDefUnion& u) { info.gamma = u.bd.value; }) &&
+         ReadParam(state, PARAM_REPEAT_EDGES,
+                   [&](const PF_ParamDefUnion& u) { info.repeat_edges = u.bd.value; });
 }
 
-PF_Err ReadTintColor(RenderState& state) {
-  if (state.err != PF_Err_NONE) return state.err;
+bool ReadTintColor(RenderState& state) {
   AEGP_ColorVal color{};
-  state.err = GetEffectStreamColor(*state.suites, state.in_data, PARAM_TINT_COLOR, &color);
-  if (state.err == PF_Err_NONE) {
-    state.info.tint_alpha = color.alphaF;
-    state.info.tint_red = color.redF;
-    state.info.tint_green = color.greenF;
-    state.info.tint_blue = color.blueF;
+  if (!Carry(state, GetEffectStreamColor(*state.suites, state.in_data, PARAM_TINT_COLOR, &color))) {
+    return false;
   }
-  return state.err;
+  state.info.tint_alpha = color.alphaF;
+  state.info.tint_red = color.redF;
+  state.info.tint_green = color.greenF;
+  state.info.tint_blue = color.blueF;
+  return true;
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "render/release.h"
 
-#include "host/image_ops.h"
+#include "host/layer_ops.h"
+#include "host/world_ops.h"
 
 namespace velmora {
 

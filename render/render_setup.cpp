@@ -1,6 +1,9 @@
 #include "render/render_setup.h"
 
-#include "host/image_ops.h"
+#include "host/fill_ops.h"
+#include "host/layer_ops.h"
+#include "host/transform_ops.h"
+#include "host/world_ops.h"
 #include "render/checkpoint.h"
 #include "render/pixel_depth.h"
 #include "render/radius_values.h"
@@ -9,9 +12,6 @@
 
 namespace velmora {
 namespace {
-
-// Each step below leaves its outcome in state.err and returns whether the render goes on:
-// Checkpoint(state) where the host is polled, state.err == 0 where it is not.
 
 // opacitySu carries 0..255 like opacity: kept on purpose (docs/render.md).
 constexpr PF_CompositeMode kPlacementMode{PF_Xfer_ADD, 0, 255, false, 255};
@@ -25,32 +25,28 @@ PF_Rect WholeOf(const PF_EffectWorld& world) {
 // output untouched and report success.
 bool FindLayerSized(RenderState& state) {
   state.layer_sized = static_cast<const A_u_char*>(state.extra->input->pre_render_data);
-  if (!state.layer_sized) state.err = PF_Err_OUT_OF_MEMORY;
-  return state.err == PF_Err_NONE;
+  return Carry(state, state.layer_sized ? PF_Err_NONE : PF_Err_OUT_OF_MEMORY);
 }
 
 // Once asked for, the input is checked in on every exit, even when the checkout failed.
 bool CheckoutInputAndOutput(RenderState& state) {
   state.input_requested = true;
-  state.err = CheckoutLayerPixels(state.in_data, state.extra, 0, &state.input);
-  if (state.err != PF_Err_NONE) return false;
-  state.err = CheckoutOutput(state.in_data, state.extra, &state.output);
-  return state.err == PF_Err_NONE;
+  return Carry(state, CheckoutLayerPixels(state.in_data, state.extra, 0, &state.input)) &&
+         Carry(state, CheckoutOutput(state.in_data, state.extra, &state.output));
 }
 
 // The host gave no pixels to work on: the frame is empty. The road ends here.
 bool NoInputExit(RenderState& state) {
-  if (state.output) state.err = ClearWorld(state.in_data, state.output);
+  if (state.output) Carry(state, ClearWorld(state.in_data, state.output));
   return false;
 }
 
 // Radius or intensity 0: the output is the input, placed where the glow would have put it.
 // The road ends here.
 bool PassThroughExit(RenderState& state, PF_Rect placement) {
-  state.err = ClearWorld(state.in_data, state.output);
-  if (state.err == PF_Err_NONE) {
-    state.err =
-        CopyRectHQ(*state.suites, state.in_data, state.input, state.output, nullptr, &placement);
+  if (Carry(state, ClearWorld(state.in_data, state.output))) {
+    Carry(state,
+          CopyRectHQ(*state.suites, state.in_data, state.input, state.output, nullptr, &placement));
   }
   return false;
 }
@@ -60,23 +56,18 @@ bool GlowIsInvisible(const RenderState& state) {
 }
 
 // Held until ReleaseRender gives it back.
-void AcquireWorldSuite(RenderState& state) {
-  if (state.err != PF_Err_NONE) return;
+bool AcquireWorldSuite(RenderState& state) {
   state.world_suite.emplace(state.in_data, state.out_data, kPFWorldSuite, kPFWorldSuiteVersion2,
                             "Couldn't load suite.", "Couldn't release suite");
-  state.err = state.world_suite->error();
+  return Carry(state, state.world_suite->error());
 }
 
 // The controls, the tint colour and the input's pixel format.
 bool ReadControls(RenderState& state) {
-  ReadParams(state);
   state.pixel_format = PF_PixelFormat_INVALID;
-  AcquireWorldSuite(state);
-  ReadTintColor(state);
-  if (state.err == PF_Err_NONE) {
-    state.err = GetPixelFormat(state.world_suite->get(), state.input, &state.pixel_format);
-  }
-  return Checkpoint(state);
+  return ReadParams(state) && AcquireWorldSuite(state) && ReadTintColor(state) &&
+         Checkpoint(state,
+                    GetPixelFormat(state.world_suite->get(), state.input, &state.pixel_format));
 }
 
 void DeriveValues(RenderState& state) {
@@ -84,32 +75,33 @@ void DeriveValues(RenderState& state) {
   state.blur_base = values.blur_base;
   state.edge_margin = values.edge_margin;
   state.pad_size = values.pad_size;
+  // From here the record's radius field holds BlurBase: the pixel operations' contract.
+  state.info.radius = values.blur_base;
 }
 
 // SourceWorld and BackdropWorld at the output's size; the backdrop opaque black.
 bool MakeSourceAndBackdrop(RenderState& state) {
-  state.err = VisitPixelDepth(state.pixel_format, [&state](auto depth) {
-    using Depth = decltype(depth);
-    SuiteHandler& suites = *state.suites;
-    const A_long width = state.output->width, height = state.output->height;
-    PF_Err err = NewWorld(suites, Depth::kWorldType, width, height, &state.source_world);
-    if (err == PF_Err_NONE) {
-      err = NewWorld(suites, Depth::kWorldType, width, height, &state.backdrop_world);
-    }
-    if (err == PF_Err_NONE) {
-      err = FillRect(suites, state.in_data, &Depth::kOpaqueBlack, nullptr,
-                     &state.backdrop_world.world);
-    }
-    return err;
-  });
-  return Checkpoint(state);
+  return Checkpoint(
+      state, VisitPixelDepth(state.pixel_format, [&state](auto depth) {
+        using Depth = decltype(depth);
+        SuiteHandler& suites = *state.suites;
+        const A_long width = state.output->width, height = state.output->height;
+        PF_Err err = NewWorld(suites, Depth::kWorldType, width, height, &state.source_world);
+        if (err == PF_Err_NONE) {
+          err = NewWorld(suites, Depth::kWorldType, width, height, &state.backdrop_world);
+        }
+        if (err == PF_Err_NONE) {
+          err = FillRect(suites, state.in_data, &Depth::kOpaqueBlack, nullptr,
+                         &state.backdrop_world.world);
+        }
+        return err;
+      }));
 }
 
 // Linear light for the glow when gamma is on; decoded before the black backdrop goes behind.
-void DecodeGamma(RenderState& state) {
-  if (state.info.gamma == 1) {
-    RunPixelOp(state, kDecodeSrgb, &state.source_world.world, &state.source_world.world);
-  }
+bool DecodeGamma(RenderState& state) {
+  return state.info.gamma != 1 ||
+         RunPixelOp(state, kDecodeSrgb, &state.source_world.world, &state.source_world.world);
 }
 
 // Where the layer goes in SourceWorld: its top left when its pixels are its whole frame,
@@ -122,38 +114,33 @@ PF_Rect LayerPlacement(const RenderState& state) {
 }
 
 bool PlaceSizedLayer(RenderState& state, PF_Rect top_left) {
-  state.err = CopyRectHQ(*state.suites, state.in_data, state.input, &state.source_world.world,
-                         nullptr, &top_left);
-  DecodeGamma(state);
-  return Checkpoint(state);
+  return Carry(state, CopyRectHQ(*state.suites, state.in_data, state.input,
+                                 &state.source_world.world, nullptr, &top_left)) &&
+         DecodeGamma(state) && Checkpoint(state);
 }
 
 // Through BackdropWorld, which is the output's size, so the layer lands at its origin.
 bool PlaceLayerAtOrigin(RenderState& state) {
   const PF_EffectWorld& input = *state.input;
   PF_Rect own_area = WholeOf(input);
-  state.err =
-      TransferRect(*state.suites, state.in_data, state.in_data->quality, PF_MF_Alpha_STRAIGHT,
-                   state.in_data->field, &own_area, state.input, kPlacementMode, input.origin_x,
-                   input.origin_y, &state.backdrop_world.world);
-  if (state.err == PF_Err_NONE) {
-    state.err = CopyRectHQ(*state.suites, state.in_data, &state.backdrop_world.world,
-                           &state.source_world.world, nullptr, nullptr);
-  }
-  DecodeGamma(state);
-  return Checkpoint(state);
+  return Carry(state, TransferRect(*state.suites, state.in_data, state.in_data->quality,
+                                   PF_MF_Alpha_STRAIGHT, state.in_data->field, &own_area,
+                                   state.input, kPlacementMode, input.origin_x, input.origin_y,
+                                   &state.backdrop_world.world)) &&
+         Carry(state, CopyRectHQ(*state.suites, state.in_data, &state.backdrop_world.world,
+                                 &state.source_world.world, nullptr, nullptr)) &&
+         DecodeGamma(state) && Checkpoint(state);
 }
 
 // Opaque black behind the prepared layer; the backdrop is not needed after that.
 bool PutBackdropBehind(RenderState& state) {
   PF_Rect whole{0, 0, state.info.output_width, state.info.output_height};
-  if (!Checkpoint(state)) return false;
-  state.err =
-      TransferRect(*state.suites, state.in_data, state.in_data->quality, PF_MF_Alpha_STRAIGHT,
-                   state.in_data->field, &whole, &state.backdrop_world.world, kBackdropMode, 0, 0,
-                   &state.source_world.world);
-  if (state.err == PF_Err_NONE) state.err = DisposeWorld(*state.suites, &state.backdrop_world);
-  return Checkpoint(state);
+  return Checkpoint(state) &&
+         Carry(state, TransferRect(*state.suites, state.in_data, state.in_data->quality,
+                                   PF_MF_Alpha_STRAIGHT, state.in_data->field, &whole,
+                                   &state.backdrop_world.world, kBackdropMode, 0, 0,
+                                   &state.source_world.world)) &&
+         Checkpoint(state, DisposeWorld(*state.suites, &state.backdrop_world));
 }
 
 }  // namespace

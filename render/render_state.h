@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "host/image_ops.h"
 #include "host/suite_handler.h"
 #include "host/suite_scoper.h"
+#include "host/world_ops.h"
 #include "hostapi/host_api.h"
 #include "render/pixel_op_info.h"
 
@@ -41,8 +41,9 @@ struct RenderState {
   HostWorld level_world;        // LevelWorld
   HostWorld tint_world;         // TintWorld
 
-  // The running error. Each step leaves its outcome here and returns whether the render goes
-  // on (Checkpoint); each stage returns the same, so the road stops at the first false.
+  // The running error. Each step leaves its outcome here (Carry, Checkpoint: render/checkpoint.h)
+  // and returns whether the render goes on; each stage returns the same, so the road stops at
+  // the first false.
   PF_Err err = PF_Err_NONE;
 };
 

@@ -2,7 +2,8 @@
 
 #include <type_traits>
 
-#include "host/image_ops.h"
+#include "host/iterate_ops.h"
+#include "render/checkpoint.h"
 #include "render/pixel_depth.h"
 
 namespace velmora {
@@ -21,14 +22,12 @@ auto FunctionFor(const PixelOp& op) {
 
 }  // namespace
 
-PF_Err RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst) {
-  if (state.err != PF_Err_NONE) return state.err;
-  state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
-    using Pixel = typename decltype(depth)::Pixel;
-    return IterateWorld(*state.suites, state.in_data, state.progress_count, src, &state.info,
-                        FunctionFor<Pixel>(op), dst);
-  });
-  return state.err;
+bool RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst) {
+  return Carry(state, VisitPixelDepth(state.pixel_format, [&](auto depth) {
+                 using Pixel = typename decltype(depth)::Pixel;
+                 return IterateWorld(*state.suites, state.in_data, state.progress_count, src,
+                                     &state.info, FunctionFor<Pixel>(op), dst);
+               }));
 }
 
 }  // namespace velmora

@@ -6,9 +6,9 @@
 
 namespace velmora {
 
-// While state.err is 0: iterates `op` of the input's depth over the whole of src into dst,
-// with PixelOpInfo as refcon and progress up to the render's progress count. The iteration's
-// error, or 516 for an unknown pixel format, becomes state.err. Returns state.err.
-PF_Err RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst);
+// A step of the render (render/checkpoint.h): iterates `op` of the input's depth over the whole
+// of src into dst, with PixelOpInfo as refcon and progress up to the render's progress count.
+// The iteration's error, or 516 for an unknown pixel format, becomes the running error.
+bool RunPixelOp(RenderState& state, const PixelOp& op, PF_EffectWorld* src, PF_EffectWorld* dst);
 
 }  // namespace velmora

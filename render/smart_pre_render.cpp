@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "host/image_ops.h"
+#include "host/layer_ops.h"
 #include "params/params.h"
 #include "render/layer_sized.h"
 #include "render/rect_union.h"

@@ -23,9 +23,9 @@ PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra
   try {
     SetupRender(state) && MakeGlowWorlds(state) && AccumulateGlowLevels(state) &&
         TintAndFinish(state);
-  } catch (A_long missing_suite) {
+  } catch (const MissingSuite& missing) {
     // A suite the host refuses midway: give back what is held, then report it.
-    if (state.err == PF_Err_NONE) state.err = missing_suite;
+    if (state.err == PF_Err_NONE) state.err = missing.err;
   }
   return ReleaseRender(state);
 }

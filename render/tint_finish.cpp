@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "host/image_ops.h"
+#include "host/fill_ops.h"
+#include "host/transform_ops.h"
+#include "host/world_ops.h"
 #include "params/params.h"
 #include "render/checkpoint.h"
 #include "render/pixel_depth.h"
@@ -35,14 +37,15 @@ Pixel TintFillColor(const PixelOpInfo& info) {
 // TintWorld, GlowWorld's size, solid in the tint colour; made whether or not the tint is on.
 bool MakeTintWorld(RenderState& state) {
   const PF_EffectWorld& glow = state.glow_world.world;
-  NewWorkingWorld(state, glow.width, glow.height, &state.tint_world);
-  if (!Checkpoint(state)) return false;
-  state.err = VisitPixelDepth(state.pixel_format, [&](auto depth) {
-    using Pixel = typename decltype(depth)::Pixel;
-    const Pixel color = TintFillColor<Pixel>(state.info);
-    return FillRect(*state.suites, state.in_data, &color, nullptr, &state.tint_world.world);
-  });
-  return Checkpoint(state);
+  if (!NewWorkingWorld(state, glow.width, glow.height, &state.tint_world) || !Checkpoint(state)) {
+    return false;
+  }
+  return Checkpoint(state, VisitPixelDepth(state.pixel_format, [&](auto depth) {
+                      using Pixel = typename decltype(depth)::Pixel;
+                      const Pixel color = TintFillColor<Pixel>(state.info);
+                      return FillRect(*state.suites, state.in_data, &color, nullptr,
+                                      &state.tint_world.world);
+                    }));
 }
 
 PF_CompositeMode FullOpacity(PF_TransferMode xfer) {
@@ -69,27 +72,20 @@ bool TintGlow(RenderState& state) {
   if (!Checkpoint(state)) return false;
   switch (state.info.tint_mode) {
     case TINT_MODE_STANDARD:
-      RunPixelOp(state, kDesaturateAverage, glow, glow);
-      RunPixelOp(state, kMultiplyByTint, glow, glow);
-      break;
+      return RunPixelOp(state, kDesaturateAverage, glow, glow) &&
+             RunPixelOp(state, kMultiplyByTint, glow, glow) && Checkpoint(state);
     case TINT_MODE_SOFT:
-      state.err = TransferOntoGlow(state, state.tint_world.world, PF_Xfer_SOFT_LIGHT);
-      break;
+      return Checkpoint(state, TransferOntoGlow(state, state.tint_world.world, PF_Xfer_SOFT_LIGHT));
     case TINT_MODE_LIGHT_BLEND:
       // GlowWorld becomes its tint-added self times its own grey copy. SourceCopyWorld holds
       // that copy; nothing reads the source from it any more.
-      state.err = ClearWorld(state.in_data, source_copy);
-      if (!Checkpoint(state)) return false;
-      RunPixelOp(state, kDesaturateAverage, glow, source_copy);
-      if (!Checkpoint(state)) return false;
-      RunPixelOp(state, kAddTint, glow, glow);
-      if (!Checkpoint(state)) return false;
-      state.err = TransferOntoGlow(state, *source_copy, PF_Xfer_MULTIPLY);
-      break;
+      return Checkpoint(state, ClearWorld(state.in_data, source_copy)) &&
+             RunPixelOp(state, kDesaturateAverage, glow, source_copy) && Checkpoint(state) &&
+             RunPixelOp(state, kAddTint, glow, glow) && Checkpoint(state) &&
+             Checkpoint(state, TransferOntoGlow(state, *source_copy, PF_Xfer_MULTIPLY));
     default:
-      break;  // no tint for a mode we do not know
+      return Checkpoint(state);  // no tint for a mode we do not know
   }
-  return Checkpoint(state);
 }
 
 // The output is GlowWorld's window over the output's area: past the extended border when
@@ -99,25 +95,24 @@ bool CopyGlowToOutput(RenderState& state) {
   const A_long width = output->width;
   const A_long height = output->height;
   const A_long offset = state.info.repeat_edges == 1 ? state.edge_margin : 0;
-  state.err = ClearWorld(state.in_data, output);
-  if (state.err != PF_Err_NONE) return false;
   PF_Rect window = Rect16(offset, offset, offset + width, offset + height);
   PF_Rect frame = Rect16(0, 0, width, height);
-  state.err =
-      CopyRect(*state.suites, state.in_data, &state.glow_world.world, output, &window, &frame);
-  return Checkpoint(state);
+  return Carry(state, ClearWorld(state.in_data, output)) &&
+         Checkpoint(state, CopyRect(*state.suites, state.in_data, &state.glow_world.world, output,
+                                    &window, &frame));
 }
 
 bool FinishOutput(RenderState& state) {
   PF_EffectWorld* output = state.output;
   // From 1.0 up the levels went in at full opacity and the intensity scales the whole frame,
   // on linear values when gamma is on.
-  if (state.info.intensity >= 1.0) RunPixelOp(state, kScaleColor, output, output);
+  if (state.info.intensity >= 1.0 && !RunPixelOp(state, kScaleColor, output, output)) return false;
   if (!Checkpoint(state)) return false;
-  if (state.info.gamma == 1) RunPixelOp(state, kEncodeSrgb, output, output);
-  if (state.info.unmultiply == 1) {
-    RunPixelOp(state, kAlphaFromMaxChannel, output, output);
-    if (state.err == PF_Err_NONE) state.err = Unpremultiply(*state.suites, state.in_data, output);
+  if (state.info.gamma == 1 && !RunPixelOp(state, kEncodeSrgb, output, output)) return false;
+  if (state.info.unmultiply == 1 &&
+      !(RunPixelOp(state, kAlphaFromMaxChannel, output, output) &&
+        Carry(state, Unpremultiply(*state.suites, state.in_data, output)))) {
+    return false;
   }
   return Checkpoint(state);
 }
@@ -127,8 +122,7 @@ bool FinishOutput(RenderState& state) {
 bool TintAndFinish(RenderState& state) {
   if (!MakeTintWorld(state)) return false;
   if (state.info.tint_enable != 0 && !TintGlow(state)) return false;
-  state.err = DisposeWorld(*state.suites, &state.tint_world);
-  if (!Checkpoint(state)) return false;
+  if (!Checkpoint(state, DisposeWorld(*state.suites, &state.tint_world))) return false;
   return CopyGlowToOutput(state) && FinishOutput(state);
 }
 

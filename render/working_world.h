@@ -14,8 +14,8 @@ inline PF_Rect Rect16(A_long left, A_long top, A_long right, A_long bottom) {
   return PF_Rect{narrow(left), narrow(top), narrow(right), narrow(bottom)};
 }
 
-// While no error is pending, makes `world` at the input's depth; an unknown pixel format is
-// PF_Err_BAD_CALLBACK_PARAM. The outcome becomes state.err.
-PF_Err NewWorkingWorld(RenderState& state, A_long width, A_long height, HostWorld* world);
+// A step of the render (render/checkpoint.h): makes `world` at the input's depth; an unknown
+// pixel format is PF_Err_BAD_CALLBACK_PARAM.
+bool NewWorkingWorld(RenderState& state, A_long width, A_long height, HostWorld* world);
 
 }  // namespace velmora

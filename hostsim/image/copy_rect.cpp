@@ -132,9 +132,6 @@ PF_Err CopyRect(const World& source, const World& destination, const PF_Rect* so
   const Box read{xs.min_source(), ys.min_source(), xs.max_source() + 1, ys.max_source() + 1};
   const Box written{xs.first, ys.first, xs.end(), ys.end()};
   const PixelSource pixels(source, read, destination, written);
-  AddFloorBytes(static_cast<std::uint64_t>(read.width() * read.height() +
-                                           written.width() * written.height()) *
-                PixelSize(destination.depth));
   const bool same_width = from.width() == to.width();
   const bool nearest =
       sampling == Sampling::kNearest || (same_width && from.height() == to.height());

@@ -238,8 +238,6 @@ PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags) {
   const PassWeights weights{box.half_width, box.end_weight,
                             1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight)};
   const bool straight = (flags & PF_MF_Alpha_STRAIGHT) != 0;
-  AddFloorBytes(2 * static_cast<std::uint64_t>(world.width()) *
-                static_cast<std::uint64_t>(world.height()) * PixelSize(world.depth));
   return WithDepth(world.depth, [&](auto depth) {
     if (straight) {
       BlurWorld<decltype(depth), true>(world, weights);

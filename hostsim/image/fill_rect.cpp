@@ -44,7 +44,6 @@ void PremultiplyPixels(const World& world, bool forward) {
 PF_Err FillRect(const World& world, const PF_PixelFloat* normalized_color, const PF_Rect* rect) {
   const Box box = Intersect(RectOr(rect, world), WholeOf(world));
   if (box.empty()) return PF_Err_NONE;
-  AddFloorBytes(static_cast<std::uint64_t>(box.width() * box.height()) * PixelSize(world.depth));
   return WithDepth(world.depth, [&](auto depth) {
     using D = decltype(depth);
     typename D::Pixel value{};
@@ -58,8 +57,6 @@ PF_Err FillRect(const World& world, const PF_PixelFloat* normalized_color, const
 }
 
 PF_Err Premultiply(const World& world, bool forward) {
-  AddFloorBytes(2 * static_cast<std::uint64_t>(world.width()) *
-                static_cast<std::uint64_t>(world.height()) * PixelSize(world.depth));
   return WithDepth(world.depth, [&](auto depth) {
     PremultiplyPixels<decltype(depth)>(world, forward);
     return PF_Err_NONE;

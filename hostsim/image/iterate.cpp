@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 
-#include "hostsim/host_operation.h"
 #include "hostsim/image/rect.h"
 #include "hostsim/parallel.h"
 
@@ -21,7 +20,8 @@ constexpr std::int64_t kBandRows = 16;  // interruption and progress granularity
 
 template <class Pixel>
 PF_Err Iterate(const World* source, const World& destination, const PF_Rect* area, void* refcon,
-               PixelFunction<Pixel> function, A_long progress_base, A_long progress_final) {
+               PixelFunction<Pixel> function, A_long progress_base, A_long progress_final,
+               const IterateHooks& hooks) {
   constexpr Depth kDepth = DepthOf<Pixel>();
   if (function == nullptr || destination.depth != kDepth ||
       (source != nullptr && source->depth != kDepth)) {
@@ -32,7 +32,6 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
       Intersect(Intersect(RectOr(area, destination), WholeOf(destination)), WholeOf(input));
   if (box.empty()) return PF_Err_NONE;
 
-  AddFloorBytes(2 * static_cast<std::uint64_t>(box.width() * box.height()) * PixelSize(kDepth));
   std::atomic<PF_Err> first_error{PF_Err_NONE};
   const std::int64_t rows = box.height(), columns = box.width();
   auto band = [&](std::int64_t b, int) {
@@ -59,21 +58,22 @@ PF_Err Iterate(const World* source, const World& destination, const PF_Rect* are
   const std::int64_t group = rows * columns >= 4096 ? 2 * ThreadCount() : bands;
   const std::int64_t span = std::int64_t{progress_final} - progress_base;
   for (std::int64_t first = 0; first < bands; first += group) {
-    if (const PF_Err abort = PollAbort(); abort != PF_Err_NONE) return abort;
+    if (const PF_Err abort = hooks.poll(); abort != PF_Err_NONE) return abort;
     const std::int64_t count = std::min(group, bands - first);
     ParallelFor(count, [&](std::int64_t b, int thread) { band(first + b, thread); });
     if (const PF_Err err = first_error.load(); err != PF_Err_NONE) return err;
     const std::int64_t done = std::min(rows, (first + count) * kBandRows);
-    ReportProgress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
+    hooks.progress(static_cast<A_long>(progress_base + span * done / rows), progress_final);
   }
   return PF_Err_NONE;
 }
 
 template PF_Err Iterate<PF_Pixel>(const World*, const World&, const PF_Rect*, void*,
-                                  PixelFunction<PF_Pixel>, A_long, A_long);
+                                  PixelFunction<PF_Pixel>, A_long, A_long, const IterateHooks&);
 template PF_Err Iterate<PF_Pixel16>(const World*, const World&, const PF_Rect*, void*,
-                                    PixelFunction<PF_Pixel16>, A_long, A_long);
+                                    PixelFunction<PF_Pixel16>, A_long, A_long, const IterateHooks&);
 template PF_Err Iterate<PF_PixelFloat>(const World*, const World&, const PF_Rect*, void*,
-                                       PixelFunction<PF_PixelFloat>, A_long, A_long);
+                                       PixelFunction<PF_PixelFloat>, A_long, A_long,
+                                       const IterateHooks&);
 
 }  // namespace hostsim::image

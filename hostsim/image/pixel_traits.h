@@ -1,5 +1,6 @@
 #pragma once
-// The three pixel depths as traits, so every image kernel is written once as a template.
+// The depth traits of hostsim/depth.h as kernels use them, so every image kernel is written
+// once as a template.
 // Kernels compute on normalised floats (1.0 = full scale) and store through ToChannel:
 // integer depths round to nearest and clamp to 0..full scale (255 or 32768); float is stored
 // as computed, unbounded.
@@ -8,36 +9,16 @@
 #include <array>
 
 #include "hostapi/host_api.h"
-#include "hostsim/world_store.h"
+#include "hostsim/depth.h"
 
 namespace hostsim::image {
 
 // One pixel as normalised floats, in the records' own order: alpha, red, green, blue.
 using Argb = std::array<float, 4>;
 
-struct Depth8 {
-  using Pixel = PF_Pixel;
-  using Channel = A_u_char;
-  static constexpr Depth kDepth = DepthOf<Pixel>();
-  static constexpr float kFullScale = 255.0f;
-  static constexpr bool kLimited = true;
-};
-
-struct Depth16 {
-  using Pixel = PF_Pixel16;
-  using Channel = A_u_short;
-  static constexpr Depth kDepth = DepthOf<Pixel>();
-  static constexpr float kFullScale = 32768.0f;
-  static constexpr bool kLimited = true;
-};
-
-struct DepthFloat {
-  using Pixel = PF_PixelFloat;
-  using Channel = PF_FpShort;
-  static constexpr Depth kDepth = DepthOf<Pixel>();
-  static constexpr float kFullScale = 1.0f;
-  static constexpr bool kLimited = false;
-};
+using hostsim::Depth16;
+using hostsim::Depth8;
+using hostsim::DepthFloat;
 
 template <class D>
 typename D::Channel ToChannel(float normalized) {
@@ -73,19 +54,12 @@ void Store(const Argb& v, typename D::Pixel& p) {
   p.blue = ToChannel<D>(v[3]);
 }
 
-// The one place a world's runtime depth picks a kernel instance. An unknown depth is an
-// error, never a fall-through to some default.
+// A kernel's instance for a world's runtime depth; an unknown depth is a bad argument.
 template <class Fn>
 PF_Err WithDepth(Depth depth, Fn&& fn) {
-  switch (depth) {
-    case Depth::k8:
-      return fn(Depth8{});
-    case Depth::k16:
-      return fn(Depth16{});
-    case Depth::k32:
-      return fn(DepthFloat{});
-  }
-  return PF_Err_BAD_CALLBACK_PARAM;
+  return VisitDepth(
+      depth, [&](auto traits) -> PF_Err { return fn(traits); },
+      [] { return PF_Err{PF_Err_BAD_CALLBACK_PARAM}; });
 }
 
 }  // namespace hostsim::image

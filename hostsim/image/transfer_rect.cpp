@@ -126,8 +126,6 @@ PF_Err TransferRect(const World& source, const World& destination, const PF_Rect
   if (written.empty()) return PF_Err_NONE;
   const PixelSource pixels(source, Offset(written, -shift_x, -shift_y), destination, written);
   const float opacity = static_cast<float>(mode.opacity) / 255.0f;
-  AddFloorBytes(3 * static_cast<std::uint64_t>(written.width() * written.height()) *
-                PixelSize(destination.depth));
 
   return WithDepth(destination.depth, [&](auto depth) {
     using D = decltype(depth);

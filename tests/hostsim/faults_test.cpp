@@ -35,17 +35,17 @@ TEST_F(FaultsTest, FailsTheNthOperationOfOneKind) {
 
 TEST_F(FaultsTest, AnInterruptionHoldsForTheRestOfTheCommand) {
   host.faults().AbortAtPoll(2);
-  EXPECT_EQ(hostsim::PollAbort(), PF_Err_NONE);  // the host's own polls are not counted
+  EXPECT_EQ(host.interruption(), PF_Err_NONE);  // the host's own polls are not counted
   EXPECT_EQ(Abort(), PF_Err_NONE);
   EXPECT_EQ(Abort(), PF_Interrupt_CANCEL);
-  EXPECT_EQ(hostsim::PollAbort(), PF_Interrupt_CANCEL);  // the host's services stop too
+  EXPECT_EQ(host.interruption(), PF_Interrupt_CANCEL);  // the host's services stop too
   EXPECT_EQ(Abort(), PF_Interrupt_CANCEL);
   EXPECT_EQ(host.faults().polls(), 3u);
 
   // The next command starts uninterrupted.
   std::string about;
   host.About(&about);
-  EXPECT_EQ(hostsim::PollAbort(), PF_Err_NONE);
+  EXPECT_EQ(host.interruption(), PF_Err_NONE);
   EXPECT_EQ(Abort(), PF_Err_NONE);
 }
 

@@ -1,7 +1,7 @@
 // The nine controls as the host receives them from PF_Cmd_PARAMS_SETUP.
 #include <gtest/gtest.h>
 
-#include <bit>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -59,53 +59,71 @@ TEST_F(ParamsSetupTest, DeclaresNineControlsInOrder) {
   }
 }
 
+// The ranges and defaults users are promised (README, velmora info), and what makes them
+// usable: each control starts at its default, the default lies in the valid range, the slider
+// shows no more than the valid range, and a popup names exactly its choices and starts on one.
 TEST_F(ParamsSetupTest, RangesDefaultsAndChoices) {
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   const auto& declared = host.params().declared();
   ASSERT_EQ(declared.size(), 9u);
 
-  const PF_SliderDef& radius = declared[0].u.sd;
-  EXPECT_EQ(radius.valid_min, 0);
-  EXPECT_EQ(radius.valid_max, 500);
-  EXPECT_EQ(radius.slider_min, 0);
-  EXPECT_EQ(radius.slider_max, 500);
-  EXPECT_EQ(radius.value, 100);
-  EXPECT_EQ(radius.dephault, 100);
-  EXPECT_STREQ(radius.value_str, "");
-  EXPECT_STREQ(radius.value_desc, "");
-
-  const PF_FloatSliderDef& intensity = declared[1].u.fs_d;
-  EXPECT_EQ(intensity.valid_min, 0.0f);
-  EXPECT_EQ(intensity.valid_max, 11.0f);
-  EXPECT_EQ(intensity.slider_min, 0.0f);
-  EXPECT_EQ(intensity.slider_max, 11.0f);
-  EXPECT_EQ(intensity.value, 1.0);
-  EXPECT_EQ(intensity.dephault, 1.0f);
-  EXPECT_EQ(intensity.precision, 2);
-  EXPECT_EQ(intensity.display_flags, PF_ValueDisplayFlag_NONE);
-  EXPECT_EQ(intensity.fs_flags, 0u);
-  EXPECT_EQ(std::bit_cast<std::uint32_t>(intensity.curve_tolerance), 0x3D4CCCCDu);
-  EXPECT_EQ(intensity.phase, 0.0);
-
-  struct Popup {
-    std::size_t at;
-    A_short choices;
-    const char* names;
+  struct Range {
+    double valid_min, valid_max, slider_min, slider_max, value, dephault;
   };
-  for (const Popup& popup : {Popup{2, 2, "屏幕|添加"}, Popup{5, 3, "标准|柔软|灯光混合"}}) {
+  const PF_SliderDef& radius_def = declared[0].u.sd;
+  const PF_FloatSliderDef& intensity_def = declared[1].u.fs_d;
+  const struct {
+    const char* name;
+    Range range;
+    double promised_min, promised_max, promised_default;
+  } sliders[] = {
+      {"radius",
+       {static_cast<double>(radius_def.valid_min), static_cast<double>(radius_def.valid_max),
+        static_cast<double>(radius_def.slider_min), static_cast<double>(radius_def.slider_max),
+        static_cast<double>(radius_def.value), static_cast<double>(radius_def.dephault)},
+       0,
+       500,
+       100},
+      {"intensity",
+       {intensity_def.valid_min, intensity_def.valid_max, intensity_def.slider_min,
+        intensity_def.slider_max, intensity_def.value, intensity_def.dephault},
+       0,
+       11,
+       1},
+  };
+  for (const auto& slider : sliders) {
+    SCOPED_TRACE(slider.name);
+    const Range& r = slider.range;
+    EXPECT_EQ(r.valid_min, slider.promised_min);
+    EXPECT_EQ(r.valid_max, slider.promised_max);
+    EXPECT_EQ(r.dephault, slider.promised_default);
+    EXPECT_EQ(r.value, r.dephault);
+    EXPECT_LE(r.valid_min, r.slider_min);
+    EXPECT_LE(r.slider_min, r.dephault);
+    EXPECT_LE(r.dephault, r.slider_max);
+    EXPECT_LE(r.slider_max, r.valid_max);
+  }
+
+  const struct {
+    std::size_t at;
+    const char* names;
+  } popups[] = {{2, "屏幕|添加"}, {5, "标准|柔软|灯光混合"}};
+  for (const auto& popup : popups) {
+    SCOPED_TRACE(popup.names);
     const PF_PopupDef& pd = declared[popup.at].u.pd;
-    EXPECT_EQ(pd.num_choices, popup.choices);
-    EXPECT_EQ(pd.value, 1);
-    EXPECT_EQ(pd.dephault, 1);
-    EXPECT_EQ(Cp936ToUtf8(pd.u.namesptr), popup.names);
+    const std::string names = Cp936ToUtf8(pd.u.namesptr);
+    EXPECT_EQ(names, popup.names);
+    EXPECT_EQ(pd.num_choices, std::count(names.begin(), names.end(), '|') + 1);
+    EXPECT_EQ(pd.value, pd.dephault);
+    EXPECT_EQ(pd.dephault, 1);  // the first choice: Screen, Standard
   }
 
   const PF_ColorDef& tint = declared[4].u.cd;
-  for (const PF_Pixel& red : {tint.value, tint.dephault}) {
-    EXPECT_EQ(red.alpha, 255);
-    EXPECT_EQ(red.red, 255);
-    EXPECT_EQ(red.green, 0);
-    EXPECT_EQ(red.blue, 0);
+  for (const PF_Pixel& colour : {tint.value, tint.dephault}) {
+    EXPECT_EQ(colour.alpha, 255);  // opaque red
+    EXPECT_EQ(colour.red, 255);
+    EXPECT_EQ(colour.green, 0);
+    EXPECT_EQ(colour.blue, 0);
   }
 }
 

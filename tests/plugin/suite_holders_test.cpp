@@ -70,8 +70,8 @@ TEST_F(SuiteHoldersTest, HandlerReleasesWhatItHoldsWhenARefusalIsThrownThrough) 
     suites.HandleSuite1();
     suites.ANSICallbacksSuite1();
     suites.ParamUtilsSuite1();
-  } catch (const A_long& err) {
-    thrown = err;
+  } catch (const velmora::MissingSuite& missing) {
+    thrown = missing.err;
   }
   EXPECT_EQ(thrown, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(Releases("PF Handle Suite", 2), 1u);

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/host_services.h"
+#include "hostsim/suites/suites.h"
 #include "params/params.h"
+#include "render/pixel_op_info.h"
 #include "tests/support/host_fixture.h"
 
 namespace {
@@ -346,6 +347,54 @@ TEST_F(RenderSetupTest, TheRendersQualityReachesPlacementBackdropAndTint) {
     EXPECT_EQ(seen,
               (std::vector<PF_TransferMode>{PF_Xfer_ADD, PF_Xfer_BEHIND, PF_Xfer_SOFT_LIGHT}));
   }
+}
+
+// The record every float pixel operation receives, taken as the host's iterate suite is called.
+struct RecordSpy {
+  static inline const PF_IterateFloatSuite1* real = nullptr;
+  static inline std::vector<velmora::PixelOpInfo> records;
+  static PF_Err Iterate(PF_InData* in_data, A_long base, A_long final, PF_EffectWorld* src,
+                        const PF_Rect* area, void* refcon, PF_IteratePixelFloatFunc function,
+                        PF_EffectWorld* dst) {
+    records.push_back(*static_cast<const velmora::PixelOpInfo*>(refcon));
+    return real->iterate(in_data, base, final, src, area, refcon, function, dst);
+  }
+};
+
+// The record's radius field holds BlurBase (the radius in this frame's pixels x 0.004) for
+// every pixel operation, from the first (the sRGB decode) to the last.
+TEST_F(RenderSetupTest, PixelOperationsReceiveBlurBaseInTheRadiusField) {
+  RecordSpy::real = static_cast<const PF_IterateFloatSuite1*>(
+      host.suites().Find(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1));
+  ASSERT_NE(RecordSpy::real, nullptr);
+  PF_IterateFloatSuite1 spy = *RecordSpy::real;
+  spy.iterate = RecordSpy::Iterate;
+  host.suites().Add(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1, &spy);
+  SetCheckbox(PARAM_GAMMA, true);  // decode and encode: the first and last pixel operations
+  const World& input = *MakeWorld(Depth::k32, 24, 16, Pattern);
+
+  const struct {
+    A_long radius;
+    A_u_long downsample;
+    double blur_base;
+  } cases[] = {{100, 1, 0.4}, {100, 2, 0.2}, {1, 1, 0.004}, {500, 4, 0.5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "radius " << c.radius << " downsample " << c.downsample);
+    SetControls(c.radius, 1.0);
+    RecordSpy::records.clear();
+    FrameSettings settings;
+    settings.downsample = c.downsample;
+    World* output = nullptr;
+    ASSERT_EQ(Render(input, settings, &output), PF_Err_NONE);
+    ASSERT_GE(RecordSpy::records.size(), 2u);
+    for (const velmora::PixelOpInfo& record : RecordSpy::records) {
+      EXPECT_NEAR(record.radius, c.blur_base, 1e-12);
+      EXPECT_EQ(record.output_width, output->width());
+      EXPECT_EQ(record.gamma, 1);
+    }
+    Dispose(output);
+  }
+  host.suites().Add(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1, RecordSpy::real);
 }
 
 TEST_F(RenderSetupTest, RefusedSuitesEndTheRenderWith516AndNothingHeld) {

@@ -13,10 +13,10 @@ using hostsim::Depth;
 using hostsim::World;
 using hostsim::image::Argb;
 
-constexpr Depth kDepths[] = {Depth::k8, Depth::k16, Depth::k32};
+using hostsim::kDepths;
 
 inline float FullScale(Depth depth) {
-  return depth == Depth::k8 ? 255.0f : depth == Depth::k16 ? 32768.0f : 1.0f;
+  return hostsim::VisitDepth(depth, [](auto traits) { return decltype(traits)::kFullScale; });
 }
 
 // Normalised, rounded and clamped at integer depths like any kernel's output.

@@ -1,50 +1,39 @@
 // "PF Handle Suite" 2: handles from the host's HandleStore. The same functions serve the
 // host_*_handle slots of the utility callbacks.
-#include "hostsim/handle_suite.h"
+#include "hostsim/suites/handle_suite.h"
 
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
 
 namespace hostsim {
 
 PF_Handle HostNewHandle(A_HandleSize size) noexcept {
-  try {
-    HostServices* host = CurrentServices();
-    return host ? host->handles.New(static_cast<std::size_t>(size)) : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  return ServeValue(PF_Handle{}, [&](HostServices& host) {
+    return host.handles.New(static_cast<std::size_t>(size));
+  });
 }
 
 void* HostLockHandle(PF_Handle handle) noexcept {
-  try {
-    HostServices* host = CurrentServices();
-    return host ? host->handles.Lock(handle) : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  return ServeValue<void*>(nullptr, [&](HostServices& host) { return host.handles.Lock(handle); });
 }
 
 void HostUnlockHandle(PF_Handle handle) noexcept {
-  try {
-    if (HostServices* host = CurrentServices()) host->handles.Unlock(handle);
-  } catch (...) {
-  }
+  ServeValue(false, [&](HostServices& host) {
+    host.handles.Unlock(handle);
+    return true;
+  });
 }
 
 void HostDisposeHandle(PF_Handle handle) noexcept {
-  try {
-    if (HostServices* host = CurrentServices()) host->handles.Dispose(handle);
-  } catch (...) {
-  }
+  ServeValue(false, [&](HostServices& host) {
+    host.handles.Dispose(handle);
+    return true;
+  });
 }
 
 A_HandleSize HostGetHandleSize(PF_Handle handle) noexcept {
-  try {
-    HostServices* host = CurrentServices();
-    return host ? host->handles.Size(handle) : 0;
-  } catch (...) {
-    return 0;
-  }
+  return ServeValue(A_HandleSize{0},
+                    [&](HostServices& host) -> A_HandleSize { return host.handles.Size(handle); });
 }
 
 PF_Err HostResizeHandle(A_HandleSize size, PF_Handle* handle) noexcept {

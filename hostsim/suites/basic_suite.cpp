@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
 
 namespace hostsim {
 

@@ -1,5 +1,7 @@
 // The interaction callbacks of PF_InData: parameters, interruption and progress.
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
+#include "hostsim/suites/unserved.h"
 
 namespace hostsim {
 

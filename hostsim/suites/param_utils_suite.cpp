@@ -1,5 +1,7 @@
 // "PF Param Utils Suite" 2: PF_UpdateParamUI, recorded with a copy of the definition.
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
+#include "hostsim/suites/unserved.h"
 
 namespace hostsim {
 

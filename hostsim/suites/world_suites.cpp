@@ -1,13 +1,15 @@
 // "AEGP World Suite" 3 and "PF World Suite" 2: the effect's own worlds, their descriptions,
-// pixel formats, and the fast blur. AEGP worlds live in the current host's WorldStore; an
-// AEGP_WorldH is the World* itself.
+// pixel formats, and the fast blur. AEGP worlds live in the host's WorldStore; an AEGP_WorldH
+// is the World* itself.
 
-#include "hostsim/host.h"
+#include <string>
+
 #include "hostsim/image/fast_blur.h"
-#include "hostsim/image/image_suites.h"
 #include "hostsim/serve.h"
+#include "hostsim/suites/image_suites.h"
+#include "hostsim/suites/unserved.h"
 
-namespace hostsim::image {
+namespace hostsim::suites {
 namespace {
 
 World* WorldOf(AEGP_WorldH handle) {
@@ -22,28 +24,12 @@ AEGP_WorldH HandleOf(World* world) {
 }
 
 // A size the world store refused, in words for whoever reports the failure.
-PF_Err RefuseWorldSize(const char* op, A_long width, A_long height) {
-  RecordRefusal(op, PF_Err_BAD_CALLBACK_PARAM,
+PF_Err RefuseWorldSize(HostServices& host, const char* op, A_long width, A_long height) {
+  RecordRefusal(host, op, PF_Err_BAD_CALLBACK_PARAM,
                 "a " + std::to_string(width) + " x " + std::to_string(height) +
                     " world is refused (sides from 0 to " + std::to_string(kMaxWorldSide) +
                     " pixels)");
   return PF_Err_BAD_CALLBACK_PARAM;
-}
-
-bool DepthOfType(AEGP_WorldType type, Depth* depth) {
-  switch (type) {
-    case AEGP_WorldType_8:
-      *depth = Depth::k8;
-      return true;
-    case AEGP_WorldType_16:
-      *depth = Depth::k16;
-      return true;
-    case AEGP_WorldType_32:
-      *depth = Depth::k32;
-      return true;
-    default:
-      return false;
-  }
 }
 
 A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
@@ -55,12 +41,12 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
         call.width = width;
         call.height = height;
       },
-      [&]() -> PF_Err {
-        Depth depth;
-        if (world_handle == nullptr || !DepthOfType(type, &depth)) return PF_Err_BAD_CALLBACK_PARAM;
+      [&](HostServices& host) -> PF_Err {
+        const std::optional<Depth> depth = DepthOfWorldType(type);
+        if (world_handle == nullptr || !depth) return PF_Err_BAD_CALLBACK_PARAM;
         *world_handle = nullptr;
-        World* created = Host::current().worlds().Create(depth, width, height);
-        if (created == nullptr) return RefuseWorldSize("AEGP_New", width, height);
+        World* created = host.worlds.Create(*depth, width, height);
+        if (created == nullptr) return RefuseWorldSize(host, "AEGP_New", width, height);
         *world_handle = HandleOf(created);
         return PF_Err_NONE;
       });
@@ -69,13 +55,13 @@ A_Err New(AEGP_PluginID, AEGP_WorldType type, A_long width, A_long height,
 A_Err Dispose(AEGP_WorldH world_handle) {
   return Serve<OnFault::kRunAnyway>(
       "AEGP_Dispose", [&](HostCall& call) { call.dst_world = WorldOf(world_handle); },
-      [&] { return Host::current().worlds().Dispose(WorldOf(world_handle)); });
+      [&](HostServices& host) { return host.worlds.Dispose(WorldOf(world_handle)); });
 }
 
 A_Err GetType(AEGP_WorldH world_handle, AEGP_WorldType* type) {
   return Serve(
       "AEGP_GetType", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr || type == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
         *type = static_cast<AEGP_WorldType>(world->depth);
@@ -86,7 +72,7 @@ A_Err GetType(AEGP_WorldH world_handle, AEGP_WorldType* type) {
 A_Err GetSize(AEGP_WorldH world_handle, A_long* width, A_long* height) {
   return Serve(
       "AEGP_GetSize", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr || width == nullptr || height == nullptr) {
           return PF_Err_BAD_CALLBACK_PARAM;
@@ -100,7 +86,7 @@ A_Err GetSize(AEGP_WorldH world_handle, A_long* width, A_long* height) {
 A_Err GetRowBytes(AEGP_WorldH world_handle, A_u_long* rowbytes) {
   return Serve(
       "AEGP_GetRowBytes", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr || rowbytes == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
         *rowbytes = static_cast<A_u_long>(world->effect_world.rowbytes);
@@ -113,7 +99,7 @@ template <class Pixel, Depth kDepth>
 A_Err GetBaseAddr(AEGP_WorldH world_handle, Pixel** base) {
   return Serve(
       "AEGP_GetBaseAddr", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr || base == nullptr || world->depth != kDepth) {
           return PF_Err_BAD_CALLBACK_PARAM;
@@ -126,7 +112,7 @@ A_Err GetBaseAddr(AEGP_WorldH world_handle, Pixel** base) {
 A_Err FillOutPFEffectWorld(AEGP_WorldH world_handle, PF_EffectWorld* description) {
   return Serve(
       "AEGP_FillOutPFEffectWorld", [&](HostCall& call) { call.src_world = WorldOf(world_handle); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr || description == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
         *description = world->effect_world;  // reserved0 still leads back to the World
@@ -144,31 +130,11 @@ A_Err FastBlurSlot(A_FpLong radius, PF_ModeFlags mode, PF_Quality quality,
         call.mode_flags = mode;
         call.quality = quality;
       },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldOf(world_handle);
         if (world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-        return FastBlur(*world, radius, mode);
+        return image::FastBlur(*world, radius, mode);
       });
-}
-
-A_Err NewPlatformWorld(AEGP_PluginID, AEGP_WorldType, A_long, A_long, AEGP_PlatformWorldH*) {
-  return A_Err_GENERIC;
-}
-A_Err DisposePlatformWorld(AEGP_PlatformWorldH) {
-  return A_Err_GENERIC;
-}
-A_Err NewReferenceFromPlatformWorld(AEGP_PluginID, AEGP_PlatformWorldH, AEGP_WorldH*) {
-  return A_Err_GENERIC;
-}
-
-bool DepthOfFormat(PF_PixelFormat format, Depth* depth) {
-  for (Depth candidate : {Depth::k8, Depth::k16, Depth::k32}) {
-    if (PixelFormatOf(candidate) == format) {
-      *depth = candidate;
-      return true;
-    }
-  }
-  return false;
 }
 
 PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelFormat format,
@@ -176,17 +142,18 @@ PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelF
   return Serve(
       "PF_NewWorld",
       [&](HostCall& call) {
+        if (const std::optional<Depth> depth = DepthOfFormat(format)) {
+          call.world_type = static_cast<AEGP_WorldType>(*depth);
+        }
         call.width = width;
         call.height = height;
       },
-      [&]() -> PF_Err {
-        Depth depth;
-        if (description == nullptr || !DepthOfFormat(format, &depth)) {
-          return PF_Err_BAD_CALLBACK_PARAM;
-        }
+      [&](HostServices& host) -> PF_Err {
+        const std::optional<Depth> depth = DepthOfFormat(format);
+        if (description == nullptr || !depth) return PF_Err_BAD_CALLBACK_PARAM;
         // Worlds here always start cleared, whatever clear_pixB asks.
-        World* world = Host::current().worlds().Create(depth, width, height);
-        if (world == nullptr) return RefuseWorldSize("PF_NewWorld", width, height);
+        World* world = host.worlds.Create(*depth, width, height);
+        if (world == nullptr) return RefuseWorldSize(host, "PF_NewWorld", width, height);
         *description = world->effect_world;
         return PF_Err_NONE;
       });
@@ -195,8 +162,8 @@ PF_Err PfNewWorld(PF_ProgPtr, A_long width, A_long height, PF_Boolean, PF_PixelF
 PF_Err PfDisposeWorld(PF_ProgPtr, PF_EffectWorld* description) {
   return Serve<OnFault::kRunAnyway>(
       "PF_DisposeWorld", [&](HostCall& call) { call.dst_world = WorldStore::Of(description); },
-      [&]() -> PF_Err {
-        const PF_Err err = Host::current().worlds().Dispose(WorldStore::Of(description));
+      [&](HostServices& host) -> PF_Err {
+        const PF_Err err = host.worlds.Dispose(WorldStore::Of(description));
         if (err == PF_Err_NONE) description->data = nullptr;
         return err;
       });
@@ -205,7 +172,7 @@ PF_Err PfDisposeWorld(PF_ProgPtr, PF_EffectWorld* description) {
 PF_Err GetPixelFormat(const PF_EffectWorld* description, PF_PixelFormat* format) {
   return Serve(
       "PF_GetPixelFormat", [&](HostCall& call) { call.src_world = WorldStore::Of(description); },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* world = WorldStore::Of(description);
         if (world == nullptr || format == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
         *format = PixelFormatOf(world->depth);
@@ -213,21 +180,23 @@ PF_Err GetPixelFormat(const PF_EffectWorld* description, PF_PixelFormat* format)
       });
 }
 
-const AEGP_WorldSuite3 kAegpWorldSuite3 = {
-    .AEGP_New = New,
-    .AEGP_Dispose = Dispose,
-    .AEGP_GetType = GetType,
-    .AEGP_GetSize = GetSize,
-    .AEGP_GetRowBytes = GetRowBytes,
-    .AEGP_GetBaseAddr8 = GetBaseAddr<PF_Pixel8, Depth::k8>,
-    .AEGP_GetBaseAddr16 = GetBaseAddr<PF_Pixel16, Depth::k16>,
-    .AEGP_GetBaseAddr32 = GetBaseAddr<PF_PixelFloat, Depth::k32>,
-    .AEGP_FillOutPFEffectWorld = FillOutPFEffectWorld,
-    .AEGP_FastBlur = FastBlurSlot,
-    .AEGP_NewPlatformWorld = NewPlatformWorld,
-    .AEGP_DisposePlatformWorld = DisposePlatformWorld,
-    .AEGP_NewReferenceFromPlatformWorld = NewReferenceFromPlatformWorld,
-};
+const AEGP_WorldSuite3 kAegpWorldSuite3 = [] {
+  AEGP_WorldSuite3 table{};
+  table.AEGP_New = New;
+  table.AEGP_Dispose = Dispose;
+  table.AEGP_GetType = GetType;
+  table.AEGP_GetSize = GetSize;
+  table.AEGP_GetRowBytes = GetRowBytes;
+  table.AEGP_GetBaseAddr8 = GetBaseAddr<PF_Pixel8, Depth::k8>;
+  table.AEGP_GetBaseAddr16 = GetBaseAddr<PF_Pixel16, Depth::k16>;
+  table.AEGP_GetBaseAddr32 = GetBaseAddr<PF_PixelFloat, Depth::k32>;
+  table.AEGP_FillOutPFEffectWorld = FillOutPFEffectWorld;
+  table.AEGP_FastBlur = FastBlurSlot;
+  LeaveUnserved<A_Err_GENERIC>(table.AEGP_NewPlatformWorld);
+  LeaveUnserved<A_Err_GENERIC>(table.AEGP_DisposePlatformWorld);
+  LeaveUnserved<A_Err_GENERIC>(table.AEGP_NewReferenceFromPlatformWorld);
+  return table;
+}();
 
 const PF_WorldSuite2 kPfWorldSuite2 = {
     .PF_NewWorld = PfNewWorld,
@@ -244,4 +213,4 @@ const PF_WorldSuite2& PfWorldSuite2() {
   return kPfWorldSuite2;
 }
 
-}  // namespace hostsim::image
+}  // namespace hostsim::suites

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
+#include "hostsim/suites/unserved.h"
 
 namespace hostsim {
 

@@ -1,34 +1,13 @@
 // The utility callbacks of PF_InData: the fill the effect clears worlds with, the ANSI
 // block, and the host's handles. The image slots the effect reaches through suites instead
 // are not served here.
-#include "hostsim/ansi_suite.h"
-#include "hostsim/handle_suite.h"
-#include "hostsim/image_services.h"
-#include "hostsim/serve.h"
+#include "hostsim/suites/ansi_suite.h"
+#include "hostsim/suites/handle_suite.h"
+#include "hostsim/suites/image_suites.h"
+#include "hostsim/suites/suites.h"
+#include "hostsim/suites/unserved.h"
 
 namespace hostsim {
-
-namespace {
-
-PF_Err UtilsFill(PF_ProgPtr effect_ref, const PF_Pixel* color, const PF_Rect* rect,
-                 PF_EffectWorld* world) {
-  return Serve("utils_fill", [&](HostServices& host) -> PF_Err {
-    if (!host.IsEffectRef(effect_ref) || !world) return PF_Err_BAD_CALLBACK_PARAM;
-    HostCall call;
-    call.op = "utils_fill";
-    call.dst_world = WorldStore::Of(world);
-    if (rect) call.dst_rect = *rect;
-    if (color) {
-      call.color = PF_PixelFloat{
-          static_cast<PF_FpShort>(color->alpha), static_cast<PF_FpShort>(color->red),
-          static_cast<PF_FpShort>(color->green), static_cast<PF_FpShort>(color->blue)};
-    }
-    RecordHostCall(std::move(call));
-    return FillWorld8(color, rect, world);
-  });
-}
-
-}  // namespace
 
 void FillUtilCallbacks(PF_UtilCallbacks& utils) {
   utils = PF_UtilCallbacks{};
@@ -40,7 +19,7 @@ void FillUtilCallbacks(PF_UtilCallbacks& utils) {
   LeaveUnserved(utils.blend);
   LeaveUnserved(utils.convolve);
   LeaveUnserved(utils.copy);
-  utils.fill = UtilsFill;
+  utils.fill = suites::UtilsFill;
   LeaveUnserved(utils.gaussian_kernel);
   LeaveUnserved(utils.iterate);
   LeaveUnserved(utils.premultiply);

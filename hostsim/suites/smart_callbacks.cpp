@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
 
 namespace hostsim {
 

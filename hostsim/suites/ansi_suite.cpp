@@ -1,5 +1,5 @@
 // "PF ANSI Suite" 1 and the ANSI block of the utility callbacks.
-#include "hostsim/ansi_suite.h"
+#include "hostsim/suites/ansi_suite.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "hostsim/serve.h"
+#include "hostsim/suites/suites.h"
 
 namespace hostsim {
 
@@ -16,21 +17,26 @@ namespace {
 
 // Room left from dst to the end of the host-owned text field dst points into, if it does.
 std::optional<std::size_t> HostFieldRoom(const A_char* dst) {
-  HostServices* host = CurrentServices();
-  if (!host) return std::nullopt;
-  for (const auto& [field, size] :
-       {std::pair<const A_char*, std::size_t>{host->out_data.return_msg,
-                                              sizeof host->out_data.return_msg},
-        {host->out_data.name, sizeof host->out_data.name}}) {
-    if (dst >= field && dst < field + size) return static_cast<std::size_t>(field + size - dst);
-  }
-  return std::nullopt;
+  return ServeValue(std::optional<std::size_t>{},
+                    [&](HostServices& host) -> std::optional<std::size_t> {
+                      for (const auto& [field, size] :
+                           {std::pair<const A_char*, std::size_t>{host.out_data.return_msg,
+                                                                  sizeof host.out_data.return_msg},
+                            {host.out_data.name, sizeof host.out_data.name}}) {
+                        if (dst >= field && dst < field + size)
+                          return static_cast<std::size_t>(field + size - dst);
+                      }
+                      return std::nullopt;
+                    });
 }
 
 void RecordTruncation(const char* op) {
-  HostCall call;
-  call.op = std::string("text_truncated:") + op;
-  RecordHostCall(std::move(call));
+  ServeValue(false, [&](HostServices& host) {
+    HostCall call;
+    call.op = std::string("text_truncated:") + op;
+    RecordHostCall(host, std::move(call));
+    return true;
+  });
 }
 
 }  // namespace

@@ -4,18 +4,19 @@
 #include <optional>
 
 #include "hostsim/image/copy_rect.h"
-#include "hostsim/image/image_suites.h"
 #include "hostsim/image/transfer_rect.h"
 #include "hostsim/serve.h"
+#include "hostsim/suites/image_suites.h"
+#include "hostsim/suites/unserved.h"
 
-namespace hostsim::image {
+namespace hostsim::suites {
 namespace {
 
 std::optional<PF_Rect> RectOf(const PF_Rect* rect) {
   return rect != nullptr ? std::optional<PF_Rect>(*rect) : std::nullopt;
 }
 
-PF_Err CopyWith(Sampling sampling, const char* op, PF_EffectWorld* src, PF_EffectWorld* dst,
+PF_Err CopyWith(image::Sampling sampling, const char* op, PF_EffectWorld* src, PF_EffectWorld* dst,
                 PF_Rect* src_rect, PF_Rect* dst_rect) {
   return Serve(
       op,
@@ -25,22 +26,22 @@ PF_Err CopyWith(Sampling sampling, const char* op, PF_EffectWorld* src, PF_Effec
         call.src_rect = RectOf(src_rect);
         call.dst_rect = RectOf(dst_rect);
       },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* source = WorldStore::Of(src);
         const World* destination = WorldStore::Of(dst);
         if (source == nullptr || destination == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-        return CopyRect(*source, *destination, src_rect, dst_rect, sampling);
+        return image::CopyRect(*source, *destination, src_rect, dst_rect, sampling);
       });
 }
 
 PF_Err Copy(PF_ProgPtr, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* src_rect,
             PF_Rect* dst_rect) {
-  return CopyWith(Sampling::kNearest, "copy", src, dst, src_rect, dst_rect);
+  return CopyWith(image::Sampling::kNearest, "copy", src, dst, src_rect, dst_rect);
 }
 
 PF_Err CopyHq(PF_ProgPtr, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* src_rect,
               PF_Rect* dst_rect) {
-  return CopyWith(Sampling::kBilinear, "copy_hq", src, dst, src_rect, dst_rect);
+  return CopyWith(image::Sampling::kBilinear, "copy_hq", src, dst, src_rect, dst_rect);
 }
 
 // Quality and field do not change the result here: placement is whole-pixel and frames are
@@ -62,7 +63,7 @@ PF_Err Transfer(PF_ProgPtr, PF_Quality quality, PF_ModeFlags flags, PF_Field fie
         call.mode_flags = flags;
         call.field = field;
       },
-      [&]() -> PF_Err {
+      [&](HostServices&) -> PF_Err {
         const World* source = WorldStore::Of(src);
         const World* destination = WorldStore::Of(dst);
         // Masks are not offered: an error rather than an unmasked image.
@@ -70,36 +71,22 @@ PF_Err Transfer(PF_ProgPtr, PF_Quality quality, PF_ModeFlags flags, PF_Field fie
             mask != nullptr) {
           return PF_Err_BAD_CALLBACK_PARAM;
         }
-        return TransferRect(*source, *destination, src_rect, *comp_mode, flags, dest_x, dest_y);
+        return image::TransferRect(*source, *destination, src_rect, *comp_mode, flags, dest_x,
+                                   dest_y);
       });
 }
 
-PF_Err CompositeRect(PF_ProgPtr, PF_Rect*, A_long, PF_EffectWorld*, A_long, A_long, PF_Field,
-                     PF_XferMode, PF_EffectWorld*) {
-  return NotOffered();
-}
-PF_Err Blend(PF_ProgPtr, const PF_EffectWorld*, const PF_EffectWorld*, PF_Fixed, PF_EffectWorld*) {
-  return NotOffered();
-}
-PF_Err Convolve(PF_ProgPtr, PF_EffectWorld*, const PF_Rect*, PF_KernelFlags, A_long, void*, void*,
-                void*, void*, PF_EffectWorld*) {
-  return NotOffered();
-}
-PF_Err TransformWorld(PF_ProgPtr, PF_Quality, PF_ModeFlags, PF_Field, const PF_EffectWorld*,
-                      const PF_CompositeMode*, const PF_MaskWorld*, const PF_FloatMatrix*, A_long,
-                      PF_Boolean, const PF_Rect*, PF_EffectWorld*) {
-  return NotOffered();
-}
-
-const PF_WorldTransformSuite1 kWorldTransformSuite1 = {
-    .composite_rect = CompositeRect,
-    .blend = Blend,
-    .convolve = Convolve,
-    .copy = Copy,
-    .copy_hq = CopyHq,
-    .transfer_rect = Transfer,
-    .transform_world = TransformWorld,
-};
+const PF_WorldTransformSuite1 kWorldTransformSuite1 = [] {
+  PF_WorldTransformSuite1 table{};
+  LeaveUnserved<kNotOffered>(table.composite_rect);
+  LeaveUnserved<kNotOffered>(table.blend);
+  LeaveUnserved<kNotOffered>(table.convolve);
+  table.copy = Copy;
+  table.copy_hq = CopyHq;
+  table.transfer_rect = Transfer;
+  LeaveUnserved<kNotOffered>(table.transform_world);
+  return table;
+}();
 
 }  // namespace
 
@@ -107,4 +94,4 @@ const PF_WorldTransformSuite1& WorldTransformSuite1() {
   return kWorldTransformSuite1;
 }
 
-}  // namespace hostsim::image
+}  // namespace hostsim::suites
