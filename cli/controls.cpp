@@ -25,7 +25,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Joined(const std::vector<std::string_view>& words, std::size_t count,
+std::string Joined(std::span<const std::string_view> words, std::size_t count,
                    const char* separator) {
   std::string text;
   for (std::size_t i = 0; i < std::min(count, words.size()); ++i) {
@@ -139,28 +139,26 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
 
 }  // namespace
 
+// The effect's controls as the command names them: the tint's switch and colour are one
+// flag, --tint COLOUR|off.
 const std::vector<Control>& Controls() {
-  static const std::vector<Control> controls = {
-      {"radius", 1, ControlKind::kWholeNumber, {}, "Glow radius", "PIXELS"},
-      {"intensity", 2, ControlKind::kNumber, {}, "Glow intensity", "NUMBER"},
-      {"mode", 3, ControlKind::kChoice, {"screen", "add"}, "How the glow levels combine", ""},
-      {"tint",
-       5,
-       ControlKind::kColor,
-       {},
-       "Tint the glow: #RRGGBB, #RRGGBBAA, r,g,b[,a] or off",
-       "COLOUR",
-       4},
-      {"tint-mode",
-       6,
-       ControlKind::kChoice,
-       {"standard", "soft", "light-blend"},
-       "How the tint applies",
-       ""},
-      {"unmultiply", 7, ControlKind::kSwitch, {}, "Derive alpha from the brightest channel", ""},
-      {"gamma", 8, ControlKind::kSwitch, {}, "Glow in linear light (sRGB decode and encode)", ""},
-      {"repeat-edges", 9, ControlKind::kSwitch, {}, "Extend the edge pixels before blurring", ""},
-  };
+  static const std::vector<Control> controls = [] {
+    std::vector<Control> made;
+    for (const velmora::ControlName& named : velmora::kControlNames) {
+      if (named.index == velmora::PARAM_TINT_ENABLE) continue;
+      Control control{named.name, named.index, named.kind, named.choices, named.help, ""};
+      if (named.index == velmora::PARAM_RADIUS) control.value_name = "PIXELS";
+      if (named.index == velmora::PARAM_INTENSITY) control.value_name = "NUMBER";
+      if (named.index == velmora::PARAM_TINT_COLOR) {
+        control.name = velmora::ControlNameOf(velmora::PARAM_TINT_ENABLE).name;
+        control.help = "Tint the glow: #RRGGBB, #RRGGBBAA, r,g,b[,a] or off";
+        control.value_name = "COLOUR";
+        control.enable_index = velmora::PARAM_TINT_ENABLE;
+      }
+      made.push_back(control);
+    }
+    return made;
+  }();
   return controls;
 }
 

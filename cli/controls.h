@@ -4,11 +4,13 @@
 // declared at params setup.
 
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "hostapi/host_api.h"
+#include "params/control_names.h"
 
 namespace hostsim {
 class ParamStore;
@@ -16,13 +18,13 @@ class ParamStore;
 
 namespace cli {
 
-enum class ControlKind { kWholeNumber, kNumber, kChoice, kSwitch, kColor };
+using velmora::ControlKind;
 
 struct Control {
   std::string_view name;  // flag (with "--") and preset key
   PF_ParamIndex index;    // the effect's parameter it sets
   ControlKind kind;
-  std::vector<std::string_view> choices;  // for popups, in the effect's order
+  std::span<const std::string_view> choices;  // for popups, in the effect's order
   std::string_view help;
   std::string_view value_name;     // how help shows the value: "PIXELS", "COLOUR|off"
   PF_ParamIndex enable_index = 0;  // for the tint: the checkbox that switches it on

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <future>
+#include <memory>
 #include <optional>
 #include <set>
 #include <thread>
@@ -18,18 +18,19 @@
 #include "cli/codec_messages.h"
 #include "cli/effect_session.h"
 #include "cli/frame_memory.h"
+#include "cli/frame_pipeline.h"
 #include "cli/frame_plan.h"
 #include "cli/image_io.h"
 #include "cli/pending_file.h"
 #include "cli/preset_file.h"
 #include "cli/warnings.h"
 #include "hostsim/param_store.h"
+#include "params/params.h"
 
 namespace cli {
 namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
-using Clock = std::chrono::steady_clock;
 
 std::optional<FileId> IdentityOf(const std::filesystem::path& path) {
   struct stat info {};
@@ -92,48 +93,24 @@ long CheckFrames(const FramePlan& plan, bool skip_existing) {
   return to_render;
 }
 
-std::string Describe(const hostsim::World& result, double seconds) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%d x %d, %s, %.2f s", result.width(), result.height(),
-                DepthName(result.depth), seconds);
-  return text;
-}
-
-// A frame near the host's size limit can render plainly yet fail with --repeat-edges, whose
-// working area is the frame plus a band about the radius wide (rounded up to 64 pixels): the
-// host's refusal names only the world it could not make, so the flag that grew it is named here.
-void ExplainRepeatEdgesLimit(const hostsim::ParamStore& params, const hostsim::World& input,
-                             const CliError& refusal) {
-  const bool repeat_edges = params[FindControl("repeat-edges")->index].u.bd.value != 0;
-  const long radius = params[FindControl("radius")->index].u.sd.value;
-  const long side = std::max(input.width(), input.height());
-  if (!repeat_edges || radius == 0 || side + radius + 64 <= kHostMaxSide) return;
-  throw CliError("", std::string(refusal.what()) +
-                         "; with --repeat-edges the effect works on the frame (" +
-                         std::to_string(input.width()) + " x " + std::to_string(input.height()) +
-                         ") plus a band about the radius wide, past the host's limit of " +
-                         std::to_string(kHostMaxSide) +
-                         " pixels on a side; lower --radius or turn off --repeat-edges");
+std::string Describe(const hostsim::World& result) {
+  return std::to_string(result.width()) + " x " + std::to_string(result.height()) + ", " +
+         DepthName(result.depth);
 }
 
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
 OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, long frame_time,
                          const std::string& subject, Progress& progress) {
-  try {
-    if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
-    const hostsim::Host& host = session.host();
-    std::jthread watcher([&](std::stop_token stop) {
-      while (!stop.stop_requested()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        progress.WithinFrame(host.progress_current(), host.progress_total());
-      }
-    });
-    return session.Render(input, frame_time, subject);
-  } catch (const CliError& refusal) {
-    ExplainRepeatEdgesLimit(session.host().params(), input, refusal);
-    throw;
-  }
+  if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
+  const hostsim::Host& host = session.host();
+  std::jthread watcher([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      progress.WithinFrame(host.progress_current(), host.progress_total());
+    }
+  });
+  return session.Render(input, frame_time, subject);
 }
 
 // The closing line of a sequence in which frames failed; a long list is cut short.
@@ -213,19 +190,61 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
     PrintDryRun(frames, request.skip_existing, out);
     return;
   }
-  const bool unmultiply = params[FindControl("unmultiply")->index].u.bd.value != 0;
-  const bool gamma = params[FindControl("gamma")->index].u.bd.value != 0;
-  const bool tinted = params[FindControl("tint")->enable_index].u.bd.value != 0;
-  const ReadOptions read_options{
-      request.depth.value_or(hostsim::Depth::k32), request.layer, request.max_memory, to_render > 1,
-      RepeatEdgesPad(params[FindControl("repeat-edges")->index].u.bd.value != 0,
-                     params[FindControl("radius")->index].u.sd.value)};
+  const bool unmultiply = params[velmora::PARAM_UNMULTIPLY].u.bd.value != 0;
+  const bool gamma = params[velmora::PARAM_GAMMA].u.bd.value != 0;
+  const bool tinted = params[velmora::PARAM_TINT_ENABLE].u.bd.value != 0;
+  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
+                                 request.max_memory, to_render > 1,
+                                 RepeatEdgesPad(params[velmora::PARAM_REPEAT_EDGES].u.bd.value != 0,
+                                                params[velmora::PARAM_RADIUS].u.sd.value)};
 
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.
   std::vector<long> failed;
   Progress progress(to_render, request.verbosity);
-  auto frame_failed = [&](const Frame& frame, std::exception_ptr error) {
+  FrameStages stages;
+  stages.kept = [&](const Frame& frame) { return request.skip_existing && IsComplete(frame); };
+  stages.read = [&](const Frame& frame) {
+    return ReadImage(frame.input, read_options, session.host().worlds());
+  };
+  stages.render = [&](const Frame& frame, InputFrame input) -> FrameWrite {
+    if (gamma && input.source.linear) {
+      WarnOnce("gamma", frame.input.string() +
+                            ": --gamma decodes sRGB, but this file is tagged scene-linear");
+    }
+    OwnedWorld result = RenderWatched(session, *input.world, frame.number - frames.earliest(),
+                                      frame.input.string(), progress);
+    // Unmultiply makes an alpha worth keeping even for sources without one.
+    WriteOptions write = request.write;
+    write.alpha = input.source.layer.has_alpha() || unmultiply;
+    write.keep_grey = !tinted;
+    if (tinted && input.source.layer.grey()) {
+      WarnOnce("grey",
+               frame.input.string() + ": a grey image glowed with a tint is written as RGB");
+    }
+    // Held by pointer: a FrameWrite is copyable and the frame's worlds are not.
+    auto held =
+        std::make_shared<std::pair<InputFrame, OwnedWorld>>(std::move(input), std::move(result));
+    return [output = frame.output, write = std::move(write), held] {
+      const auto& [source_frame, rendered] = *held;
+      const SourceImage& source = source_frame.source;
+      WriteImage(output, *rendered, source.layer_rect.x + rendered->effect_world.origin_x,
+                 source.layer_rect.y + rendered->effect_world.origin_y, source, write);
+      return Describe(*rendered);
+    };
+  };
+  stages.on_kept = [&](const Frame& frame) {
+    if (request.verbosity != Verbosity::kVerbose) return;
+    const auto stderr_lock = LockStderr();
+    std::fprintf(stderr, "velmora: kept %s (already complete)\n",
+                 ShownName(frame.output.string()).c_str());
+  };
+  stages.on_written = [&](const Frame& frame, const std::string& written, double seconds) {
+    char time[32];
+    std::snprintf(time, sizeof time, ", %.2f s", seconds);
+    progress.FrameDone(frame.output.string(), written + time);
+  };
+  stages.on_failed = [&](const Frame& frame, std::exception_ptr error) {
     if (!frames.is_sequence()) std::rethrow_exception(error);
     failed.push_back(frame.number);
     try {
@@ -234,93 +253,7 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
       progress.FrameFailed("frame " + std::to_string(frame.number) + ": " + e.what());
     }
   };
-
-  // Frames in flight: while one renders, the next is read and the last written, each on a
-  // thread of its own (the render keeps every core busy; the codecs wait on the disk and
-  // compress blocks on their own threads). A frame's failure is reported in frame order.
-  struct Reading {
-    Frame frame;
-    std::future<InputFrame> input;
-    Clock::time_point started = Clock::now();
-  };
-  struct Writing {
-    Frame frame;
-    std::future<std::string> details;
-  };
-  std::optional<Reading> reading;
-  std::optional<Writing> writing;
-  auto start_reading = [&](const Frame& frame) {
-    return Reading{frame, std::async(std::launch::async, [&, input = frame.input] {
-                     return ReadImage(input, read_options, session.host().worlds());
-                   })};
-  };
-  auto finish_writing = [&] {
-    if (!writing) return;
-    std::optional<Writing> done = std::exchange(writing, std::nullopt);
-    try {
-      progress.FrameDone(done->frame.output.string(), done->details.get());
-    } catch (const std::exception&) {
-      frame_failed(done->frame, std::current_exception());
-    }
-  };
-  // Reads the next frame to render after `current`, if there is one.
-  auto read_ahead = [&](FramePlan::Iterator current) {
-    for (++current; current != frames.end(); ++current) {
-      const Frame frame = *current;
-      if (request.skip_existing && IsComplete(frame)) continue;
-      reading.emplace(start_reading(frame));
-      return;
-    }
-  };
-
-  for (auto it = frames.begin(); it != frames.end(); ++it) {
-    const Frame frame = *it;
-    const bool read_ahead_already = reading && reading->frame.number == frame.number;
-    if (!read_ahead_already && request.skip_existing && IsComplete(frame)) {
-      finish_writing();
-      if (request.verbosity == Verbosity::kVerbose) {
-        const auto stderr_lock = LockStderr();
-        std::fprintf(stderr, "velmora: kept %s (already complete)\n",
-                     ShownName(frame.output.string()).c_str());
-      }
-      continue;
-    }
-    // A frame read ahead is taken as it is; any other is read now, and a later frame's read
-    // ahead stays pending until the loop reaches it.
-    Reading current = read_ahead_already ? std::move(*std::exchange(reading, std::nullopt))
-                                         : start_reading(frame);
-    try {
-      InputFrame input = current.input.get();
-      if (!reading) read_ahead(it);
-      if (gamma && input.source.linear) {
-        WarnOnce("gamma", frame.input.string() +
-                              ": --gamma decodes sRGB, but this file is tagged scene-linear");
-      }
-      OwnedWorld result = RenderWatched(session, *input.world, frame.number - frames.earliest(),
-                                        frame.input.string(), progress);
-      finish_writing();
-      // Unmultiply makes an alpha worth keeping even for sources without one.
-      WriteOptions write = request.write;
-      write.alpha = input.source.layer.has_alpha() || unmultiply;
-      write.keep_grey = !tinted;
-      if (tinted && input.source.layer.grey()) {
-        WarnOnce("grey",
-                 frame.input.string() + ": a grey image glowed with a tint is written as RGB");
-      }
-      auto write_frame = [output = frame.output, write = std::move(write), input = std::move(input),
-                          result = std::move(result), started = current.started] {
-        WriteImage(output, *result, input.source.layer_rect.x + result->effect_world.origin_x,
-                   input.source.layer_rect.y + result->effect_world.origin_y, input.source, write);
-        return Describe(*result, std::chrono::duration<double>(Clock::now() - started).count());
-      };
-      writing.emplace(Writing{frame, std::async(std::launch::async, std::move(write_frame))});
-    } catch (const std::exception&) {
-      if (!reading) read_ahead(it);
-      finish_writing();
-      frame_failed(frame, std::current_exception());
-    }
-  }
-  finish_writing();
+  RunFrames(frames, stages);
   if (!failed.empty()) throw CliError("", FailureSummary(failed, to_render));
 }
 

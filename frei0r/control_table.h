@@ -1,28 +1,18 @@
 #pragma once
-// The effect's controls as frei0r parameters, in the order video tools list and number them.
-// Names are the velmora command's flags; which effect parameter each sets is ours to say,
-// while ranges and defaults are read from the definitions the effect declared.
+// The effect's controls as frei0r parameters, in the order video tools list and number them:
+// the names the velmora command uses, one parameter for each the effect declares.
 
-#include <array>
-#include <string_view>
-#include <vector>
-
-#include "hostapi/host_api.h"
+#include "params/control_names.h"
 
 namespace frei0r_glow {
 
-enum class ControlKind { kWholeNumber, kNumber, kChoice, kSwitch, kColor };
+using velmora::ControlKind;
+using Control = velmora::ControlName;
 
-struct Control {
-  std::string_view name;
-  PF_ParamIndex index;  // the effect's parameter it sets
-  ControlKind kind;
-  std::vector<std::string_view> choices;  // for popups, in the effect's order
-  std::string_view help;
-};
+inline constexpr int kControlCount = static_cast<int>(velmora::kControlNames.size());
 
-inline constexpr int kControlCount = 9;
-
-const std::array<Control, kControlCount>& Controls();
+inline const auto& Controls() {
+  return velmora::kControlNames;
+}
 
 }  // namespace frei0r_glow

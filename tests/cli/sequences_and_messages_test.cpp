@@ -326,14 +326,17 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
   }
 }
 
-TEST(VelmoraMessages, RepeatEdgesPastTheHostLimitSaysWhichLimit) {
+// The host's refusal names the world it could not make, wider than the frame by the edge band.
+TEST(VelmoraMessages, RepeatEdgesPastTheHostLimitNamesTheRefusedSize) {
   ScratchFolder folder;
   WriteFixture(folder / "wide.png", OIIO::ImageSpec(29950, 1, 3, OIIO::TypeDesc::UINT8),
                [](int, int, int) { return 0.5f; });
   const RunResult run =
       RunIn(folder, {"@/wide.png", "@/o.png", "--repeat-edges", "--radius", "100"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("past the host's limit of 30000 pixels on a side"), std::string::npos)
+  EXPECT_NE(run.err.find("wide.png: the effect failed to render: AEGP_New: a 30078 x 129 world is "
+                         "refused (sides from 0 to 30000 pixels)"),
+            std::string::npos)
       << run.err;
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"wide.png"});
 }
