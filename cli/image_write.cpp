@@ -231,6 +231,12 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
     const std::string space = options.colour->OutputSpace(source.colour_space);
     out.to_output = options.colour->ToOutput(source.colour_space);
     spec.attribute("oiio:ColorSpace", space);
+    if (format == "openexr" && !options.colour->config().is_linear(space)) {
+      WarnOnce("exr colour", name +
+                                 ": OpenEXR keeps no colour-space name and its readers take it "
+                                 "as linear, but this file holds " +
+                                 Quoted(space) + " values");
+    }
     // DPX also says its transfer curve; the source's is wrong for another space.
     if (space != source.colour_space) spec.erase_attribute("dpx:Transfer");
   }
