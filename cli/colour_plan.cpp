@@ -82,7 +82,10 @@ std::string ColourPlan::InputSpace(const SourceImage& source, const std::string&
   if (const auto tagged = config_->Resolve(tag)) return *tagged;
   for (const std::string& name : ConventionNames(source)) {
     if (const auto resolved = config_->Resolve(name)) {
-      if (!tag.empty()) {
+      // OpenImageIO tags every OpenEXR "Linear": for a config without that name the
+      // scene-linear role is what it means, and no word about it is needed.
+      const bool generic_linear = Lower(tag) == "linear" && config_->is_linear(*resolved);
+      if (!tag.empty() && !generic_linear) {
         WarnOnce("colour tag", file_name + ": tagged " + Quoted(tag) + ", which " +
                                    config_->description() + " does not know; read as " +
                                    Quoted(*resolved) + " (--colorspace NAME says otherwise)");
@@ -90,11 +93,11 @@ std::string ColourPlan::InputSpace(const SourceImage& source, const std::string&
       return *resolved;
     }
   }
-  throw CliError(file_name, std::string(tag.empty() ? "untagged" : "tagged " + Quoted(tag)) +
-                                ", and " + config_->description() + " has no " +
-                                ConventionWords(source) +
-                                " space for its format's convention; --colorspace NAME says "
-                                "which space it is in");
+  throw CliError(file_name, std::string("holds ") + ConventionWords(source) +
+                                (tag.empty() ? " by its format's convention"
+                                             : " (tagged " + Quoted(tag) + ")") +
+                                ", a space " + config_->description() +
+                                " does not have; --colorspace NAME says which to read it as");
 }
 
 std::shared_ptr<const OIIO::ColorProcessor> ColourPlan::ToWorking(const std::string& input) const {
