@@ -66,8 +66,11 @@ struct SourceImage {
   std::vector<OIIO::ImageSpec> parts;
   LayerChannels layer;
   FileRect layer_rect;  // where the host's input world lies in the layer part's coordinates
-  bool associated_alpha = false;    // the file stores colour multiplied by alpha
-  bool linear = false;              // the colour-space tag says scene-linear
+  bool associated_alpha = false;  // the file stores colour multiplied by alpha
+  bool linear = false;            // the colour-space tag says scene-linear
+  // The layer's colour space in the render's colour configuration; "" when colour is not
+  // managed (the effect sees the values as stored).
+  std::string colour_space;
   bool mip_mapped = false;          // a part holds reduced levels below its full resolution
   std::optional<int> jpeg_quality;  // the quality a JPEG file was saved at, when it can be told
   // The layer part's other channels over its data window, packed in their stored types.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,12 +23,16 @@ inline constexpr std::size_t kStripBytes = std::size_t{4} << 20;
 // The host refuses worlds larger than this on a side.
 inline constexpr int kHostMaxSide = hostsim::kMaxWorldSide;
 
+class ColourPlan;
+
 struct ReadOptions {
   hostsim::Depth depth = hostsim::Depth::k32;  // the processing depth
   std::string layer;                           // "" for the main RGBA layer
   std::optional<std::uint64_t> max_memory;     // default: what the machine has
   bool overlapped = false;                     // frames are read and written while others render
   int repeat_edges_pad = 0;                    // RepeatEdgesPad of the render's controls
+  // When set, the layer enters the world converted to the working space (in float).
+  std::shared_ptr<const ColourPlan> colour;
 };
 
 struct InputFrame {
@@ -67,6 +72,8 @@ struct WriteOptions {
   std::optional<int> quality;              // JPEG quality, 1 to 100
   std::string software;                    // "velmora 1.0.0"
   std::string command;                     // appended to the ImageHistory attribute
+  // When set, the layer leaves the world converted to the output space, tagged with its name.
+  std::shared_ptr<const ColourPlan> colour;
 };
 
 // Writes result (its origin at (x, y) of the source layer's coordinates) to path through a

@@ -10,6 +10,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/codec_messages.h"
+#include "cli/colour_plan.h"
 #include "cli/frame_memory.h"
 #include "cli/image_io.h"
 #include "cli/jpeg_quality.h"
@@ -290,10 +291,11 @@ std::string ReadFailure(OIIO::ImageInput& input, const std::filesystem::path& pa
 }
 
 // Reads the layer part row strip by row strip: the layer into the world, the part's other
-// channels into source.carried. Says whether values above 1.0 were clipped and whether any
-// sample was not a finite number.
+// channels into source.carried, the layer converted by to_working when given. Says whether
+// values above 1.0 were clipped and whether any sample was not a finite number.
 RowStoreNotes ReadLayerPart(OIIO::ImageInput& input, const std::filesystem::path& path,
-                            SourceImage& source, const hostsim::World& world) {
+                            SourceImage& source, const hostsim::World& world,
+                            const OIIO::ColorProcessor* to_working) {
   const OIIO::ImageSpec& spec = source.layer_spec();
   const LayerChannels& layer = source.layer;
   const std::size_t pixel_bytes = spec.pixel_bytes(true);
@@ -320,7 +322,7 @@ RowStoreNotes ReadLayerPart(OIIO::ImageInput& input, const std::filesystem::path
     for (int y = top; y < bottom; ++y) {
       const std::byte* row = strip.data() + static_cast<std::size_t>(y - top) * row_bytes;
       notes |= StoreFileRow(spec, layer, source.associated_alpha, row, spec.width, world, world_x,
-                            y - source.layer_rect.y);
+                            y - source.layer_rect.y, to_working);
       if (others_bytes == 0) continue;
       std::byte* carried =
           source.carried.data() + static_cast<std::size_t>(y - spec.y) * spec.width * others_bytes;
@@ -388,13 +390,18 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     CheckDeclaredSize(path, source, options);
     source.associated_alpha = AssociatedAlpha(source);
     source.linear = SceneLinear(source);
+    std::shared_ptr<const OIIO::ColorProcessor> to_working;
+    if (options.colour) {
+      source.colour_space = options.colour->InputSpace(source, name);
+      to_working = options.colour->ToWorking(source.colour_space);
+    }
 
     const FileRect& rect = source.layer_rect;
     frame.world = OwnedWorld(store, store.Create(options.depth, rect.width, rect.height));
     if (!frame.world.get()) {
       throw CliError(name, "the host refused a " + Size(rect) + " world");
     }
-    const RowStoreNotes notes = ReadLayerPart(*input, path, source, *frame.world);
+    const RowStoreNotes notes = ReadLayerPart(*input, path, source, *frame.world, to_working.get());
 
     source.other_parts.resize(source.parts.size());
     for (std::size_t part = 0; part < source.parts.size(); ++part) {

@@ -7,6 +7,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/codec_messages.h"
+#include "cli/colour_plan.h"
 #include "cli/image_io.h"
 #include "cli/pending_file.h"
 #include "cli/warnings.h"
@@ -155,6 +156,7 @@ struct LayerOutput {
   std::vector<int> roles;  // the world role (0 to 3: R, G, B, A) of each colour channel
   bool associate = true;
   bool carry_others = false;
+  std::shared_ptr<const OIIO::ColorProcessor> to_output;  // null when the colour goes as it is
 };
 
 LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::World& result,
@@ -225,6 +227,19 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
     if (bits == 10) spec.attribute("oiio:BitsPerSample", bits);
   }
   if (alpha && !out.associate) spec.attribute("oiio:UnassociatedAlpha", 1);
+  if (options.colour && !source.colour_space.empty()) {
+    const std::string space = options.colour->OutputSpace(source.colour_space);
+    out.to_output = options.colour->ToOutput(source.colour_space);
+    spec.attribute("oiio:ColorSpace", space);
+    if (format == "openexr" && !options.colour->config().is_linear(space)) {
+      WarnOnce("exr colour", name +
+                                 ": OpenEXR keeps no colour-space name and its readers take it "
+                                 "as linear, but this file holds " +
+                                 Quoted(space) + " values");
+    }
+    // DPX also says its transfer curve; the source's is wrong for another space.
+    if (space != source.colour_space) spec.erase_attribute("dpx:Transfer");
+  }
   ChooseCompression(spec, format, same_format, source, options, name);
   MarkProvenance(spec, format, options);
   return out;
@@ -245,7 +260,7 @@ void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, i
   const int right = std::min(region.x + region.width, x + result.width());
   if (row_y >= y && row_y < y + result.height() && left < right) {
     LoadWorldRow(result, left - x, row_y - y, right - left, out.associate, spec, out.roles,
-                 row + (left - region.x) * pixel_bytes);
+                 row + (left - region.x) * pixel_bytes, out.to_output.get());
   }
   const FileRect data = DataWindow(source.layer_spec());
   if (out.carry_others && row_y >= data.y && row_y < data.y + data.height) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/cli_error.h"
+#include "cli/colour_config.h"
 #include "cli/controls.h"
 #include "cli/effect_session.h"
 #include "cli/frame_memory.h"
@@ -65,6 +66,7 @@ struct RenderFlags {
   std::string data_type;
   std::string max_memory;
   std::optional<int> threads;
+  std::string colour[3];  // --colorspace, --working-space, --output-colorspace
   bool quiet = false;
   bool verbose = false;
   // One entry per effect control: the text given, or the switch's state, and whether given.
@@ -125,6 +127,20 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
+  render
+      ->add_option("--colorspace", flags.colour[0],
+                   "The input's colour space or role (default: the file's tag, else its "
+                   "format's convention)")
+      ->type_name("NAME");
+  render
+      ->add_option("--working-space", flags.colour[1],
+                   "Glow in this colour space or role, e.g. scene_linear (default: none, the "
+                   "file's values as stored)")
+      ->type_name("NAME");
+  render
+      ->add_option("--output-colorspace", flags.colour[2],
+                   "The output's colour space or role (default: the input's)")
+      ->type_name("NAME");
   render->add_flag("--skip-existing", request.skip_existing,
                    "Leave frames whose output file is already there (a rerun after a crash)");
   render->add_flag("--strict", request.strict,
@@ -173,9 +189,20 @@ void CheckThreadsVariable() {
 
 cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
                                      const std::optional<std::filesystem::path>& plugin,
+                                     const std::optional<std::filesystem::path>& ocio,
                                      const std::string& command) {
   cli::RenderRequest request = flags.request;
   if (render.count("--depth")) request.depth = ParseDepth(flags.depth);
+  request.colour.ocio = ocio;
+  const std::pair<const char*, std::optional<cli::ColourName> cli::ColourRequest::*> colour[] = {
+      {"--colorspace", &cli::ColourRequest::input},
+      {"--working-space", &cli::ColourRequest::working},
+      {"--output-colorspace", &cli::ColourRequest::output}};
+  for (std::size_t i = 0; i < std::size(colour); ++i) {
+    if (render.count(colour[i].first)) {
+      request.colour.*colour[i].second = cli::ColourName{flags.colour[i], colour[i].first};
+    }
+  }
   for (const cli::Control& control : cli::Controls()) {
     const std::string name(control.name);
     if (flags.given[name]->count() == 0) continue;
@@ -231,13 +258,23 @@ int Run(int argc, char** argv) {
   std::optional<std::filesystem::path> plugin;
   app.add_option("--plugin", plugin, "The effect module to load (default: the installed one)")
       ->type_name("PATH");
+  std::optional<std::filesystem::path> ocio;
+  app.add_option("--ocio", ocio,
+                 "The OpenColorIO config colour names resolve in (default: $OCIO, else "
+                 "OpenImageIO's built-in sRGB, linear, Rec709)")
+      ->type_name("PATH");
   RenderFlags render_flags;
   const auto ranges = AsksForHelp(argc, argv) ? cli::ControlRanges(PluginHint(argc, argv))
                                               : decltype(cli::ControlRanges({})){};
   CLI::App* render = AddRenderCommand(app, render_flags, ranges);
   CLI::App* info = app.add_subcommand("info", "Show the effect as the host sees it");
   bool info_json = false;
-  info->add_flag("--json", info_json, "The effect's controls as JSON, for scripts");
+  auto* json_flag =
+      info->add_flag("--json", info_json, "The effect's controls as JSON, for scripts");
+  bool info_colorspaces = false;
+  info->add_flag("--colorspaces", info_colorspaces,
+                 "List the colour config's spaces and roles (see --ocio)")
+      ->excludes(json_flag);
 
   try {
     app.parse(argc, argv);
@@ -250,13 +287,16 @@ int Run(int argc, char** argv) {
   if (version) {
     PrintVersions(plugin);
   } else if (info->parsed()) {
-    if (info_json) {
+    if (info_colorspaces) {
+      cli::PrintColourSpaces(*cli::ColourConfig::Load(ocio), std::cout);
+    } else if (info_json) {
       cli::RunInfoJson(plugin, std::cout);
     } else {
       cli::RunInfo(plugin, std::cout);
+      cli::PrintColourSummary(ocio, std::cout);
     }
   } else if (render->parsed()) {
-    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, CommandLine(argc, argv)),
+    cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, ocio, CommandLine(argc, argv)),
                    std::cout);
   } else {
     std::cerr << app.help();

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -179,9 +180,13 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
     CheckCompression((*frames.begin()).output, *request.write.compression);
 
   ControlSettings controls = request.controls;
+  ColourRequest colour_request = request.colour;
   if (request.preset) {
-    MergePreset(controls, ReadPresetFile(*request.preset), request.preset->string());
+    std::map<std::string, std::string> preset = ReadPresetFile(*request.preset);
+    TakePresetColour(preset, request.preset->string(), colour_request);
+    MergePreset(controls, preset, request.preset->string());
   }
+  const std::shared_ptr<const ColourPlan> colour = ColourPlan::Make(colour_request);
 
   EffectSession session(LocateEffectModule(request.plugin));
   hostsim::ParamStore& params = session.host().params();
@@ -193,10 +198,14 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
   const bool unmultiply = params[velmora::PARAM_UNMULTIPLY].u.bd.value != 0;
   const bool gamma = params[velmora::PARAM_GAMMA].u.bd.value != 0;
   const bool tinted = params[velmora::PARAM_TINT_ENABLE].u.bd.value != 0;
-  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32), request.layer,
-                                 request.max_memory, to_render > 1,
+  const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32),
+                                 request.layer,
+                                 request.max_memory,
+                                 to_render > 1,
                                  RepeatEdgesPad(params[velmora::PARAM_REPEAT_EDGES].u.bd.value != 0,
-                                                params[velmora::PARAM_RADIUS].u.sd.value)};
+                                                params[velmora::PARAM_RADIUS].u.sd.value),
+                                 colour};
+  if (colour) colour->WarnAboutSettings(gamma, read_options.depth);
 
   // A farm retries a failed task; rendering the rest of the sequence first means the retry
   // redoes only the frames that failed, and one bad input frame costs no others.
@@ -216,6 +225,7 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
                                       frame.input.string(), progress);
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteOptions write = request.write;
+    write.colour = colour;
     write.alpha = input.source.layer.has_alpha() || unmultiply;
     write.keep_grey = !tinted;
     if (tinted && input.source.layer.grey()) {

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/colour_plan.h"
 #include "cli/controls.h"
 #include "cli/image_io.h"
 #include "cli/progress.h"
@@ -24,6 +25,7 @@ struct RenderRequest {
   std::optional<std::uint64_t> max_memory;
   WriteOptions write;        // --data-type, --compression, --quality; Software and ImageHistory
   ControlSettings controls;  // from flags; the preset fills what they leave out
+  ColourRequest colour;      // --ocio and the colour spaces; the preset fills what they leave out
   std::optional<std::filesystem::path> preset;
   std::optional<std::filesystem::path> plugin;
   Verbosity verbosity = Verbosity::kNormal;

@@ -73,6 +73,12 @@ void Gather(const OIIO::ImageSpec& spec, const LayerChannels& layer, const std::
   }
 }
 
+// Converts the colour of count R, G, B, A pixels in place; alpha is left alone.
+void Convert(const OIIO::ColorProcessor& processor, std::vector<float>& row, int count) {
+  constexpr auto kFloat = static_cast<OIIO::stride_t>(sizeof(float));
+  processor.apply(row.data(), count, 1, 3, kFloat, 4 * kFloat, 4 * kFloat * count);
+}
+
 template <class Pixel, class Row>
 void Store(const std::vector<Row>& row, int count, const hostsim::World& world, int world_x,
            int world_y) {
@@ -113,7 +119,7 @@ OwnedWorld::~OwnedWorld() {
 
 RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
                            const std::byte* native, int count, const hostsim::World& world,
-                           int world_x, int world_y) {
+                           int world_x, int world_y, const OIIO::ColorProcessor* to_working) {
   const bool floating_file = std::any_of(layer.rgba.begin(), layer.rgba.end(), [&](int channel) {
     return channel >= 0 && spec.channelformat(channel).is_floating_point();
   });
@@ -123,7 +129,7 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
     RowStoreNotes notes;
     // Integer samples go as they are; float ones are made finite first, and division by
     // alpha and the look for values a narrower depth will clip need float too.
-    if (!associated && !floating_file) {
+    if (!associated && !floating_file && !to_working) {
       std::vector<Sample>& row = RowScratch<Sample>(count);
       Gather(spec, layer, native, count, row);
       Store<Pixel>(row, count, world, world_x, world_y);
@@ -150,13 +156,23 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
         }
       }
     }
+    if (to_working) {
+      Convert(*to_working, row, count);
+      // A conversion can reach past 1.0 (into linear light) or, for a curve that does not
+      // hold there, past the finite numbers.
+      for (float& v : row) {
+        if (!std::isfinite(v)) v = 0.0f;
+        notes.clipped = notes.clipped || (integer_world && v > 1.0f);
+      }
+    }
     Store<Pixel>(row, count, world, world_x, world_y);
     return notes;
   });
 }
 
 void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
-                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native) {
+                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native,
+                  const OIIO::ColorProcessor* to_output) {
   VisitPixelType(world.depth, [&]<class Pixel>() {
     using Traits = PixelTraits<Pixel>;
     using Sample = typename Traits::Sample;
@@ -172,7 +188,7 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
                             OIIO::AutoStride);
       }
     };
-    if (!associate) {
+    if (!associate && !to_output) {
       std::vector<Sample>& row = RowScratch<Sample>(count);
       for (int x = 0; x < count; ++x, ++in) {
         Sample* out = row.data() + static_cast<std::size_t>(x) * 4;
@@ -188,11 +204,17 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
     const float scale = 1.0f / FullScale<Sample>();
     for (int x = 0; x < count; ++x, ++in) {
       float* out = row.data() + static_cast<std::size_t>(x) * 4;
-      const float alpha = static_cast<float>(Traits::ToFile(in->alpha)) * scale;
-      out[0] = static_cast<float>(Traits::ToFile(in->red)) * scale * alpha;
-      out[1] = static_cast<float>(Traits::ToFile(in->green)) * scale * alpha;
-      out[2] = static_cast<float>(Traits::ToFile(in->blue)) * scale * alpha;
-      out[3] = alpha;
+      out[0] = static_cast<float>(Traits::ToFile(in->red)) * scale;
+      out[1] = static_cast<float>(Traits::ToFile(in->green)) * scale;
+      out[2] = static_cast<float>(Traits::ToFile(in->blue)) * scale;
+      out[3] = static_cast<float>(Traits::ToFile(in->alpha)) * scale;
+    }
+    // Colour converts straight, as the world holds it; association comes after.
+    if (to_output) Convert(*to_output, row, count);
+    if (associate) {
+      for (std::size_t i = 0; i < row.size(); i += 4) {
+        for (int c = 0; c < 3; ++c) row[i + c] *= row[i + 3];
+      }
     }
     scatter(row);
   });

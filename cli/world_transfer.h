@@ -3,6 +3,7 @@
 // associated or straight colour) and a host world (A, R, G, B of straight colour; 16-bit at
 // 0..32768; rows padded), one row at a time, so a frame is never held twice on its way.
 
+#include <OpenImageIO/color.h>
 #include <OpenImageIO/imageio.h>
 
 #include <cstddef>
@@ -56,15 +57,19 @@ struct RowStoreNotes {
 // pixels in the layout of spec (every channel in its stored type); layer says which channels
 // are colour and alpha. What enters the world is always finite: a NaN or infinite sample
 // enters as 0, and associated colour is divided by alpha only where the quotient is finite
-// (colour is kept as stored where alpha is 0 or too small to divide by).
+// (colour is kept as stored where alpha is 0 or too small to divide by). With to_working, the
+// straight colour is converted in float before it is stored.
 RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
                            const std::byte* native, int count, const hostsim::World& world,
-                           int world_x, int world_y);
+                           int world_x, int world_y,
+                           const OIIO::ColorProcessor* to_working = nullptr);
 
 // Fills the first roles.size() channels of count pixels in the layout of spec from the world's
 // row at (world_x, world_y), channel c from world role roles[c] (0 to 3: R, G, B, A), colour
-// multiplied by alpha when associate.
+// multiplied by alpha when associate. With to_output, the straight colour is converted in
+// float first.
 void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
-                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native);
+                  const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native,
+                  const OIIO::ColorProcessor* to_output = nullptr);
 
 }  // namespace cli

@@ -1,0 +1,69 @@
+#pragma once
+// The colour configuration velmora converts through: an OpenColorIO config file (--ocio, else
+// $OCIO) or OpenImageIO's built-in set, its colour spaces and roles, names resolved as the
+// config spells them, and converters built once per pair of spaces.
+
+#include <OpenImageIO/color.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace cli {
+
+class ColourConfig {
+ public:
+  // Loads path when given (from --ocio), else the file $OCIO names, else OpenImageIO's
+  // built-in set. A file that cannot be loaded is refused (CliError, usage), never quietly
+  // replaced by the built-in set.
+  static std::shared_ptr<const ColourConfig> Load(const std::optional<std::filesystem::path>& path);
+
+  // "/studio/aces.ocio (from $OCIO)", "OpenImageIO's built-in set ($OCIO is not set)".
+  const std::string& description() const { return description_; }
+
+  std::vector<std::string> spaces() const { return config_->getColorSpaceNames(); }
+  // Each role with the space it stands for.
+  std::vector<std::pair<std::string, std::string>> roles() const;
+  std::string family(const std::string& space) const;
+  std::vector<std::string> aliases(const std::string& space) const;
+  bool is_linear(const std::string& space) const;
+
+  // The config's own name for a colour space, role or alias, matched as written, then
+  // regardless of case; nullopt when the config knows no such name.
+  std::optional<std::string> Resolve(std::string_view name) const;
+  // Resolve, or a usage error from who ("--working-space") naming the config's nearest names.
+  std::string ResolveOrRefuse(std::string_view name, const std::string& who) const;
+  // Up to count of the config's names (spaces and roles) closest in spelling to name.
+  std::vector<std::string> Nearest(std::string_view name, std::size_t count) const;
+
+  // The conversion between two resolved spaces; null when it changes nothing. Built once per
+  // pair and shared: callers on any thread may use it at once. Throws CliError when the config
+  // cannot make it.
+  std::shared_ptr<const OIIO::ColorProcessor> Converter(const std::string& from,
+                                                        const std::string& to) const;
+
+ private:
+  ColourConfig() = default;
+
+  std::unique_ptr<OIIO::ColorConfig> config_;
+  std::string description_;
+  mutable std::mutex mutex_;
+  mutable std::map<std::pair<std::string, std::string>, std::shared_ptr<const OIIO::ColorProcessor>>
+      converters_;
+};
+
+// The config's spaces (family, aliases, linear or data) and roles, as `velmora info
+// --colorspaces` prints them.
+void PrintColourSpaces(const ColourConfig& config, std::ostream& out);
+
+// The config a render would use, in one line for `velmora info`; why, when it does not load.
+void PrintColourSummary(const std::optional<std::filesystem::path>& path, std::ostream& out);
+
+}  // namespace cli

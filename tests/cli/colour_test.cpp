@@ -1,0 +1,307 @@
+// velmora's colour management end to end, through a small OpenColorIO config written here: an
+// sRGB space, a linear one, a log one with a known curve, and roles.
+
+#include <OpenImageIO/color.h>
+#include <OpenImageIO/imagebuf.h>
+#include <OpenImageIO/imagebufalgo.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "tests/cli/cli_runner.h"
+
+namespace velmora_test {
+namespace {
+
+using OIIO::TypeDesc;
+
+// log = log2(linear + 1/256) / 16 + 0.5: 0 at black, 0.5 at 1.0, a stop every 1/16.
+constexpr const char* kConfig = R"(ocio_profile_version: 2
+search_path: ""
+strictparsing: true
+luma: [0.2126, 0.7152, 0.0722]
+roles:
+  default: raw
+  data: raw
+  scene_linear: linear
+  compositing_log: log
+  color_picking: sRGB
+file_rules:
+  - !<Rule> {name: Default, colorspace: default}
+displays:
+  sRGB:
+    - !<View> {name: Display, colorspace: sRGB}
+active_displays: []
+active_views: []
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+    family: Scene
+    encoding: scene-linear
+  - !<ColorSpace>
+    name: sRGB
+    family: Display
+    encoding: sdr-video
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+  - !<ColorSpace>
+    name: log
+    family: Log
+    encoding: log
+    from_scene_reference: !<LogAffineTransform> {base: 2, log_side_slope: 0.0625, log_side_offset: 0.5, lin_side_slope: 1, lin_side_offset: 0.00390625}
+  - !<ColorSpace>
+    name: raw
+    family: Data
+    isdata: true
+)";
+
+float LogCurve(float linear) {
+  return std::log2(linear + 1.0f / 256.0f) / 16.0f + 0.5f;
+}
+
+class ColourTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(config_path()) << kConfig;
+    ASSERT_FALSE(OIIO::ColorConfig(config_path().string()).has_error());
+  }
+  std::filesystem::path config_path() const { return folder / "test.ocio"; }
+
+  // velmora render in out, with the test's config unless flags name another.
+  RunResult Render(const std::string& in, const std::string& out, std::vector<std::string> flags) {
+    std::vector<std::string> args = {
+        "render", (folder / in).string(), (folder / out).string(), "-q", "--radius", "6"};
+    if (std::find(flags.begin(), flags.end(), "--ocio") == flags.end()) {
+      args.insert(args.end(), {"--ocio", config_path().string()});
+    }
+    args.insert(args.end(), flags.begin(), flags.end());
+    return RunVelmora(args);
+  }
+
+  ScratchFolder folder;
+};
+
+// A sunset of sorts: a gradient with a bright square the glow spreads from.
+float Scene(int x, int y, int c) {
+  if (x >= 20 && x < 26 && y >= 12 && y < 18) return c == 2 ? 0.8f : 1.0f;
+  return (x * 5 + y * 3 + c * 40) % 256 / 255.0f * 0.6f;
+}
+
+float MaxDifference(const Pixels& a, const Pixels& b) {
+  float worst = 0.0f;
+  for (std::size_t i = 0; i < a.values.size(); ++i) {
+    worst = std::max(worst, std::abs(a.values[i] - b.values[i]));
+  }
+  return worst;
+}
+
+TEST_F(ColourTest, GlowInAWorkingSpaceIsConvertGlowConvertBack) {
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(48, 32, 3, TypeDesc::UINT8), Scene);
+  // What a compositor does by hand: the photo to linear float, glowed, back to sRGB.
+  OIIO::ColorConfig config(config_path().string());
+  OIIO::ImageBuf photo((folder / "photo.png").string());
+  ASSERT_TRUE(photo.read(0, 0, true, TypeDesc::FLOAT));  // converted in float, not in 8 bits
+  OIIO::ImageBuf linear =
+      OIIO::ImageBufAlgo::colorconvert(photo, "sRGB", "linear", true, "", "", &config);
+  ASSERT_TRUE(linear.write((folder / "linear.exr").string(), TypeDesc::FLOAT)) << linear.geterror();
+  RunResult run = Render("linear.exr", "glowed.exr", {});
+  ASSERT_EQ(run.status, 0) << run.err;
+  OIIO::ImageBuf back = OIIO::ImageBufAlgo::colorconvert(
+      OIIO::ImageBuf((folder / "glowed.exr").string()), "linear", "sRGB", true, "", "", &config);
+  ASSERT_TRUE(back.write((folder / "expected.png").string(), TypeDesc::UINT8));
+  const Pixels expected = ReadPixels(folder / "expected.png");
+
+  // The working space by name, by role, and from a preset the command line overrides.
+  std::ofstream(folder / "look.json") << R"({"working_space": "log", "radius": 6})";
+  const std::vector<std::string> ways[] = {
+      {"--working-space", "linear"},
+      {"--working-space", "scene_linear"},
+      {"--preset", (folder / "look.json").string(), "--working-space", "linear"}};
+  for (const auto& flags : ways) {
+    SCOPED_TRACE(flags[1]);
+    run = Render("photo.png", "out.png", flags);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const Pixels out = ReadPixels(folder / "out.png");
+    ASSERT_EQ(out.values.size(), expected.values.size());
+    EXPECT_LE(MaxDifference(out, expected), 1.0f / 255 + 1e-6f);
+    EXPECT_EQ(out.spec.get_string_attribute("oiio:ColorSpace"), "sRGB");
+  }
+  // Linear light spreads differently from sRGB code values: the space is not ignored.
+  ASSERT_EQ(Render("photo.png", "plain.png", {}).status, 0);
+  EXPECT_GT(MaxDifference(ReadPixels(folder / "plain.png"), expected), 4.0f / 255);
+  // The preset's own working space, when the command line names none.
+  ASSERT_EQ(Render("photo.png", "log.png", {"--preset", (folder / "look.json").string()}).status,
+            0);
+  EXPECT_GT(MaxDifference(ReadPixels(folder / "log.png"), expected), 1.0f / 255);
+}
+
+TEST_F(ColourTest, ZeroIntensityRoundTripIsTheIdentity) {
+  OIIO::ImageSpec rgba(24, 16, 4, TypeDesc::UINT8);
+  rgba.alpha_channel = 3;
+  const auto straight = [](int x, int y, int c) {
+    return c == 3 ? (x * 11 % 256) / 255.0f : Scene(x, y, c);
+  };
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(48, 32, 3, TypeDesc::UINT8), Scene);
+  WriteFixture(folder / "deep.png", OIIO::ImageSpec(48, 32, 3, TypeDesc::UINT16), Scene);
+  WriteFixture(folder / "matte.png", rgba, straight);
+  const struct {
+    const char* file;
+    const char* working;
+    float levels;  // the file's full scale
+  } cases[] = {{"photo.png", "linear", 255},
+               {"photo.png", "log", 255},
+               {"deep.png", "linear", 65535},
+               {"matte.png", "linear", 255}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " in " + c.working);
+    const RunResult run =
+        Render(c.file, "out.png", {"--working-space", c.working, "--intensity", "0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Pixels in = ReadPixels(folder / c.file);
+    const Pixels out = ReadPixels(folder / "out.png");
+    ASSERT_EQ(out.spec.nchannels, in.spec.nchannels);
+    ASSERT_EQ(out.spec.format, in.spec.format);
+    // Within half a level: the very level stored.
+    EXPECT_LE(MaxDifference(in, out), 0.5f / c.levels);
+  }
+}
+
+TEST_F(ColourTest, OutputSpaceFollowsTheConfigsCurve) {
+  const float levels[] = {0.0f, 0.18f, 1.0f, 4.0f};
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(4, 1, 3, TypeDesc::FLOAT),
+               [&](int x, int, int) { return levels[x]; });
+  const RunResult run = Render("plate.exr", "log.exr",
+                               {"--colorspace", "scene_linear", "--output-colorspace",
+                                "compositing_log", "--intensity", "0"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // OpenEXR holds no colour-space name: a file of log values is said to be one.
+  EXPECT_NE(run.err.find("log.exr: OpenEXR keeps no colour-space name"), std::string::npos)
+      << run.err;
+  const Pixels out = ReadPixels(folder / "log.exr");
+  for (int x = 0; x < 4; ++x) {
+    SCOPED_TRACE(levels[x]);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(out.at(x, 0, c), LogCurve(levels[x]), 1e-4f);
+  }
+}
+
+TEST_F(ColourTest, OtherChannelsAndPartsKeepTheirBits) {
+  OIIO::ImageSpec beauty(16, 16, 6, TypeDesc::HALF);
+  beauty.channelnames = {"R", "G", "B", "A", "N.x", "Z"};
+  beauty.alpha_channel = 3;
+  beauty.attribute("name", "beauty");
+  OIIO::ImageSpec depth(16, 16, 1, TypeDesc::FLOAT);
+  depth.channelnames = {"Z"};
+  depth.attribute("name", "depth");
+  {
+    auto file = OIIO::ImageOutput::create("exr");
+    std::vector<float> pixels(16 * 16 * 6), z(16 * 16);
+    for (int i = 0; i < 16 * 16; ++i) {
+      for (int c = 0; c < 3; ++c) pixels[i * 6 + c] = Scene(i % 16, i / 16, c);
+      pixels[i * 6 + 3] = 1.0f;
+      pixels[i * 6 + 4] = -0.75f + i / 512.0f;  // a normal: negative, must not be converted
+      pixels[i * 6 + 5] = 1000.0f + i;
+      z[i] = 3.0e7f + 7.0f * i;
+    }
+    const OIIO::ImageSpec specs[] = {beauty, depth};
+    const std::string name = (folder / "aovs.exr").string();
+    ASSERT_TRUE(file->open(name, 2, specs)) << file->geterror();
+    ASSERT_TRUE(file->write_image(TypeDesc::FLOAT, pixels.data()));
+    ASSERT_TRUE(file->open(name, depth, OIIO::ImageOutput::AppendSubimage));
+    ASSERT_TRUE(file->write_image(TypeDesc::FLOAT, z.data()));
+    ASSERT_TRUE(file->close());
+  }
+  const RunResult run =
+      Render("aovs.exr", "out.exr", {"--working-space", "log", "--output-colorspace", "sRGB"});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  // Each part's channels as stored, read back bit for bit.
+  const auto read = [](const std::filesystem::path& path, int part) {
+    auto file = OIIO::ImageInput::open(path.string());
+    EXPECT_TRUE(file && file->seek_subimage(part, 0));
+    std::pair<OIIO::ImageSpec, std::vector<std::byte>> image{file->spec(), {}};
+    image.second.resize(image.first.image_bytes(true));
+    EXPECT_TRUE(file->read_image(part, 0, 0, image.first.nchannels, TypeDesc::UNKNOWN,
+                                 image.second.data()));
+    return image;
+  };
+  const auto [in_spec, in_bytes] = read(folder / "aovs.exr", 0);
+  const auto [out_spec, out_bytes] = read(folder / "out.exr", 0);
+  for (const char* name : {"N.x", "Z"}) {
+    SCOPED_TRACE(name);
+    const int from = in_spec.channelindex(name);
+    const int to = out_spec.channelindex(name);
+    ASSERT_GE(to, 0);
+    const std::size_t size = in_spec.channelformat(from).size();
+    ASSERT_EQ(out_spec.channelformat(to).size(), size);
+    for (std::size_t pixel = 0; pixel < 16 * 16; ++pixel) {
+      ASSERT_EQ(std::memcmp(in_bytes.data() + pixel * in_spec.pixel_bytes(true) +
+                                in_spec.pixel_bytes(0, from, true),
+                            out_bytes.data() + pixel * out_spec.pixel_bytes(true) +
+                                out_spec.pixel_bytes(0, to, true),
+                            size),
+                0)
+          << "pixel " << pixel;
+    }
+  }
+  EXPECT_EQ(read(folder / "out.exr", 1).second, read(folder / "aovs.exr", 1).second);
+}
+
+TEST_F(ColourTest, UnknownNamesAreRefusedInOneLineBeforeRendering) {
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(8, 8, 3, TypeDesc::UINT8), Scene);
+  std::ofstream(folder / "look.toml") << "output_colorspace = \"Log\"\ncolorspace = \"srbg\"\n";
+  const struct {
+    std::vector<std::string> flags;
+    std::string words;
+  } cases[] = {
+      {{"--working-space", "lienar"}, "--working-space: no colour space or role 'lienar'"},
+      {{"--working-space", "lienar"}, "nearest: linear"},
+      {{"--colorspace", "rec709"}, "--colorspace: no colour space or role 'rec709'"},
+      {{"--output-colorspace", "acescg"}, "--output-colorspace:"},
+      {{"--preset", (folder / "look.toml").string()}, "look.toml: colorspace: no colour space"},
+      {{"--preset", (folder / "look.toml").string()}, "nearest: sRGB"},
+      {{"--working-space", "linear", "--ocio", (folder / "none.ocio").string()},
+       "--ocio: '" + (folder / "none.ocio").string() + "' is no colour configuration file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words);
+    const RunResult run = Render("photo.png", "out.png", c.flags);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.png"));
+  }
+}
+
+TEST_F(ColourTest, GammaOverAWorkingSpaceIsWarnedAboutOnce) {
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(8, 8, 3, TypeDesc::HALF),
+               [](int, int, int) { return 0.5f; });
+  const RunResult run = Render("plate.exr", "out.exr", {"--working-space", "linear", "--gamma"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_NE(run.err.find("decoded twice"), std::string::npos) << run.err;
+}
+
+TEST_F(ColourTest, InfoNamesTheConfigAndListsItsSpacesAndRoles) {
+  const RunResult listed = RunVelmora({"info", "--colorspaces", "--ocio", config_path().string()});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  for (const char* words : {"test.ocio (from --ocio)", "\n  log ", "\n  sRGB ",
+                            "compositing_log  log\n", "scene_linear     linear\n"}) {
+    EXPECT_NE(listed.out.find(words), std::string::npos) << words << "\n" << listed.out;
+  }
+  // $OCIO when no --ocio; OpenImageIO's own set without either.
+  const RunResult from_env = RunVelmora({"info"}, "export OCIO='" + config_path().string() + "';");
+  ASSERT_EQ(from_env.status, 0) << from_env.err;
+  EXPECT_NE(from_env.out.find("Colour config: " + config_path().string() +
+                              " (from $OCIO), 4 colour spaces"),
+            std::string::npos)
+      << from_env.out;
+  const RunResult built_in = RunVelmora({"info", "--colorspaces"}, "unset OCIO;");
+  ASSERT_EQ(built_in.status, 0) << built_in.err;
+  EXPECT_NE(built_in.out.find("built-in"), std::string::npos);
+  EXPECT_NE(built_in.out.find("\n  sRGB"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora_test
