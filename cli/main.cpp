@@ -13,6 +13,7 @@
 #include "cli/help_format.h"
 #include "cli/image_io.h"
 #include "cli/info_command.h"
+#include "cli/preview/preview_command.h"
 #include "cli/render_command.h"
 #include "hostsim/parallel.h"
 
@@ -238,6 +239,8 @@ int Run(int argc, char** argv) {
   CLI::App* info = app.add_subcommand("info", "Show the effect as the host sees it");
   bool info_json = false;
   info->add_flag("--json", info_json, "The effect's controls as JSON, for scripts");
+  cli::preview::PreviewFlags preview_flags;
+  CLI::App* preview = cli::preview::AddPreviewCommand(app, preview_flags);
 
   try {
     app.parse(argc, argv);
@@ -255,6 +258,8 @@ int Run(int argc, char** argv) {
     } else {
       cli::RunInfo(plugin, std::cout);
     }
+  } else if (preview->parsed()) {
+    cli::preview::RunPreview(preview_flags, plugin, std::cout);
   } else if (render->parsed()) {
     cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, CommandLine(argc, argv)),
                    std::cout);
