@@ -333,7 +333,9 @@ void Host::Interrupt(PF_Err err) {
 }
 
 void Host::ClearInterruption() {
-  state_->services.requested_interruption = PF_Err_NONE;
+  HostServices& host = state_->services;
+  host.requested_interruption = PF_Err_NONE;
+  host.interrupted = PF_Err_NONE;
 }
 
 PF_Err Host::interruption() const {

@@ -1,6 +1,10 @@
 #include "cli/preview/preview_renderer.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
 
 #include "cli/cli_error.h"
 #include "cli/frame_memory.h"
@@ -18,6 +22,21 @@ bool SwitchOn(hostsim::ParamStore& params, PF_ParamIndex index) {
 int PadOf(hostsim::ParamStore& params) {
   return RepeatEdgesPad(SwitchOn(params, FindControl("repeat-edges")->index),
                         params[FindControl("radius")->index].u.sd.value);
+}
+
+// For tests that need a render overtaken while in flight: VELMORA_TEST_PAUSE_AT=preview-render
+// holds the first render, once it is the one to run, until a newer request interrupts it;
+// with VELMORA_TEST_RESUME_FILE=<path> it first creates <path>.waiting to say it holds.
+void HoldFirstRenderIfAsked(const hostsim::Host& host) {
+  static const char* const asked = std::getenv("VELMORA_TEST_PAUSE_AT");
+  static std::atomic<bool> held{false};
+  if (!asked || std::strcmp(asked, "preview-render") != 0 || held.exchange(true)) return;
+  if (const char* resume = std::getenv("VELMORA_TEST_RESUME_FILE")) {
+    std::ofstream(std::string(resume) + ".waiting").close();
+  }
+  while (host.interruption() == PF_Err_NONE) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 }  // namespace
@@ -63,6 +82,7 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
 
   ApplyChecked(controls);
   hostsim::ParamStore& params = session_.host().params();
+  HoldFirstRenderIfAsked(session_.host());
   const auto started = std::chrono::steady_clock::now();
   OwnedWorld result;
   try {

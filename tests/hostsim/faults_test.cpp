@@ -63,6 +63,7 @@ TEST_F(FaultsTest, AnInterruptionAskedOfTheHostHoldsUntilCleared) {
   EXPECT_EQ(Abort(), PF_Interrupt_CANCEL);
 
   host.ClearInterruption();
+  EXPECT_EQ(host.interruption(), PF_Err_NONE);
   host.About(&about);
   EXPECT_EQ(Abort(), PF_Err_NONE);
   EXPECT_EQ(Progress(), PF_Err_NONE);

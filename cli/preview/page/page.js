@@ -114,8 +114,8 @@ function buildControl(c) {
   const box = document.createElement('div');
   box.className = 'control';
   const label = document.createElement('label');
-  label.textContent = c.name + (c.label ? ' \u00b7 ' + c.label : '');
-  label.title = c.flag;
+  label.textContent = c.name;
+  label.title = (c.label ? c.label + ' ' : '') + '(' + c.flag + ')';
   const row = document.createElement('div');
   row.className = 'row';
   box.append(label, row);
