@@ -55,6 +55,7 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
                                  << ReadBytes(folder / "browser.log");
   const auto report = nlohmann::json::parse(posted->body);
   EXPECT_EQ(report["error"], "") << posted->body;
+  EXPECT_EQ(report["tintGreyed"], true) << "the tint's controls are live while it is off";
   EXPECT_EQ(report["changed"], true) << "the frame after the radius moved is the one before";
   const std::string radius = report["radius"];
   EXPECT_NE(radius, "100");  // the effect's default, the page's first frame

@@ -132,6 +132,13 @@ TEST_F(PreviewHttpTest, AFullSizeFrameEqualsTheCommandsPng) {
       flags.push_back("--" + name);
       if (value != "true") flags.push_back(value);
     }
+    // A request before, setting what this one leaves out: each request starts from the
+    // effect's defaults, whatever the last one asked.
+    const auto earlier = client().Get(
+        "/render.png?tint=%2300ff00&tint-mode=soft&gamma=on&unmultiply=on&repeat-edges=on&"
+        "mode=add&intensity=3&scale=0.5");
+    ASSERT_TRUE(earlier);
+    ASSERT_EQ(earlier->status, 200) << earlier->body;
     const auto frame = client().Get("/render.png", params, {});
     ASSERT_TRUE(frame);
     ASSERT_EQ(frame->status, 200) << frame->body;

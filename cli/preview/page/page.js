@@ -215,6 +215,8 @@ function samePixels(a, b) {
 async function selfTest() {
   const report = {changed: false};
   try {
+    // The tint starts off, so its controls start greyed.
+    report.tintGreyed = inputs['tint-mode'].fields[0].disabled && inputs.tint.fields[1].disabled;
     const before = pixelsOf($('after'));
     const slider = inputs.radius.fields[0];
     const min = Number(slider.min), max = Number(slider.max);
