@@ -38,7 +38,8 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
   // page, from 127.0.0.1.
   const std::string command =
       "timeout " + std::to_string(kBrowserSeconds) +
-      " chromium --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir='" +
+      " chromium --headless --no-sandbox --disable-gpu --disable-dev-shm-usage --no-first-run "
+      "--user-data-dir='" +
       (folder / "profile").string() + "' --window-size=1280,760 --virtual-time-budget=60000" +
       " --screenshot='" + screenshot.string() + "' '" + server.url() + "?selftest=1' >'" +
       (folder / "browser.log").string() + "' 2>&1";
