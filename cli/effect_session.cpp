@@ -70,8 +70,9 @@ EffectSession::~EffectSession() {
 }
 
 OwnedWorld EffectSession::Render(const hostsim::World& input, long frame_time,
-                                 const std::string& subject) {
+                                 const std::string& subject, A_u_long downsample) {
   hostsim::FrameSettings settings;
+  settings.downsample = downsample;
   settings.current_time = static_cast<A_long>(frame_time * settings.time_step);
   hostsim::World* rendered = nullptr;
   const PF_Err error = host_->RenderFrame(input, settings, &rendered);

@@ -28,8 +28,10 @@ class EffectSession {
 
   // Renders one frame of the input world at the given time (in frames from the start of the
   // sequence). The result's origin_x and origin_y say where it lies relative to the input.
-  // subject names the frame in messages.
-  OwnedWorld Render(const hostsim::World& input, long frame_time, const std::string& subject);
+  // subject names the frame in messages. downsample > 1 renders at the host's reduced
+  // resolution (the result is then the input's size / downsample), as its previews do.
+  OwnedWorld Render(const hostsim::World& input, long frame_time, const std::string& subject,
+                    A_u_long downsample = 1);
 
  private:
   std::filesystem::path module_path_;

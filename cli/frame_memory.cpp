@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/cli_error.h"
 #include "hostsim/parallel.h"
 
 namespace cli {
@@ -96,6 +97,34 @@ std::string MemoryText(std::uint64_t bytes) {
     std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
   }
   return text;
+}
+
+std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec) {
+  const std::uint64_t stored_bits = 8 * spec.channelformat(0).size();
+  const std::uint64_t bits = static_cast<std::uint64_t>(
+      std::clamp<int>(spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(stored_bits)),
+                      1, static_cast<int>(stored_bits)));
+  return static_cast<std::uint64_t>(spec.width) * static_cast<std::uint64_t>(spec.height) *
+         spec.pixel_bytes(true) * bits / stored_bits;
+}
+
+void CheckFrameMemory(const std::string& name, const SourceImage& source, hostsim::Depth depth,
+                      int repeat_edges_pad, bool overlapped,
+                      const std::optional<std::uint64_t>& max_memory) {
+  const FileRect& rect = source.layer_rect;
+  std::uint64_t needed = RenderMemory(rect.width, rect.height, depth, repeat_edges_pad, overlapped);
+  for (const OIIO::ImageSpec& part : source.parts) {
+    // The parts as read, and again for the frame being written behind this one.
+    needed += DeclaredBytes(part) * (overlapped ? 2 : 1);
+  }
+  const std::uint64_t allowed = max_memory.value_or(MachineMemory());
+  if (needed > allowed) {
+    const std::string size = std::to_string(rect.width) + " x " + std::to_string(rect.height);
+    throw CliError(name, "a " + size + " frame needs about " + MemoryText(needed) +
+                             " to render at " + DepthName(depth) + "; " +
+                             (max_memory ? "--max-memory allows " : "this machine has ") +
+                             MemoryText(allowed) + " (--max-memory SIZE to allow more)");
+  }
 }
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/image.h"
 #include "hostsim/world_store.h"
 
 namespace cli {
@@ -24,6 +25,16 @@ int RepeatEdgesPad(bool repeat_edges, long radius);
 // renders.
 std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad = 0,
                            bool overlapped = false);
+
+// The bytes a file part's pixels take as read, from its header (a 10-bit DPX packs its samples).
+std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec);
+
+// Throws CliError naming name when rendering the source's layer at this depth and pad, with
+// its parts as read (twice with overlapped: a written frame waits behind this one), needs more
+// than max_memory allows, or, without it, more than this machine has.
+void CheckFrameMemory(const std::string& name, const SourceImage& source, hostsim::Depth depth,
+                      int repeat_edges_pad, bool overlapped,
+                      const std::optional<std::uint64_t>& max_memory);
 
 // The physical memory of this machine (or the address-space limit, when lower).
 std::uint64_t MachineMemory();

@@ -186,15 +186,6 @@ void CheckParts(const std::string& name, const std::vector<OIIO::ImageSpec>& par
   }
 }
 
-std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec) {
-  const std::uint64_t stored_bits = 8 * spec.channelformat(0).size();
-  const std::uint64_t bits = static_cast<std::uint64_t>(
-      std::clamp<int>(spec.get_int_attribute("oiio:BitsPerSample", static_cast<int>(stored_bits)),
-                      1, static_cast<int>(stored_bits)));
-  return static_cast<std::uint64_t>(spec.width) * static_cast<std::uint64_t>(spec.height) *
-         spec.pixel_bytes(true) * bits / stored_bits;
-}
-
 std::string Size(const FileRect& rect) {
   return std::to_string(rect.width) + " x " + std::to_string(rect.height);
 }
@@ -222,19 +213,8 @@ void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& sou
                              " bytes cannot hold the " + Size(DataWindow(spec)) +
                              " pixels it declares)");
   }
-  std::uint64_t needed = RenderMemory(rect.width, rect.height, options.depth,
-                                      options.repeat_edges_pad, options.overlapped);
-  for (const OIIO::ImageSpec& part : source.parts) {
-    // The parts as read, and again for the frame being written behind this one.
-    needed += DeclaredBytes(part) * (options.overlapped ? 2 : 1);
-  }
-  const std::uint64_t allowed = options.max_memory.value_or(MachineMemory());
-  if (needed > allowed) {
-    throw CliError(name, "a " + Size(rect) + " frame needs about " + MemoryText(needed) +
-                             " to render at " + DepthName(options.depth) + "; " +
-                             (options.max_memory ? "--max-memory allows " : "this machine has ") +
-                             MemoryText(allowed) + " (--max-memory SIZE to allow more)");
-  }
+  CheckFrameMemory(name, source, options.depth, options.repeat_edges_pad, options.overlapped,
+                   options.max_memory);
 }
 
 // OpenEXR colour is associated by definition, whatever a header attribute claims. DPX defines

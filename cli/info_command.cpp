@@ -198,11 +198,9 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
   PrintTable(rows, out);
 }
 
-void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
-  const std::filesystem::path module_path = LocateEffectModule(plugin);
+std::string InfoJson(const std::filesystem::path& module_path, const hostsim::ParamStore& params) {
   const hostsim::PropertyList properties = ReadProperties(module_path);
-  EffectSession session(module_path);
-  const std::vector<DeclaredControl> matched = MatchControls(session.host().params());
+  const std::vector<DeclaredControl> matched = MatchControls(params);
   nlohmann::ordered_json json;
   json["effect"] = {{"name", properties.name},
                     {"version", VersionText(properties.version)},
@@ -217,7 +215,14 @@ void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostrea
     json["controls"].push_back(ControlJson(entry, enabler == matched.end() ? nullptr : &*enabler));
   }
   // Labels are the effect's text: a byte that is not UTF-8 must not stop the listing.
-  out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
+  const std::filesystem::path module_path = LocateEffectModule(plugin);
+  ReadProperties(module_path);  // a module without a property list is refused before it loads
+  EffectSession session(module_path);
+  out << InfoJson(module_path, session.host().params());
 }
 
 std::map<std::string, std::string, std::less<>> ControlRanges(

@@ -7,6 +7,10 @@
 #include <ostream>
 #include <string>
 
+namespace hostsim {
+class ParamStore;
+}
+
 namespace cli {
 
 void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& out);
@@ -14,6 +18,9 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
 // velmora info --json: the effect and each control its flags set (name, flag, label, range or
 // choices, default), typed for scripts, from the same declarations the table shows.
 void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out);
+
+// The same JSON for an effect already loaded: its module and the parameters it declared.
+std::string InfoJson(const std::filesystem::path& module_path, const hostsim::ParamStore& params);
 
 // Each control's range and default as the effect declares them, by control name:
 // "0 to 500, default 100". Empty when the effect cannot be loaded (help still shows the rest).

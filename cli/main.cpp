@@ -14,6 +14,7 @@
 #include "cli/help_format.h"
 #include "cli/image_io.h"
 #include "cli/info_command.h"
+#include "cli/preview/preview_command.h"
 #include "cli/render_command.h"
 #include "hostsim/parallel.h"
 
@@ -275,6 +276,8 @@ int Run(int argc, char** argv) {
   info->add_flag("--colorspaces", info_colorspaces,
                  "List the colour config's spaces and roles (see --ocio)")
       ->excludes(json_flag);
+  cli::preview::PreviewFlags preview_flags;
+  CLI::App* preview = cli::preview::AddPreviewCommand(app, preview_flags);
 
   try {
     app.parse(argc, argv);
@@ -295,6 +298,8 @@ int Run(int argc, char** argv) {
       cli::RunInfo(plugin, std::cout);
       cli::PrintColourSummary(ocio, std::cout);
     }
+  } else if (preview->parsed()) {
+    cli::preview::RunPreview(preview_flags, plugin, std::cout);
   } else if (render->parsed()) {
     cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, ocio, CommandLine(argc, argv)),
                    std::cout);

@@ -99,7 +99,10 @@ PF_Err Host::Send(PF_Cmd cmd, void* extra) {
   }
   host.in_data.num_params = static_cast<A_long>(host.params.size());
   host.command = cmd;
+  // In this order, an Interrupt from another thread is never lost: either this reads its
+  // request, or its own store into interrupted lands after the reset.
   host.interrupted = PF_Err_NONE;
+  if (const PF_Err requested = host.requested_interruption.load()) host.interrupted = requested;
   {
     std::lock_guard lock(host.journal_mutex);
     host.refusal.clear();
@@ -320,6 +323,19 @@ const std::vector<ParamUIUpdate>& Host::param_ui_updates() const {
 std::string Host::refusal() const {
   std::lock_guard lock(state_->services.journal_mutex);
   return state_->services.refusal;
+}
+
+void Host::Interrupt(PF_Err err) {
+  HostServices& host = state_->services;
+  host.requested_interruption = err;
+  PF_Err none = PF_Err_NONE;
+  host.interrupted.compare_exchange_strong(none, err);
+}
+
+void Host::ClearInterruption() {
+  HostServices& host = state_->services;
+  host.requested_interruption = PF_Err_NONE;
+  host.interrupted = PF_Err_NONE;
 }
 
 PF_Err Host::interruption() const {

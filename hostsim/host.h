@@ -97,6 +97,13 @@ class Host {
   // The first host operation that refused during the last command and why, in words
   // ("AEGP_New: out of memory"); empty when none refused.
   std::string refusal() const;
+  // The user interrupts, as by pressing a key or changing a control while a frame renders:
+  // from any thread, the command in progress and every one sent after it see err when they
+  // poll (the effect's abort check, progress, the host's own long services) until
+  // ClearInterruption, which the host calls between commands, before a frame it means to
+  // finish.
+  void Interrupt(PF_Err err = PF_Interrupt_CANCEL);
+  void ClearInterruption();
   // The interruption the host's own long services see when they poll (PF_Err_NONE: none).
   PF_Err interruption() const;
   // The last progress the effect or a host service reported.

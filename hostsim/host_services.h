@@ -68,7 +68,10 @@ class HostServices {
   PF_UtilCallbacks utils{};
 
   std::atomic<PF_Err> interrupted{PF_Err_NONE};  // the user's interruption during this command
-  PF_Cmd command = -1;                           // the command being sent, -1 between commands
+  // An interruption the user asked for from outside the effect's calls (Host::Interrupt): it
+  // holds for every command until Host::ClearInterruption.
+  std::atomic<PF_Err> requested_interruption{PF_Err_NONE};
+  PF_Cmd command = -1;  // the command being sent, -1 between commands
 
   std::mutex journal_mutex;
   std::vector<HostCall> journal;

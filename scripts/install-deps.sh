@@ -12,6 +12,7 @@ packages=(
   clang-format
   ffmpeg melt frei0r-plugins frei0r-plugins-dev
   slurm-wlm munge
+  libcpp-httplib-dev chromium
 )
 
 missing=()

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "hostsim/host.h"
 
 namespace {
@@ -47,6 +49,24 @@ TEST_F(FaultsTest, AnInterruptionHoldsForTheRestOfTheCommand) {
   host.About(&about);
   EXPECT_EQ(host.interruption(), PF_Err_NONE);
   EXPECT_EQ(Abort(), PF_Err_NONE);
+}
+
+// The user's interruption from outside the effect's calls: it reaches the command in progress
+// and every later one, until the host clears it before a frame it means to finish.
+TEST_F(FaultsTest, AnInterruptionAskedOfTheHostHoldsUntilCleared) {
+  host.Interrupt();
+  EXPECT_EQ(Abort(), PF_Interrupt_CANCEL);
+  EXPECT_EQ(host.interruption(), PF_Interrupt_CANCEL);
+  std::string about;
+  host.About(&about);  // a command started after the request sees it too
+  EXPECT_EQ(host.interruption(), PF_Interrupt_CANCEL);
+  EXPECT_EQ(Abort(), PF_Interrupt_CANCEL);
+
+  host.ClearInterruption();
+  EXPECT_EQ(host.interruption(), PF_Err_NONE);
+  host.About(&about);
+  EXPECT_EQ(Abort(), PF_Err_NONE);
+  EXPECT_EQ(Progress(), PF_Err_NONE);
 }
 
 TEST_F(FaultsTest, ResetDisarmsAndRestartsTheCounts) {

@@ -1,0 +1,25 @@
+#pragma once
+// A host world as PNG bytes in memory, chosen as `velmora render` chooses for a .png output
+// (the channels, their type, straight or associated colour, the frame the layer fills), with
+// the pixels converted by the same row code: at full size the page's frame equals the file the
+// command writes, pixel for pixel.
+
+#include <string>
+
+#include "cli/image.h"
+#include "hostsim/world_store.h"
+
+namespace cli::preview {
+
+struct PngChoice {
+  bool alpha = true;      // keep alpha: the source has one, or unmultiply made one
+  bool keep_grey = true;  // a grey layer stays grey (not when the glow was tinted)
+  int downsample = 1;     // the frame is the source's at 1/downsample of its size
+};
+
+// world's origin lies at (x, y) of the source layer's coordinates at that scale. Throws
+// CliError when the encoder fails.
+std::string EncodePng(const hostsim::World& world, int x, int y, const SourceImage& source,
+                      const PngChoice& choice);
+
+}  // namespace cli::preview

@@ -1,0 +1,107 @@
+#include "cli/preview/preview_command.h"
+
+#include "cli/cli_error.h"
+#include "cli/colour_plan.h"
+#include "cli/frame_memory.h"
+#include "cli/frame_pattern.h"
+#include "cli/image_io.h"
+#include "cli/preset_file.h"
+#include "cli/preview/preview_renderer.h"
+#include "cli/preview/preview_server.h"
+#include "cli/preview/stop_signals.h"
+
+namespace cli::preview {
+namespace {
+
+struct ChosenFrame {
+  std::filesystem::path file;
+  std::optional<long> number;  // for a sequence
+};
+
+// The file of the frame to preview: the input itself, or a frame of its pattern (the one asked
+// for, else the first on disk).
+ChosenFrame ChooseFrame(const PreviewFlags& flags) {
+  const std::optional<FramePattern> pattern = FramePattern::Find(flags.input);
+  if (!pattern) {
+    if (flags.frame) {
+      throw CliError("--frame",
+                     flags.input.string() + " is one file, not a sequence (shot.####.exr)",
+                     kExitUsage);
+    }
+    return {flags.input, std::nullopt};
+  }
+  const long number = flags.frame ? *flags.frame : FindFrames(*pattern).front();
+  return {pattern->FramePath(number), number};
+}
+
+}  // namespace
+
+CLI::App* AddPreviewCommand(CLI::App& app, PreviewFlags& flags) {
+  CLI::App* preview = app.add_subcommand(
+      "preview",
+      "Choose the look in a browser: a page on 127.0.0.1 with the frame before and after");
+  preview->add_option("input", flags.input, "Input image, or a pattern: shot.####.exr")
+      ->required()
+      ->type_name("FILE");
+  preview->add_option("--port", flags.port, "Port on 127.0.0.1 (default: a free one)")
+      ->check(CLI::Range(0, 65535))
+      ->option_text("N");
+  preview->add_option("--preset", flags.preset, "JSON or TOML file of control values to start from")
+      ->type_name("FILE");
+  preview->add_option("--frame", flags.frame, "The frame of a sequence (default: the first)")
+      ->option_text("F");
+  preview
+      ->add_option("--save-as", flags.save_as,
+                   "Where Save preset writes (default: velmora-preset.toml here)")
+      ->type_name("FILE");
+  preview
+      ->add_option("--max-memory", flags.max_memory,
+                   "Memory a frame may take, e.g. 16G (default: the machine's)")
+      ->type_name("SIZE");
+  return preview;
+}
+
+void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::path>& plugin,
+                std::ostream& out) {
+  PreviewSource source;
+  source.plugin = plugin;
+  if (!flags.max_memory.empty()) {
+    source.max_memory = ParseMemorySize(flags.max_memory);
+    if (!source.max_memory) {
+      throw CliError("--max-memory", Quoted(flags.max_memory) + " is not a size such as 16G",
+                     kExitUsage);
+    }
+  }
+  const ChosenFrame frame = ChooseFrame(flags);
+  source.file = frame.file;
+  CheckReadableFile(source.file);
+  if (flags.preset) {
+    std::map<std::string, std::string> preset = ReadPresetFile(*flags.preset);
+    // The page shows the file's own values; a look made in another colour space would differ
+    // from what it shows, so such a preset is for velmora render alone.
+    ColourRequest colour;
+    TakePresetColour(preset, flags.preset->string(), colour);
+    if (const auto& named = colour.working ? colour.working
+                            : colour.input ? colour.input
+                                           : colour.output) {
+      throw CliError(named->source, "colour spaces are taken by velmora render, not by preview",
+                     kExitUsage);
+    }
+    MergePreset(source.start, preset, flags.preset->string());
+  }
+
+  PreviewRenderer renderer(source);
+  PreviewServer server(renderer,
+                       {flags.input.string(), frame.number, plugin, flags.save_as, source.start});
+  const int port = server.Bind(flags.port);
+  StopOnSignal stop_on_signal([&] {
+    renderer.Stop();
+    server.Stop();
+  });
+  out << "Previewing " << ShownName(source.file.string()) << " at http://127.0.0.1:" << port
+      << "/ (Ctrl-C to stop)\n"
+      << std::flush;
+  server.Serve();
+}
+
+}  // namespace cli::preview

@@ -1,0 +1,124 @@
+#include "cli/preview/preview_renderer.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "cli/cli_error.h"
+#include "cli/frame_memory.h"
+#include "cli/info_command.h"
+#include "cli/preview/preset_text.h"
+#include "hostsim/param_store.h"
+
+namespace cli::preview {
+namespace {
+
+bool SwitchOn(hostsim::ParamStore& params, PF_ParamIndex index) {
+  return params[index].u.bd.value != 0;
+}
+
+int PadOf(hostsim::ParamStore& params) {
+  return RepeatEdgesPad(SwitchOn(params, FindControl("repeat-edges")->index),
+                        params[FindControl("radius")->index].u.sd.value);
+}
+
+// For tests that need a render overtaken while in flight: VELMORA_TEST_PAUSE_AT=preview-render
+// holds the first render, once it is the one to run, until a newer request interrupts it;
+// with VELMORA_TEST_RESUME_FILE=<path> it first creates <path>.waiting to say it holds.
+void HoldFirstRenderIfAsked(const hostsim::Host& host) {
+  static const char* const asked = std::getenv("VELMORA_TEST_PAUSE_AT");
+  static std::atomic<bool> held{false};
+  if (!asked || std::strcmp(asked, "preview-render") != 0 || held.exchange(true)) return;
+  if (const char* resume = std::getenv("VELMORA_TEST_RESUME_FILE")) {
+    std::ofstream(std::string(resume) + ".waiting").close();
+  }
+  while (host.interruption() == PF_Err_NONE) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+}  // namespace
+
+PreviewRenderer::PreviewRenderer(const PreviewSource& source)
+    : name_(source.file.string()),
+      max_memory_(source.max_memory),
+      session_(LocateEffectModule(source.plugin)) {
+  hostsim::ParamStore& params = session_.host().params();
+  controls_json_ = InfoJson(session_.module_path(), params);
+  for (std::size_t i = 0; i < params.size(); ++i) defaults_.push_back(params[static_cast<int>(i)]);
+  ApplyControls(source.start, params);
+  const ReadOptions options{hostsim::Depth::k32, "", max_memory_, false, PadOf(params), nullptr};
+  frame_ = ReadImage(source.file, options, session_.host().worlds());
+  const FileRect& rect = frame_.source.layer_rect;
+  source_png_ =
+      EncodePng(*frame_.world, rect.x, rect.y, frame_.source, {frame_.source.layer.has_alpha()});
+}
+
+void PreviewRenderer::ApplyChecked(const ControlSettings& controls) {
+  hostsim::ParamStore& params = session_.host().params();
+  for (std::size_t i = 0; i < defaults_.size(); ++i) params[static_cast<int>(i)] = defaults_[i];
+  params.SetColorKeyframes(FindControl("tint")->index, {});
+  ApplyControls(controls, params);
+  try {
+    CheckFrameMemory(name_, frame_.source, frame_.world->depth, PadOf(params), false, max_memory_);
+  } catch (const CliError& refusal) {
+    // The frame is there; it is these settings that ask too much.
+    throw CliError("", refusal.what(), kExitUsage);
+  }
+}
+
+RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downsample) {
+  const std::uint64_t ticket = ++latest_;
+  // Whatever renders now is stale. The request is made before the lock is taken and cleared
+  // only under it, before the check below: a newer request either is seen there or interrupts
+  // the render that follows.
+  session_.host().Interrupt();
+  std::lock_guard lock(mutex_);
+  session_.host().ClearInterruption();
+  if (stopped_ || latest_ != ticket) throw Superseded{};
+
+  ApplyChecked(controls);
+  hostsim::ParamStore& params = session_.host().params();
+  HoldFirstRenderIfAsked(session_.host());
+  const auto started = std::chrono::steady_clock::now();
+  OwnedWorld result;
+  try {
+    result = session_.Render(*frame_.world, 0, name_, static_cast<A_u_long>(downsample));
+  } catch (const CliError&) {
+    if (stopped_ || latest_ != ticket) throw Superseded{};
+    throw;
+  }
+  RenderedFrame rendered;
+  rendered.milliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  rendered.stats = MeasureFrame(*result);
+  const FileRect& rect = frame_.source.layer_rect;
+  PngChoice choice;
+  // As the command writes the frame: unmultiply makes an alpha worth keeping, a tint makes
+  // a grey layer colour.
+  choice.alpha =
+      frame_.source.layer.has_alpha() || SwitchOn(params, FindControl("unmultiply")->index);
+  choice.keep_grey = !SwitchOn(params, FindControl("tint")->enable_index);
+  choice.downsample = downsample;
+  rendered.png =
+      EncodePng(*result, rect.x / downsample + result->effect_world.origin_x,
+                rect.y / downsample + result->effect_world.origin_y, frame_.source, choice);
+  rendered.width = result->width();
+  rendered.height = result->height();
+  return rendered;
+}
+
+std::string PreviewRenderer::Preset(const ControlSettings& controls) {
+  std::lock_guard lock(mutex_);
+  ApplyChecked(controls);
+  return PresetToml(controls, session_.host().params());
+}
+
+void PreviewRenderer::Stop() {
+  stopped_ = true;
+  session_.host().Interrupt();
+}
+
+}  // namespace cli::preview

@@ -1,0 +1,74 @@
+#pragma once
+// The previewed frame and the effect loaded once: each request renders the frame with its
+// controls (the rest at the effect's defaults) at the scale it asks for, through the host's
+// own downsampling. One render runs at a time; a newer request interrupts the one in flight
+// through the host's abort check, and requests overtaken while waiting never start, so stale
+// frames never queue.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/controls.h"
+#include "cli/effect_session.h"
+#include "cli/image_io.h"
+#include "cli/preview/frame_stats.h"
+#include "cli/preview/png_frame.h"
+
+namespace cli::preview {
+
+struct PreviewSource {
+  std::filesystem::path file;  // the frame's file
+  std::optional<std::filesystem::path> plugin;
+  std::optional<std::uint64_t> max_memory;
+  ControlSettings start;  // the --preset's settings: the frame is read with room for them
+};
+
+struct RenderedFrame {
+  std::string png;
+  double milliseconds = 0;  // the effect's render, without the encoding
+  FrameStats stats;
+  int width = 0, height = 0;
+};
+
+// A request a newer one overtook: it was interrupted or never started.
+struct Superseded {};
+
+class PreviewRenderer {
+ public:
+  // Loads the effect and reads the frame; throws CliError.
+  explicit PreviewRenderer(const PreviewSource& source);
+
+  // Throws CliError (usage) for a setting the flags would refuse or a frame too large for the
+  // memory allowed at these settings, CliError for a render that failed, Superseded.
+  RenderedFrame Render(const ControlSettings& controls, int downsample);
+  // The effect's controls as `velmora info --json` lists them.
+  const std::string& ControlsJson() const { return controls_json_; }
+  // The source frame as read, encoded as the render is.
+  const std::string& SourcePng() const { return source_png_; }
+  // The settings checked as Render checks them, then the preset text for them.
+  std::string Preset(const ControlSettings& controls);
+
+  // Interrupts the render in flight and every one waiting (the server is stopping).
+  void Stop();
+
+ private:
+  void ApplyChecked(const ControlSettings& controls);  // under mutex_
+
+  std::string name_;
+  std::optional<std::uint64_t> max_memory_;
+  std::mutex mutex_;
+  EffectSession session_;
+  InputFrame frame_;
+  std::string source_png_;
+  std::string controls_json_;
+  std::vector<PF_ParamDef> defaults_;  // every parameter as params setup left it
+  std::atomic<std::uint64_t> latest_{0};
+  std::atomic<bool> stopped_{false};
+};
+
+}  // namespace cli::preview

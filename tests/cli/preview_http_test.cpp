@@ -1,0 +1,321 @@
+// velmora preview over HTTP: a real server process on a free port of 127.0.0.1, its endpoints
+// asked with an HTTP client, its frames compared with what `velmora render` writes.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+
+#include <chrono>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <thread>
+#include <tuple>
+
+#include "tests/cli/cli_runner.h"
+#include "tests/cli/preview_process.h"
+
+namespace velmora_test {
+namespace {
+
+const std::filesystem::path kSample =
+    std::filesystem::path(VELMORA_SOURCE_DIR) / "samples" / "sample.png";
+
+// The pixels of PNG bytes an endpoint answered, read as the tests read files.
+Pixels PixelsOf(const std::string& png, const ScratchFolder& folder, const std::string& name) {
+  const auto path = folder / name;
+  std::ofstream(path, std::ios::binary) << png;
+  return ReadPixels(path);
+}
+
+void ExpectSamePixels(const Pixels& a, const Pixels& b) {
+  ASSERT_EQ(a.spec.width, b.spec.width);
+  ASSERT_EQ(a.spec.height, b.spec.height);
+  ASSERT_EQ(a.spec.nchannels, b.spec.nchannels);
+  ASSERT_EQ(a.spec.format, b.spec.format);
+  EXPECT_TRUE(a.values == b.values) << "the pixels differ";
+}
+
+class PreviewHttpTest : public ::testing::Test {
+ protected:
+  void Start(const std::vector<std::string>& args,
+             const std::map<std::string, std::string>& environment = {}) {
+    if (server_) {
+      EXPECT_EQ(server_->Stop(), 0) << server_->err();
+    }
+    server_ = std::make_unique<PreviewProcess>(args, environment);
+    ASSERT_GT(server_->port(), 0) << server_->line() << server_->err();
+    client_ = std::make_unique<httplib::Client>("127.0.0.1", server_->port());
+    client_->set_read_timeout(300, 0);
+  }
+  httplib::Client& client() { return *client_; }
+  PreviewProcess& server() { return *server_; }
+
+  // Stopped as Ctrl-C stops it: cleanly, with status 0.
+  void TearDown() override {
+    if (server_) {
+      EXPECT_EQ(server_->Stop(), 0) << server_->err();
+    }
+  }
+
+  ScratchFolder folder;
+
+ private:
+  std::unique_ptr<PreviewProcess> server_;
+  std::unique_ptr<httplib::Client> client_;
+};
+
+TEST_F(PreviewHttpTest, PrintsItsAddressAndServesEachEndpoint) {
+  Start({kSample.string()});
+  EXPECT_NE(server().line().find("http://127.0.0.1:"), std::string::npos) << server().line();
+
+  const auto page = client().Get("/");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_NE(page->body.find("Save preset"), std::string::npos);
+  EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+
+  // The controls are the effect's own, as `velmora info --json` lists them.
+  const auto controls = client().Get("/controls.json");
+  ASSERT_TRUE(controls);
+  const RunResult info = RunVelmora({"info", "--json"});
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_EQ(controls->body, info.out);
+
+  const auto source = client().Get("/source.png");
+  ASSERT_TRUE(source);
+  ASSERT_EQ(source->status, 200);
+  ExpectSamePixels(PixelsOf(source->body, folder, "source.png"), ReadPixels(kSample));
+
+  const auto preset = client().Get("/preset.toml?radius=12&mode=add&gamma=on");
+  ASSERT_TRUE(preset);
+  EXPECT_EQ(preset->status, 200);
+  EXPECT_EQ(preset->body,
+            "# velmora preset: velmora render IN OUT --preset FILE\n"
+            "radius = 12\nmode = \"add\"\ngamma = true\n");
+}
+
+// At full size the page's frame is the file the command writes, pixel for pixel: for an 8-bit
+// RGB source, a 16-bit one with alpha, and a grey one (grey unless tinted).
+TEST_F(PreviewHttpTest, AFullSizeFrameEqualsTheCommandsPng) {
+  const auto rgba16 = folder / "rgba16.png";
+  OIIO::ImageSpec spec(64, 40, 4, OIIO::TypeDesc::UINT16);
+  spec.alpha_channel = 3;
+  WriteFixture(rgba16, spec, [](int x, int y, int c) {
+    return c == 3 ? (x < 32 ? 1.0f : 0.4f) : ((x * 7 + y * 3 + c * 11) % 64) / 50.0f;
+  });
+  const auto grey = folder / "grey.png";
+  WriteFixture(grey, OIIO::ImageSpec(48, 30, 1, OIIO::TypeDesc::UINT8),
+               [](int x, int y, int) { return (x + y) % 9 == 0 ? 1.0f : 0.1f; });
+
+  struct Case {
+    std::filesystem::path input;
+    std::vector<std::pair<std::string, std::string>> controls;
+  };
+  const Case cases[] = {
+      {kSample, {{"radius", "40"}, {"intensity", "2.5"}, {"mode", "add"}, {"tint", "#ff8800"}}},
+      {rgba16, {{"radius", "9"}, {"unmultiply", "true"}, {"gamma", "true"}}},
+      {grey, {{"radius", "5"}, {"repeat-edges", "true"}}},
+      {grey, {{"radius", "5"}, {"tint", "0.2,0.5,1"}, {"tint-mode", "soft"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input.filename().string());
+    Start({c.input.string()});
+    httplib::Params params;
+    std::vector<std::string> flags = {"render", "-q", c.input.string(),
+                                      (folder / "command.png").string()};
+    for (const auto& [name, value] : c.controls) {
+      params.emplace(name, value);
+      // A switch's flag takes no value.
+      flags.push_back("--" + name);
+      if (value != "true") flags.push_back(value);
+    }
+    // A request before, setting what this one leaves out: each request starts from the
+    // effect's defaults, whatever the last one asked.
+    const auto earlier = client().Get(
+        "/render.png?tint=%2300ff00&tint-mode=soft&gamma=on&unmultiply=on&repeat-edges=on&"
+        "mode=add&intensity=3&scale=0.5");
+    ASSERT_TRUE(earlier);
+    ASSERT_EQ(earlier->status, 200) << earlier->body;
+    const auto frame = client().Get("/render.png", params, {});
+    ASSERT_TRUE(frame);
+    ASSERT_EQ(frame->status, 200) << frame->body;
+    const RunResult run = RunVelmora(flags);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectSamePixels(PixelsOf(frame->body, folder, "page.png"), ReadPixels(folder / "command.png"));
+  }
+}
+
+TEST_F(PreviewHttpTest, AReducedFrameIsTheHostsDownsampledRender) {
+  Start({kSample.string()});
+  for (const auto& [scale, width, height] :
+       {std::tuple{"0.5", 160, 90}, std::tuple{"0.25", 80, 45}, std::tuple{"1", 320, 180}}) {
+    const auto frame = client().Get(std::string("/render.png?radius=30&scale=") + scale);
+    ASSERT_TRUE(frame);
+    ASSERT_EQ(frame->status, 200) << frame->body;
+    EXPECT_EQ(frame->get_header_value("X-Velmora-Size"),
+              std::to_string(width) + "x" + std::to_string(height));
+    const Pixels pixels = PixelsOf(frame->body, folder, "scaled.png");
+    EXPECT_EQ(pixels.spec.width, width);
+    EXPECT_EQ(pixels.spec.height, height);
+    // The figures the page shows beside the frame.
+    const auto stats = nlohmann::json::parse(frame->get_header_value("X-Velmora-Stats"));
+    EXPECT_EQ(stats["max"].size(), 4u);
+    EXPECT_GE(stats["clipped"].get<double>(), 0.0);
+    EXPECT_FALSE(frame->get_header_value("X-Velmora-Render-Ms").empty());
+  }
+}
+
+// Each refusal is the flag's one-line message, and the server goes on serving.
+TEST_F(PreviewHttpTest, BadRequestsGetTheFlagsMessageAndTheServerGoesOn) {
+  Start({kSample.string()});
+  struct Case {
+    std::string query;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"/render.png?radius=900", 400, "velmora: radius: 900 is outside the range 0 to 500\n"},
+      {"/render.png?radius=ten", 400, "velmora: radius: 'ten' is not a whole number (0 to 500)\n"},
+      {"/render.png?intensity=nan", 400, "velmora: intensity: 'nan' is not a number"},
+      {"/render.png?mode=multiply", 400, "velmora: mode: 'multiply' is not one of screen, add"},
+      {"/render.png?glow=1", 400, "velmora: preview: unknown control 'glow' (known: radius,"},
+      {"/render.png?input=%2Fetc%2Fpasswd", 400, "velmora: preview: unknown control 'input'"},
+      {"/render.png?tint=%2Fetc%2Fpasswd", 400, "velmora: tint: '/etc/passwd'"},
+      {"/render.png?radius=1&radius=2", 400, "velmora: radius: given twice\n"},
+      {"/render.png?scale=0.3", 400, "velmora: scale: '0.3' is not a scale the host renders at"},
+      {"/render.png?scale=2", 400, "velmora: scale: '2' is not a scale"},
+      {"/preset.toml?radius=-1", 400, "velmora: radius: -1 is outside the range 0 to 500\n"},
+      {"/preset.toml?scale=0.5", 400, "velmora: preview: unknown control 'scale'"},
+      {"/../../etc/passwd", 404, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const auto answer = client().Get(c.query);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, c.status);
+    EXPECT_EQ(answer->body.substr(0, c.message.size()), c.message) << answer->body;
+    const auto still = client().Get("/render.png?radius=3&scale=0.25");
+    ASSERT_TRUE(still);
+    EXPECT_EQ(still->status, 200);
+  }
+  // A request under another host name (a page elsewhere resolving its own name here).
+  const auto renamed = client().Get("/controls.json", {{"Host", "example.com"}});
+  ASSERT_TRUE(renamed);
+  EXPECT_EQ(renamed->status, 403);
+}
+
+// A frame whose render would need more memory than allowed is refused with the command's
+// message, at the settings that grow it.
+TEST_F(PreviewHttpTest, SettingsThatNeedTooMuchMemoryAreRefused) {
+  const RunResult render = RunVelmora({"render", kSample.string(), (folder / "out.png").string(),
+                                       "--max-memory", "16M", "--radius", "500", "--repeat-edges"});
+  ASSERT_NE(render.status, 0);
+  Start({kSample.string(), "--max-memory", "16M"});
+  const auto refused = client().Get("/render.png?radius=500&repeat-edges=on");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 400);
+  EXPECT_EQ(refused->body, render.err);
+  const auto fits = client().Get("/render.png?radius=5");
+  ASSERT_TRUE(fits);
+  EXPECT_EQ(fits->status, 200) << fits->body;
+}
+
+TEST_F(PreviewHttpTest, SaveWritesAPresetWhoseRenderIsTheFrame) {
+  const auto preset = folder / "look.toml";
+  Start({kSample.string(), "--save-as", preset.string()});
+  const std::string controls = "radius=33&intensity=1.75&tint=%23ffa040&tint-mode=soft";
+  // Saving asks for the page's header: a form on another site cannot send it.
+  const auto forged = client().Post("/save-preset?" + controls, "", "text/plain");
+  ASSERT_TRUE(forged);
+  EXPECT_EQ(forged->status, 403);
+  EXPECT_FALSE(std::filesystem::exists(preset));
+
+  const auto saved =
+      client().Post("/save-preset?" + controls, {{"X-Velmora", "save"}}, "", "text/plain");
+  ASSERT_TRUE(saved);
+  ASSERT_EQ(saved->status, 200) << saved->body;
+  const auto answer = nlohmann::json::parse(saved->body);
+  EXPECT_EQ(answer["file"], preset.string());
+  EXPECT_EQ(answer["command"],
+            "velmora render " + kSample.string() + " sample-glow.png --preset " + preset.string());
+  const RunResult run = RunVelmora({"render", "-q", kSample.string(), (folder / "out.png").string(),
+                                    "--preset", preset.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto frame = client().Get("/render.png?" + controls);
+  ASSERT_TRUE(frame);
+  ExpectSamePixels(PixelsOf(frame->body, folder, "page.png"), ReadPixels(folder / "out.png"));
+}
+
+// A render overtaken while in flight is interrupted through the host's abort check (409), and
+// the newer one renders. The server holds its first render until the newer request interrupts
+// it, so the order does not depend on timing.
+TEST_F(PreviewHttpTest, ANewerRequestInterruptsTheRenderInFlight) {
+  const auto resume = folder / "resume";
+  Start({kSample.string()}, {{"VELMORA_TEST_PAUSE_AT", "preview-render"},
+                             {"VELMORA_TEST_RESUME_FILE", resume.string()}});
+  httplib::Client second("127.0.0.1", server().port());
+  auto first =
+      std::async(std::launch::async, [&] { return client().Get("/render.png?radius=200"); });
+  const auto waiting = std::filesystem::path(resume.string() + ".waiting");
+  for (int tries = 0; tries < 30000 && !std::filesystem::exists(waiting); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(std::filesystem::exists(waiting)) << server().err();
+  const auto newer = second.Get("/render.png?radius=20");
+  ASSERT_TRUE(newer);
+  EXPECT_EQ(newer->status, 200) << newer->body;
+  const auto overtaken = first.get();
+  ASSERT_TRUE(overtaken);
+  EXPECT_EQ(overtaken->status, 409) << overtaken->body;
+  EXPECT_EQ(overtaken->body, "velmora: preview: a newer request took this render's place\n");
+}
+
+// The server listens on 127.0.0.1 only: the same port on any other address of this machine
+// (another loopback address, the network's) refuses the connection.
+TEST_F(PreviewHttpTest, ListensOnLoopbackOnly) {
+  Start({kSample.string()});
+  std::vector<std::string> others = {"127.0.0.2"};
+  ifaddrs* addresses = nullptr;
+  if (getifaddrs(&addresses) == 0) {
+    for (ifaddrs* a = addresses; a; a = a->ifa_next) {
+      if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
+      char text[INET_ADDRSTRLEN];
+      inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+      if (std::string(text) != "127.0.0.1") others.push_back(text);
+    }
+    freeifaddrs(addresses);
+  }
+  for (const std::string& address : others) {
+    SCOPED_TRACE(address);
+    httplib::Client elsewhere(address, server().port());
+    const auto answer = elsewhere.Get("/controls.json");
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(answer.error(), httplib::Error::Connection);
+  }
+  const auto here = client().Get("/controls.json");
+  ASSERT_TRUE(here);
+  EXPECT_EQ(here->status, 200);
+}
+
+TEST_F(PreviewHttpTest, AStartThatFailsSaysWhyInOneLine) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{(folder / "none.png").string()}, "none.png: no such file\n"},
+      {{kSample.string(), "--frame", "3"}, "velmora: --frame: "},
+      {{kSample.string(), "--max-memory", "lots"}, "velmora: --max-memory: 'lots' is not a size"},
+  };
+  for (const auto& c : cases) {
+    PreviewProcess failed(c.args);
+    EXPECT_EQ(failed.port(), 0);
+    EXPECT_NE(failed.Stop(), 0);
+    EXPECT_NE(failed.err().find(c.message), std::string::npos) << failed.err();
+  }
+}
+
+}  // namespace
+}  // namespace velmora_test
