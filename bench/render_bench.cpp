@@ -109,6 +109,12 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
   // The most pixel memory a frame held at once: the input and output worlds, every world the
   // effect asked for and the services' scratch memory.
   state.counters["worlds_MB"] = static_cast<double>(hostsim::PeakPixelBytesInUse()) / 1e6;
+  // How many blocks held that peak (worlds, the blur's scratch), and the peak in frames of the
+  // input's size: what a smaller set of working worlds would have to bring down.
+  state.counters["peak_blocks"] = static_cast<double>(hostsim::PixelBlocksAtPeak());
+  state.counters["peak_frames"] =
+      static_cast<double>(hostsim::PeakPixelBytesInUse()) /
+      (static_cast<double>(input->effect_world.rowbytes) * input->height());
   host.worlds().Dispose(input);
   host.SequenceSetdown();
   host.GlobalSetdown();

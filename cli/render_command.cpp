@@ -223,6 +223,9 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
     }
     OwnedWorld result = RenderWatched(session, *input.world, frame.number - frames.earliest(),
                                       frame.input.string(), progress);
+    // The writer needs only the file's description: the input world goes back to the pool
+    // now, not when the frame has been written, so it can serve the next frame's read.
+    input.world = OwnedWorld();
     // Unmultiply makes an alpha worth keeping even for sources without one.
     WriteOptions write = request.write;
     write.colour = colour;

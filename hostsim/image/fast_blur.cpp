@@ -1,6 +1,7 @@
 #include "hostsim/image/fast_blur.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -23,35 +24,78 @@ constexpr int kLanes = kLinePixels * kChannels;
 constexpr float kNoAlpha = 1e-7f;  // blurred alpha at or below this leaves no colour
 constexpr double kLargestRadius = 1e6;
 
+// What the passes compute on at a depth. Float: float values, running sums in double. 8 and
+// 16 bits: fixed-point integers (colour weighted by alpha without rounding where the bits
+// allow), running sums exact in 32-bit integers, so nothing at all is left behind once the
+// window has passed a value and a constant line comes back exactly. `Step` is the arithmetic
+// that turns a window's sums into the pass's output: single precision at 8 bits, where values
+// stay below 2^20 (a few 2^-24 of relative error then stays under half a unit, so a constant
+// line is still exact), double at 16 bits, whose values use all the bits the sums leave.
+template <class D>
+struct Working {
+  using Value = std::int32_t;
+  using Sum = std::uint32_t;  // wraps while it runs; the window's true sum stays below 2^31
+  using Step = std::conditional_t<sizeof(typename D::Channel) == 1, float, double>;
+  static constexpr std::uint64_t kLargestValue =
+      std::is_same_v<Step, float> ? std::uint64_t{1} << 20 : std::uint64_t{1} << 31;
+};
+template <>
+struct Working<DepthFloat> {
+  using Value = float;
+  using Sum = double;
+  using Step = double;
+};
+
 struct PassWeights {
   std::int64_t half_width;
   double end_weight;
   double scale;  // 1 / total weight
 };
 
-// One box pass along a line of `length` steps of kLanes floats; steps outside the line are
-// zero. `in` and `out` must not overlap. The running sums are double: a value entering and
+// A pass's output from its window: the full taps' sum and the two end taps' sum.
+template <class D>
+typename Working<D>::Value PassOutput(typename Working<D>::Sum sum, typename Working<D>::Sum ends,
+                                      typename Working<D>::Step end_weight,
+                                      typename Working<D>::Step scale) {
+  using Step = typename Working<D>::Step;
+  if constexpr (D::kLimited) {
+    const Step total = static_cast<Step>(static_cast<std::int32_t>(sum)) +
+                       end_weight * static_cast<Step>(static_cast<std::int32_t>(ends));
+    return static_cast<std::int32_t>(total * scale + Step{0.5});
+  } else {
+    return static_cast<float>((sum + end_weight * ends) * scale);
+  }
+}
+
+// One box pass along a line of `length` steps of kLanes values; steps outside the line are
+// zero. `in` and `out` must not overlap. Float lines sum in double: a value entering and
 // leaving a single-precision sum leaves rounding residue behind it, which large values turn
 // into visible streaks; in double the residue is below 1e-12 of the largest value, and
 // integer samples add up exactly, so a constant line comes back exactly.
-VELMORA_VECTOR_CLONES
-void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights& w) {
-  static const float kZeros[kLanes] = {};
+template <class D>
+VELMORA_VECTOR_CLONES void BoxPass(const typename Working<D>::Value* in,
+                                   typename Working<D>::Value* out, std::int64_t length,
+                                   const PassWeights& w) {
+  using Value = typename Working<D>::Value;
+  using Sum = typename Working<D>::Sum;
+  using Step = typename Working<D>::Step;
+  static const Value kZeros[kLanes] = {};
   const std::int64_t n = w.half_width;
-  const double end_weight = w.end_weight, scale = w.scale;
-  double sum[kLanes] = {};
+  const auto end_weight = static_cast<Step>(w.end_weight);
+  const auto scale = static_cast<Step>(w.scale);
+  Sum sum[kLanes] = {};
   for (std::int64_t i = 0; i <= std::min(n, length - 1); ++i) {
-    for (int l = 0; l < kLanes; ++l) sum[l] += in[i * kLanes + l];
+    for (int l = 0; l < kLanes; ++l) sum[l] += static_cast<Sum>(in[i * kLanes + l]);
   }
   // The left end tap of step x is the step that left the window at x - 1.
-  double left[kLanes] = {};
+  Sum left[kLanes] = {};
   for (std::int64_t x = 0; x < length; ++x) {
-    const float* right_end = x + n + 1 < length ? in + (x + n + 1) * kLanes : kZeros;
-    const float* leaving = x - n >= 0 ? in + (x - n) * kLanes : kZeros;
-    float* o = out + x * kLanes;
+    const Value* right_end = x + n + 1 < length ? in + (x + n + 1) * kLanes : kZeros;
+    const Value* leaving = x - n >= 0 ? in + (x - n) * kLanes : kZeros;
+    Value* o = out + x * kLanes;
     for (int l = 0; l < kLanes; ++l) {
-      const double right = right_end[l], leaves = leaving[l];
-      o[l] = static_cast<float>((sum[l] + end_weight * (left[l] + right)) * scale);
+      const auto right = static_cast<Sum>(right_end[l]), leaves = static_cast<Sum>(leaving[l]);
+      o[l] = PassOutput<D>(sum[l], static_cast<Sum>(left[l] + right), end_weight, scale);
       sum[l] += right - leaves;
       left[l] = leaves;
     }
@@ -59,45 +103,127 @@ void BoxPass(const float* in, float* out, std::int64_t length, const PassWeights
 }
 
 // Three passes from `a` (overwritten) into `b`.
-void ThreeBoxPasses(float* a, float* b, std::int64_t length, const PassWeights& w) {
-  BoxPass(a, b, length, w);
-  BoxPass(b, a, length, w);
-  BoxPass(a, b, length, w);
+template <class D>
+void ThreeBoxPasses(typename Working<D>::Value* a, typename Working<D>::Value* b,
+                    std::int64_t length, const PassWeights& w) {
+  BoxPass<D>(a, b, length, w);
+  BoxPass<D>(b, a, length, w);
+  BoxPass<D>(a, b, length, w);
 }
 
-// Working values: normalised, colour multiplied by alpha when blurring straight colour. A
-// non-finite value (NaN, infinity, or a weighted colour that overflows) counts as 0: carried
+// The fixed point of the integer working values. A channel's exact working value is its
+// product with alpha (straight colour) or with full scale (alpha, and premultiplied colour),
+// so 1.0 is full scale squared (65025 or 2^30); working values are that times 2^up / 2^down,
+// rounded to nearest, chosen per call as fine as the window's sums allow (the window and its
+// end taps together below 2^31) and no larger than the pass's arithmetic keeps exact.
+struct FixedPoint {
+  int up = 0, down = 0;
+  float unit = 1.0f;  // the working value of 1.0
+};
+
+template <class D>
+FixedPoint FixedPointFor(std::int64_t window_taps) {
+  FixedPoint fixed;
+  if constexpr (D::kLimited) {
+    constexpr std::uint64_t kChannelMax = std::numeric_limits<typename D::Channel>::max();
+    constexpr std::uint64_t kExactMax = kChannelMax * kChannelMax;
+    const auto largest = std::min<std::uint64_t>(
+        Working<D>::kLargestValue,
+        ((std::uint64_t{1} << 31) - 1) / std::max<std::int64_t>(1, window_taps));
+    while ((kExactMax << (fixed.up + 1)) <= largest) ++fixed.up;
+    while (fixed.up == 0 && (kExactMax >> fixed.down) + 1 > largest) ++fixed.down;
+    const double full = static_cast<double>(D::kFullScale) * D::kFullScale;
+    fixed.unit = static_cast<float>(std::ldexp(full, fixed.up - fixed.down));
+  }
+  return fixed;
+}
+
+// Float working values: normalised, colour multiplied by alpha when blurring straight colour.
+// A non-finite value (NaN, infinity, or a weighted colour that overflows) counts as 0: carried
 // into a running sum it would spoil every later pixel of the line, not only those it reaches.
-template <class D, bool kStraight>
-void LoadWorking(const typename D::Pixel& p, float* out) {
+template <bool kStraight>
+void LoadWorking(const PF_PixelFloat& p, float* out) {
   // Branch-free, so the loop over a strip's pixels vectorises.
   auto finite = [](float v) { return std::abs(v) <= std::numeric_limits<float>::max() ? v : 0.0f; };
-  Argb v = Load<D>(p);
-  if constexpr (!D::kLimited) v[0] = finite(v[0]);
+  Argb v = Load<DepthFloat>(p);
+  v[0] = finite(v[0]);
   const float weight = kStraight ? std::max(v[0], 0.0f) : 1.0f;
   out[0] = v[0];
-  for (int c = 1; c < kChannels; ++c) {
-    out[c] = v[c] * weight;
-    if constexpr (!D::kLimited) out[c] = finite(out[c]);
-  }
+  for (int c = 1; c < kChannels; ++c) out[c] = finite(v[c] * weight);
 }
 
-template <class D, bool kStraight>
-void StoreWorking(const float* in, typename D::Pixel& p) {
+template <bool kStraight>
+void StoreWorking(const float* in, PF_PixelFloat& p) {
   Argb v{in[0], in[1], in[2], in[3]};
   if constexpr (kStraight) {
     const float per_alpha = v[0] > kNoAlpha ? 1.0f / v[0] : 0.0f;
     for (int c = 1; c < kChannels; ++c) v[c] *= per_alpha;
   }
-  Store<D>(v, p);
+  Store<DepthFloat>(v, p);
+}
+
+// Integer pixels are four channels in the lanes' own order (alpha, red, green, blue), so a
+// strip's row of up to kLinePixels pixels converts lane by lane, in vector lanes.
+template <class D>
+using ChannelLanes = std::array<typename D::Channel, kLanes>;
+
+// Inlined into the vector clones of their callers, so they run in those clones' lanes.
+template <class D, bool kStraight>
+[[gnu::always_inline]] inline void LoadFixedRow(const typename D::Pixel* in, std::int64_t columns,
+                                                std::int32_t* line, const FixedPoint& fixed) {
+  // 8-bit products fit 32 bits even shifted up; 16-bit ones need 64.
+  using Wide = std::conditional_t<sizeof(typename D::Channel) == 1, std::uint32_t, std::uint64_t>;
+  constexpr auto kFull = static_cast<Wide>(D::kFullScale);
+  ChannelLanes<D> channels{};
+  std::memcpy(channels.data(), in, static_cast<std::size_t>(columns) * sizeof(*in));
+  // Locals, not the record's fields: the stores below could alias those, which would keep the
+  // loop from running in vector lanes.
+  const int up = fixed.up, down = fixed.down;
+  const Wide half = (Wide{1} << down) >> 1;
+  Wide weight[kLanes];
+  for (int p = 0; p < kLinePixels; ++p) {
+    weight[p * kChannels] = kFull;
+    for (int c = 1; c < kChannels; ++c) {
+      weight[p * kChannels + c] = kStraight ? channels[p * kChannels] : kFull;
+    }
+  }
+  for (int l = 0; l < kLanes; ++l) {
+    const Wide exact = static_cast<Wide>(channels[l]) * weight[l];
+    line[l] = static_cast<std::int32_t>(((exact << up) + half) >> down);
+  }
+}
+
+// A band's column of kLinePixels working pixels back to integer channels, lane order.
+template <class D, bool kStraight>
+[[gnu::always_inline]] inline void StoreFixedColumn(const std::int32_t* lanes,
+                                                    ChannelLanes<D>& channels,
+                                                    const FixedPoint& fixed) {
+  const float per_unit = 1.0f / fixed.unit, no_alpha = kNoAlpha * fixed.unit;
+  // The alphas side by side first, so their reciprocals are taken in one vector.
+  float per_alpha[kLinePixels];
+  for (int r = 0; r < kLinePixels; ++r) per_alpha[r] = static_cast<float>(lanes[r * kChannels]);
+  for (int r = 0; r < kLinePixels; ++r) {
+    per_alpha[r] = per_alpha[r] > no_alpha ? 1.0f / per_alpha[r] : 0.0f;
+  }
+  float factor[kLanes];
+  for (int r = 0; r < kLinePixels; ++r) {
+    factor[r * kChannels] = per_unit;
+    for (int c = 1; c < kChannels; ++c) {
+      factor[r * kChannels + c] = kStraight ? per_alpha[r] : per_unit;
+    }
+  }
+  for (int l = 0; l < kLanes; ++l) {
+    channels[l] = ToChannel<D>(static_cast<float>(lanes[l]) * factor[l]);
+  }
 }
 
 // A strip of up to kLinePixels columns of the world as working values, row by row: kLanes
-// floats a row, zeros past the world's right edge.
+// values a row, zeros past the world's right edge.
 template <class D, bool kStraight>
 VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::int64_t columns,
-                                     float* strip) {
+                                     typename Working<D>::Value* strip, const FixedPoint& fixed) {
   using Pixel = typename D::Pixel;
+  using Value = typename Working<D>::Value;
   const std::int64_t height = world.height();
   constexpr std::int64_t kAhead = 8;  // rows: the stride defeats the hardware prefetcher
   for (std::int64_t y = 0; y < height; ++y) {
@@ -109,79 +235,95 @@ VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::i
       }
     }
     const Pixel* in = world.pixel<Pixel>(static_cast<A_long>(x0), static_cast<A_long>(y));
-    float* line = strip + y * kLanes;
-    for (std::int64_t i = 0; i < columns; ++i) {
-      LoadWorking<D, kStraight>(in[i], line + i * kChannels);
+    Value* line = strip + y * kLanes;
+    if constexpr (D::kLimited) {
+      LoadFixedRow<D, kStraight>(in, columns, line, fixed);
+    } else {
+      for (std::int64_t i = 0; i < columns; ++i) {
+        LoadWorking<kStraight>(in[i], line + i * kChannels);
+      }
+      std::fill(line + columns * kChannels, line + kLanes, Value{});
     }
-    std::fill(line + columns * kChannels, line + kLanes, 0.0f);
   }
 }
 
-// A band of `rows` intermediate rows as working values, column by column: kLanes floats a
+// A band of `rows` intermediate rows as working values, column by column: kLanes values a
 // column (the band's rows side by side), zeros below the world's bottom edge. Pixel by pixel
 // across the rows, so the line buffer is walked once, in order.
-void LoadBand(const float* const* in_rows, std::int64_t rows, std::int64_t width, float* band) {
+template <class Value>
+void LoadBand(const Value* const* in_rows, std::int64_t rows, std::int64_t width, Value* band) {
   for (std::int64_t x = 0; x < width; ++x) {
-    float* lanes = band + x * kLanes;
+    Value* lanes = band + x * kLanes;
     for (std::int64_t r = 0; r < rows; ++r) {
-      std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(float));
+      std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(Value));
     }
-    std::fill(lanes + rows * kChannels, lanes + kLanes, 0.0f);
+    std::fill(lanes + rows * kChannels, lanes + kLanes, Value{});
   }
 }
 
-// A band of blurred working values (kLanes floats a column: the band's rows side by side)
+// A band of blurred working values (kLanes values a column: the band's rows side by side)
 // stored into the band's `rows` world rows.
 template <class D, bool kStraight>
-VELMORA_VECTOR_CLONES void StoreBand(const float* band, typename D::Pixel* const* out_rows,
-                                     std::int64_t rows, std::int64_t width) {
+VELMORA_VECTOR_CLONES void StoreBand(const typename Working<D>::Value* band,
+                                     typename D::Pixel* const* out_rows, std::int64_t rows,
+                                     std::int64_t width, const FixedPoint& fixed) {
   for (std::int64_t x = 0; x < width; ++x) {
     // All the lanes' pixels first (a fixed count, unrolled), then only the band's rows.
-    const float* lanes = band + x * kLanes;
+    const auto* lanes = band + x * kLanes;
     typename D::Pixel stored[kLinePixels];
-    for (std::int64_t r = 0; r < kLinePixels; ++r) {
-      StoreWorking<D, kStraight>(lanes + r * kChannels, stored[r]);
+    if constexpr (D::kLimited) {
+      ChannelLanes<D> channels;
+      StoreFixedColumn<D, kStraight>(lanes, channels, fixed);
+      std::memcpy(stored, channels.data(), sizeof(stored));
+    } else {
+      for (std::int64_t r = 0; r < kLinePixels; ++r) {
+        StoreWorking<kStraight>(lanes + r * kChannels, stored[r]);
+      }
     }
     for (std::int64_t r = 0; r < rows; ++r) out_rows[r][x] = stored[r];
   }
 }
 
-// Columns first, strip by strip, from the world into an intermediate float image; then rows,
-// band by band, from the intermediate back into the world. Each strip or band stays in the
-// thread's cache for all three passes. A float world is its own intermediate (its strips hold
-// working values until the rows pass reads them), so it needs no second frame of memory;
-// integer worlds go through a float image from the host's pixel pool.
+// Columns first, strip by strip, from the world into an intermediate image of working values;
+// then rows, band by band, from the intermediate back into the world. Each strip or band stays
+// in the thread's cache for all three passes. A float world is its own intermediate (its strips
+// hold working values until the rows pass reads them), so it needs no second frame of memory;
+// integer worlds go through an image of fixed-point values from the host's pixel pool.
 template <class D, bool kStraight>
 void BlurWorld(const World& world, const PassWeights& w) {
   using Pixel = typename D::Pixel;
+  using Value = typename Working<D>::Value;
   const std::int64_t width = world.width(), height = world.height();
-  const std::size_t line_floats = static_cast<std::size_t>(std::max(width, height)) * kLanes;
-  const std::size_t per_thread = 2 * line_floats;  // two line buffers
+  const std::size_t line_values = static_cast<std::size_t>(std::max(width, height)) * kLanes;
+  const std::size_t per_thread = 2 * line_values;  // two line buffers
   const PixelMemory lines =
-      AcquirePixelMemory(per_thread * static_cast<std::size_t>(ThreadCount()) * sizeof(float));
+      AcquirePixelMemory(per_thread * static_cast<std::size_t>(ThreadCount()) * sizeof(Value));
   constexpr bool kInPlace = std::is_same_v<Pixel, PF_PixelFloat>;
   const std::size_t image_row = static_cast<std::size_t>(width) * kChannels;
   const PixelMemory image = AcquirePixelMemory(
-      kInPlace ? 0 : image_row * static_cast<std::size_t>(height) * sizeof(float));
+      kInPlace ? 0 : image_row * static_cast<std::size_t>(height) * sizeof(Value));
   auto intermediate = [&](std::int64_t y) {
     if constexpr (kInPlace) {
       return reinterpret_cast<float*>(world.pixel<PF_PixelFloat>(0, static_cast<A_long>(y)));
     } else {
-      return reinterpret_cast<float*>(image.get()) + static_cast<std::size_t>(y) * image_row;
+      return reinterpret_cast<Value*>(image.get()) + static_cast<std::size_t>(y) * image_row;
     }
   };
   auto line_buffers = [&](int thread) {
-    return reinterpret_cast<float*>(lines.get()) + per_thread * static_cast<std::size_t>(thread);
+    return reinterpret_cast<Value*>(lines.get()) + per_thread * static_cast<std::size_t>(thread);
   };
+  // The window's sum never exceeds its taps' (the full ones and the two ends, or the line).
+  const FixedPoint fixed =
+      FixedPointFor<D>(std::min(2 * w.half_width + 3, std::max(width, height)));
 
   const std::int64_t strips = (width + kLinePixels - 1) / kLinePixels;
   ParallelFor(strips, [&](std::int64_t s, int thread) {
-    float* a = line_buffers(thread);
-    float* b = a + line_floats;
+    Value* a = line_buffers(thread);
+    Value* b = a + line_values;
     const std::int64_t x0 = s * kLinePixels;
     const std::int64_t columns = std::min(kLinePixels, width - x0);
-    LoadStrip<D, kStraight>(world, x0, columns, a);
-    ThreeBoxPasses(a, b, height, w);
+    LoadStrip<D, kStraight>(world, x0, columns, a, fixed);
+    ThreeBoxPasses<D>(a, b, height, w);
     for (std::int64_t y = 0; y < height; ++y) {
       std::copy_n(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels);
     }
@@ -189,19 +331,19 @@ void BlurWorld(const World& world, const PassWeights& w) {
 
   const std::int64_t bands = (height + kLinePixels - 1) / kLinePixels;
   ParallelFor(bands, [&](std::int64_t band, int thread) {
-    float* a = line_buffers(thread);
-    float* b = a + line_floats;
+    Value* a = line_buffers(thread);
+    Value* b = a + line_values;
     const std::int64_t y0 = band * kLinePixels;
     const std::int64_t rows = std::min(kLinePixels, height - y0);
-    const float* in_rows[kLinePixels];
+    const Value* in_rows[kLinePixels];
     Pixel* out_rows[kLinePixels];
     for (std::int64_t r = 0; r < rows; ++r) {
       in_rows[r] = intermediate(y0 + r);
       out_rows[r] = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
     }
     LoadBand(in_rows, rows, width, a);
-    ThreeBoxPasses(a, b, width, w);
-    StoreBand<D, kStraight>(b, out_rows, rows, width);
+    ThreeBoxPasses<D>(a, b, width, w);
+    StoreBand<D, kStraight>(b, out_rows, rows, width, fixed);
   });
 }
 

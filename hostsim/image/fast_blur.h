@@ -8,10 +8,12 @@
 // weight f (0 <= f < 1) at each end, n and f chosen so that
 //   (2 (1^2 + ... + n^2) + 2 f (n + 1)^2) / (2n + 1 + 2f) = v;
 // f grows continuously with v, so the blur grows smoothly with the radius, fractional radii
-// included. Each pass keeps a running sum of the window in double precision, O(1) work per
-// pixel; nothing is left behind a large value once the window has passed it (below 1e-12 of
-// it), and a constant frame comes back exactly away from the edges. A non-finite sample (or a
-// straight colour whose weighting by alpha overflows) counts as 0.
+// included. Each pass keeps a running sum of the window, O(1) work per pixel: in double
+// precision for float worlds (nothing is left behind a large value once the window has passed
+// it, below 1e-12 of it), exact in 32-bit integers for 8- and 16-bit worlds, which blur
+// fixed-point values (see Rounding in docs/host-services.md). A constant frame comes back
+// exactly away from the edges. A non-finite sample (or a straight colour whose weighting by
+// alpha overflows) counts as 0.
 //
 // Pixels outside the world count as transparent black in every pass, so a blurred image fades
 // towards the world's edge (a constant image keeps about 0.39 of its alpha on the edge row at
@@ -22,8 +24,8 @@
 // With straight alpha (PF_MF_Alpha_STRAIGHT) colour is weighted by alpha while blurring and
 // divided by the blurred alpha afterwards (colour 0 where alpha is 1e-7 or less), so
 // transparent pixels never bleed their colour in; with premultiplied flags all four channels
-// are blurred alike. Integer depths round to nearest. Quality does not change the result.
-// Radii above 10^6 blur as 10^6 (already a uniform fade over any world).
+// are blurred alike. Integer depths round to nearest when they store. Quality does not change the
+// result. Radii above 10^6 blur as 10^6 (already a uniform fade over any world).
 
 #include <cstdint>
 

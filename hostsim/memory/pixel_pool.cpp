@@ -134,6 +134,7 @@ class PixelPool {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       in_use_ -= capacity;
+      --blocks_in_use_;
     }
     if (kKeepNothing || capacity < kSmallestPooled) return FreeBlock(block, capacity);
     std::lock_guard<std::mutex> lock(mutex_);
@@ -158,9 +159,15 @@ class PixelPool {
     return peak_in_use_;
   }
 
+  std::size_t blocks_at_peak() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return blocks_at_peak_;
+  }
+
   void ResetPeak() {
     std::lock_guard<std::mutex> lock(mutex_);
     peak_in_use_ = in_use_;
+    blocks_at_peak_ = blocks_in_use_;
   }
 
   void Drop() {
@@ -192,13 +199,18 @@ class PixelPool {
 
   void CountInUse(std::size_t capacity) {
     in_use_ += capacity;
-    peak_in_use_ = std::max(peak_in_use_, in_use_);
+    ++blocks_in_use_;
+    if (in_use_ > peak_in_use_) {
+      peak_in_use_ = in_use_;
+      blocks_at_peak_ = blocks_in_use_;
+    }
   }
 
   std::mutex mutex_;
   std::vector<Block> free_;
   std::size_t pooled_bytes_ = 0;
   std::size_t in_use_ = 0, peak_in_use_ = 0;
+  std::size_t blocks_in_use_ = 0, blocks_at_peak_ = 0;
   std::atomic<std::size_t> fresh_blocks_{0};
 };
 
@@ -237,6 +249,10 @@ std::size_t FreshPixelBlocks() {
 
 std::size_t PeakPixelBytesInUse() {
   return Pool().peak_in_use();
+}
+
+std::size_t PixelBlocksAtPeak() {
+  return Pool().blocks_at_peak();
 }
 
 void ResetPeakPixelBytesInUse() {

@@ -26,12 +26,13 @@ PixelMemory AcquirePixelMemory(std::size_t bytes, bool* zeroed = nullptr);
 // Zeroes pixel memory on all cores: a reused block costs one write pass.
 void ClearPixelMemory(std::byte* bytes, std::size_t size);
 
-// Pooled bytes not in use, blocks of a pooled size taken from the system so far, and the
-// most pixel memory handed out at once since the last reset (for tests and benchmarks); and
-// dropping the pooled blocks.
+// Pooled bytes not in use, blocks of a pooled size taken from the system so far, the most
+// pixel memory handed out at once since the last reset and how many blocks (worlds and the
+// services' scratch) held it (for tests and benchmarks); and dropping the pooled blocks.
 std::size_t PooledPixelBytes();
 std::size_t FreshPixelBlocks();
 std::size_t PeakPixelBytesInUse();
+std::size_t PixelBlocksAtPeak();
 void ResetPeakPixelBytesInUse();
 void ReleasePooledPixelMemory();
 

@@ -207,6 +207,28 @@ TEST(FastBlur, AConstantFrameComesBackExactlyAwayFromTheEdges) {
   }
 }
 
+// 8 and 16 bits blur fixed-point values with 32-bit running sums: a window thousands of pixels
+// long over a bright frame must still add up (an overflowing sum shows as a wrong colour). The
+// frame fades towards its sides, so alpha is small and straight colour is only as precise as
+// the weighted colour leaves it (finer at 8 bits, whose products are exact).
+TEST(FastBlur, IntegerDepthsKeepTheColourOfABrightFrameUnderLongWindows) {
+  const std::pair<Depth, double> cases[] = {{Depth::k8, 1.0 / 255}, {Depth::k16, 1e-3}};
+  for (const auto& [depth, tolerance] : cases) {
+    SCOPED_TRACE(testing::Message() << "depth " << static_cast<int>(depth));
+    WorldStore store;
+    World* world = store.Create(depth, 4200, 800);
+    const Argb colour{1, 1, 0.5f, 0.75f};
+    FillWorld(*world, colour);
+    ASSERT_EQ(FastBlur(*world, 2400.0, kStraight), PF_Err_NONE);  // windows of 2400 pixels
+    for (A_long x = 1000; x < 3200; x += 100) {
+      const Argb v = Get(*world, x, 400);
+      ASSERT_GT(v[0], 0.0f) << x;
+      ASSERT_LT(v[0], 0.2f) << x;
+      for (int c = 1; c < 4; ++c) ASSERT_NEAR(v[c], colour[c], tolerance) << x << " " << c;
+    }
+  }
+}
+
 // A non-finite sample counts as 0 while blurring (as does a colour whose weighting by alpha
 // overflows): the frame comes out as if the pixel held the counted value, finite everywhere.
 TEST(FastBlur, NonFiniteSamplesCountAsZero) {
