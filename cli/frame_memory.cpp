@@ -127,4 +127,12 @@ void CheckFrameMemory(const std::string& name, const SourceImage& source, hostsi
   }
 }
 
+std::optional<std::uint64_t> MaxMemoryFlag(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  const std::optional<std::uint64_t> size = ParseMemorySize(text);
+  if (!size)
+    throw CliError("--max-memory", Quoted(text) + " is not a size such as 16G", kExitUsage);
+  return size;
+}
+
 }  // namespace cli

@@ -42,6 +42,10 @@ std::uint64_t MachineMemory();
 // "512M", "8G", "1.5T", "4096" (bytes); nullopt for anything else.
 std::optional<std::uint64_t> ParseMemorySize(const std::string& text);
 
+// --max-memory's value as given (empty: not given, the machine's memory applies). Throws
+// CliError (usage) for text that is not a size.
+std::optional<std::uint64_t> MaxMemoryFlag(const std::string& text);
+
 // "3.2 GB"
 std::string MemoryText(std::uint64_t bytes);
 

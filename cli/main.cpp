@@ -217,14 +217,7 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
     cli::CheckDataType(flags.data_type);
     request.write.data_type = flags.data_type;
   }
-  if (!flags.max_memory.empty()) {
-    request.max_memory = cli::ParseMemorySize(flags.max_memory);
-    if (!request.max_memory) {
-      throw cli::CliError("--max-memory",
-                          cli::Quoted(flags.max_memory) + " is not a size such as 16G",
-                          cli::kExitUsage);
-    }
-  }
+  request.max_memory = cli::MaxMemoryFlag(flags.max_memory);
   if (flags.threads) {
     hostsim::SetWorkerThreads(*flags.threads);
   } else {

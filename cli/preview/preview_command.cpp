@@ -65,13 +65,7 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
                 std::ostream& out) {
   PreviewSource source;
   source.plugin = plugin;
-  if (!flags.max_memory.empty()) {
-    source.max_memory = ParseMemorySize(flags.max_memory);
-    if (!source.max_memory) {
-      throw CliError("--max-memory", Quoted(flags.max_memory) + " is not a size such as 16G",
-                     kExitUsage);
-    }
-  }
+  source.max_memory = MaxMemoryFlag(flags.max_memory);
   const ChosenFrame frame = ChooseFrame(flags);
   source.file = frame.file;
   CheckReadableFile(source.file);
