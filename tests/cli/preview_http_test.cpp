@@ -301,6 +301,8 @@ TEST_F(PreviewHttpTest, ListensOnLoopbackOnly) {
 }
 
 TEST_F(PreviewHttpTest, AStartThatFailsSaysWhyInOneLine) {
+  // The page shows the file's own values, so a look made in another colour space is refused.
+  std::ofstream(folder / "look.toml") << "radius = 20\nworking_space = \"linear\"\n";
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -308,6 +310,8 @@ TEST_F(PreviewHttpTest, AStartThatFailsSaysWhyInOneLine) {
       {{(folder / "none.png").string()}, "none.png: no such file\n"},
       {{kSample.string(), "--frame", "3"}, "velmora: --frame: "},
       {{kSample.string(), "--max-memory", "lots"}, "velmora: --max-memory: 'lots' is not a size"},
+      {{kSample.string(), "--preset", (folder / "look.toml").string()},
+       "look.toml: working_space: colour spaces are taken by velmora render, not by preview\n"},
   };
   for (const auto& c : cases) {
     PreviewProcess failed(c.args);
