@@ -39,13 +39,19 @@ std::uint64_t FloorBytesOf(const HostCall& call) {
     return static_cast<std::uint64_t>(call.width) * static_cast<std::uint64_t>(call.height) *
            PixelSize(*depth);
   }
+  // Only calls that move pixels are looked into: the others' worlds may be gone by now (a
+  // dispose has freed its world when the call succeeds).
+  const bool fill = op == "fill" || op == "fill16" || op == "fill_float" || op == "utils_fill";
+  const bool moves_pixels = fill || op == "AEGP_FastBlur" || op == "premultiply" ||
+                            op.substr(0, 7) == "iterate" || op == "copy" || op == "copy_hq" ||
+                            op == "transfer_rect";
   const World* source = WorldOf(call.src_world);
   const World* destination = WorldOf(call.dst_world);
-  if (destination == nullptr) return 0;
+  if (!moves_pixels || destination == nullptr) return 0;
   const std::uint64_t pixel_size = PixelSize(destination->depth);
   if (op == "AEGP_FastBlur") return call.radius > 0.0 ? 2 * WholeBytes(*destination) : 0;
   if (op == "premultiply") return 2 * WholeBytes(*destination);
-  if (op == "fill" || op == "fill16" || op == "fill_float" || op == "utils_fill") {
+  if (fill) {
     return Pixels(Intersect(RectOr(call.dst_rect, *destination), WholeOf(*destination))) *
            pixel_size;
   }
