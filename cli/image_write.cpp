@@ -127,6 +127,9 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
     if (attribute.type() == OIIO::TypeString && attribute.get_string().empty()) continue;
     // Settings that only mean something to the source's own format.
     if (!same_format && (name == "compression" || name == "oiio:BitsPerSample")) continue;
+    // The DPX writer derives the channel layout from the channels written, which may not be
+    // the source's (an alpha added, grey made RGB); a layout it cannot map stops the process.
+    if (name == "dpx:ImageDescriptor") continue;
     to.extra_attribs.push_back(attribute);
   }
 }
@@ -168,7 +171,8 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   LayerOutput out;
   const bool alpha = options.alpha && output.supports("alpha");
   // A grey layer stays grey unless the glow was tinted (a colourless glow keeps R = G = B).
-  const bool grey = source.layer.grey() && options.keep_grey;
+  // DPX has no layout for grey with alpha (its writer stops the process): that goes as RGBA.
+  const bool grey = source.layer.grey() && options.keep_grey && !(alpha && format == "dpx");
   out.roles = grey ? std::vector<int>{0} : std::vector<int>{0, 1, 2};
   if (alpha) out.roles.push_back(3);
   // OpenEXR holds associated colour by definition; other formats keep the source's convention

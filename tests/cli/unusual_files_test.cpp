@@ -74,6 +74,8 @@ TEST(VelmoraUnusualFiles, EachRendersWithoutASignalOrALeftover) {
       {"grey", "g.png", "o.png", rgb + "-d uint16 --ch R --chnames Y -o @"},
       {"grey and alpha", "g.png", "o.png", rgb + "-d uint8 --ch R,G --chnames Y,A -o @"},
       {"grey TIFF to JPEG", "g.tif", "o.jpg", rgb + "-d uint8 --ch R --chnames Y -o @"},
+      // DPX has no layout for grey with alpha: its writer would stop the process.
+      {"grey and alpha to DPX", "g.png", "o.dpx", rgb + "-d uint8 --ch R,G --chnames Y,A -o @"},
       {"one pixel", "one.exr", "o.exr", "--pattern constant:color=2,1,0.5,1 1x1 4 -d float -o @"},
       {"one pixel PNG", "one.png", "o.png", "--pattern constant:color=1,0.5,0 1x1 3 -d uint8 -o @"},
       {"odd channel names", "n.exr", "o.exr",
