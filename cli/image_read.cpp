@@ -14,6 +14,7 @@
 #include "cli/frame_memory.h"
 #include "cli/image_io.h"
 #include "cli/jpeg_quality.h"
+#include "cli/test_pause.h"
 #include "cli/warnings.h"
 
 namespace cli {
@@ -299,6 +300,7 @@ RowStoreNotes ReadLayerPart(OIIO::ImageInput& input, const std::filesystem::path
     if (!read || input.has_error()) {
       throw CliError(path.string(), ReadFailure(input, path, source, top, bottom));
     }
+    if (top == spec.y) PauseIfAsked("mid-read:" + path.filename().string());
     for (int y = top; y < bottom; ++y) {
       const std::byte* row = strip.data() + static_cast<std::size_t>(y - top) * row_bytes;
       notes |= StoreFileRow(spec, layer, source.associated_alpha, row, spec.width, world, world_x,

@@ -21,30 +21,13 @@
 
 #include "cli/cli_error.h"
 #include "cli/signal_cleanup.h"
+#include "cli/test_pause.h"
 
 namespace cli {
 namespace {
 
 std::string ErrnoText(int error) {
   return std::strerror(error);
-}
-
-// For tests that stop a run at a known moment: VELMORA_TEST_PAUSE_AT=<point> makes the
-// process wait there. With VELMORA_TEST_RESUME_FILE=<path> it creates <path>.waiting and goes
-// on once <path> exists; without, it waits for a signal forever.
-void PauseIfAsked(const char* point) {
-  static const char* const asked = std::getenv("VELMORA_TEST_PAUSE_AT");
-  if (!asked || std::strcmp(asked, point) != 0) return;
-  static const char* const resume = std::getenv("VELMORA_TEST_RESUME_FILE");
-  if (!resume) {
-    for (;;) pause();
-  }
-  const std::string waiting = std::string(resume) + ".waiting";
-  close(open(waiting.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-  while (access(resume, F_OK) != 0) {
-    const timespec step{0, 10'000'000};
-    nanosleep(&step, nullptr);
-  }
 }
 
 // ".NAME.velmora-XXXXXX.EXT", within the 255 bytes a file name may have. The extension stays

@@ -2,13 +2,16 @@
 // made to break it: huge ranges, absurd padding, numbers beyond range, pasted-in files.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/paused_run.h"
 
 namespace velmora_test {
 namespace {
@@ -229,6 +232,31 @@ TEST(VelmoraSequences, SkipExistingRendersAgainAnOutputThatIsNoImage) {
   std::vector<std::string> names;
   for (int frame = 1; frame <= 5; ++frame) names.push_back(FrameName("o", frame));
   EXPECT_EQ(NamesIn(folder / "out"), names) << "a temporary was left behind";
+}
+
+// The next frame is read while the last one is written: a decode held open in the middle of
+// frame 3 keeps neither frame 1's nor frame 2's encode waiting, as one lock around every codec
+// call would.
+TEST(VelmoraSequences, WritingGoesOnWhileTheNextFrameIsBeingRead) {
+  ScratchFolder folder;
+  WriteFrames(folder);
+  std::filesystem::create_directory(folder / "out");
+  auto output = [&](int frame) { return folder / "out" / FrameName("o", frame); };
+  PausedRun run({"render", (folder / "in.####.png").string(), (folder / "out/o.####.png").string(),
+                 "--frames", "1-3", "--radius", "0"},
+                "mid-read:" + FrameName("in", 3));
+  ASSERT_TRUE(run.Paused()) << "frame 3 was never read: " << run.err();
+  auto written = [&] {
+    return std::filesystem::exists(output(1)) && std::filesystem::exists(output(2));
+  };
+  for (int tries = 0; tries < 6000 && !written(); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(written()) << "frames 1 and 2 were not written while frame 3's read was held";
+  run.Resume();
+  const int status = run.Wait();
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << run.err();
+  for (int frame = 1; frame <= 3; ++frame) EXPECT_EQ(FrameShown(output(frame)), frame);
 }
 
 TEST(VelmoraSequences, DryRunPrintsEachFrameAndWritesNothing) {
