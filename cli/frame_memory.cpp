@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -133,6 +134,13 @@ std::optional<std::uint64_t> MaxMemoryFlag(const std::string& text) {
   if (!size)
     throw CliError("--max-memory", Quoted(text) + " is not a size such as 16G", kExitUsage);
   return size;
+}
+
+void AddMaxMemoryOption(CLI::App& command, std::string& value) {
+  command
+      .add_option("--max-memory", value,
+                  "Memory a frame may take, e.g. 16G (default: the machine's)")
+      ->type_name("SIZE");
 }
 
 }  // namespace cli

@@ -9,6 +9,10 @@
 #include "cli/image.h"
 #include "hostsim/world_store.h"
 
+namespace CLI {
+class App;
+}
+
 namespace cli {
 
 // How much wider and taller than the frame the effect's glow worlds are with --repeat-edges
@@ -45,6 +49,9 @@ std::optional<std::uint64_t> ParseMemorySize(const std::string& text);
 // --max-memory's value as given (empty: not given, the machine's memory applies). Throws
 // CliError (usage) for text that is not a size.
 std::optional<std::uint64_t> MaxMemoryFlag(const std::string& text);
+
+// Declares --max-memory on a command that renders frames; MaxMemoryFlag reads its value.
+void AddMaxMemoryOption(CLI::App& command, std::string& value);
 
 // "3.2 GB"
 std::string MemoryText(std::uint64_t bytes);

@@ -115,10 +115,7 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->add_option("--layer", request.layer,
                    "The EXR layer to glow, e.g. diffuse (default: R, G, B, A)")
       ->type_name("NAME");
-  render
-      ->add_option("--max-memory", flags.max_memory,
-                   "Memory a frame may take, e.g. 16G (default: the machine's)")
-      ->type_name("SIZE");
+  cli::AddMaxMemoryOption(*render, flags.max_memory);
   render
       ->add_option("--threads", flags.threads,
                    "Worker threads, 0 for one per core, at most " +

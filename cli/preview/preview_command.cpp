@@ -54,10 +54,7 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewFlags& flags) {
       ->add_option("--save-as", flags.save_as,
                    "Where Save preset writes (default: velmora-preset.toml here)")
       ->type_name("FILE");
-  preview
-      ->add_option("--max-memory", flags.max_memory,
-                   "Memory a frame may take, e.g. 16G (default: the machine's)")
-      ->type_name("SIZE");
+  AddMaxMemoryOption(*preview, flags.max_memory);
   return preview;
 }
 
