@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "cli/cli_error.h"
+#include "hostsim/image/fast_blur.h"
 #include "hostsim/parallel.h"
 
 namespace cli {
@@ -23,9 +24,6 @@ constexpr std::uint64_t kFrameWorlds = 3;
 constexpr std::uint64_t kGlowWorlds = 3;
 // Input worlds of other frames in a sequence: the next frame's, the last frame's and its output.
 constexpr std::uint64_t kWorldsInFlight = 3;
-// The blur's working values: four floats a pixel, and eight pixels a step along each line.
-constexpr std::uint64_t kBlurPixelBytes = 4 * sizeof(float);
-constexpr std::uint64_t kBlurLineLanes = 8 * 4;
 
 }  // namespace
 
@@ -39,16 +37,8 @@ std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repe
   const std::uint64_t frame = hostsim::WorldBytes(depth, width, height);
   const A_long glow_width = width + repeat_edges_pad, glow_height = height + repeat_edges_pad;
   const std::uint64_t glow = hostsim::WorldBytes(depth, glow_width, glow_height);
-  // A float world is blurred in place; an integer one through a float copy.
-  const std::uint64_t blur_image =
-      depth == hostsim::Depth::k32 ? 0
-                                   : static_cast<std::uint64_t>(glow_width) *
-                                         static_cast<std::uint64_t>(glow_height) * kBlurPixelBytes;
-  const std::uint64_t blur_lines =
-      2 * static_cast<std::uint64_t>(std::max(glow_width, glow_height)) * kBlurLineLanes *
-      sizeof(float) * static_cast<std::uint64_t>(hostsim::ThreadCount());
   return (kFrameWorlds + (overlapped ? kWorldsInFlight : 0)) * frame + kGlowWorlds * glow +
-         blur_image + blur_lines;
+         hostsim::image::BlurScratchBytes(depth, glow_width, glow_height, hostsim::ThreadCount());
 }
 
 std::uint64_t MachineMemory() {

@@ -47,4 +47,8 @@ BoxKernel BoxForVariance(double variance);
 // PF_Err_BAD_CALLBACK_PARAM for a negative or non-finite radius; radius 0 changes nothing.
 PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags);
 
+// The pixel memory a blur of a width x height world takes from the pool beside the world, on
+// `threads` worker threads: its line buffers, and at 8 and 16 bits its image of working values.
+std::uint64_t BlurScratchBytes(Depth depth, std::int64_t width, std::int64_t height, int threads);
+
 }  // namespace hostsim::image
