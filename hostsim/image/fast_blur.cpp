@@ -19,8 +19,8 @@ namespace {
 constexpr int kChannels = 4;
 // Both axes run their passes over 16 lines at once: 16 columns of a strip, or 16 rows of a
 // band laid out column by column. 64 lanes per step keep the vector units busy, and a strip's
-// row is four whole cache lines of a float world (8 lines were a fifth slower at 8 bits and
-// at 4K; 32 outgrow the core's cache).
+// row is four whole cache lines of a float world (8 lines were about a tenth slower at 8 and
+// 16 bits; 32 lines outgrow the core's cache and were slower again in float).
 constexpr std::int64_t kLinePixels = 16;
 constexpr int kLanes = kLinePixels * kChannels;
 constexpr float kNoAlpha = 1e-7f;  // blurred alpha at or below this leaves no colour
