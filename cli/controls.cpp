@@ -8,7 +8,6 @@
 
 #include "cli/cli_error.h"
 #include "cli/tint_color.h"
-#include "hostsim/param_store.h"
 
 namespace cli {
 namespace {
@@ -41,23 +40,6 @@ std::string HexColor(const PF_Pixel& pixel) {
   return text;
 }
 
-const PF_ParamType kExpectedType[] = {PF_Param_SLIDER, PF_Param_FLOAT_SLIDER, PF_Param_POPUP,
-                                      PF_Param_CHECKBOX, PF_Param_COLOR};
-
-// The definition the effect declared for index, checked to be of the kind the control needs.
-const PF_ParamDef& Declared(const hostsim::ParamStore& params, PF_ParamIndex index,
-                            ControlKind kind) {
-  const auto& declared = params.declared();
-  // declared() lists the controls the effect added, ids 1.. in order (the input layer is not one).
-  const auto found = std::find_if(declared.begin(), declared.end(),
-                                  [&](const PF_ParamDef& def) { return def.uu.id == index; });
-  if (found == declared.end() || found->param_type != kExpectedType[static_cast<int>(kind)]) {
-    throw CliError("", "the effect module does not declare the parameter " + std::to_string(index) +
-                           " this tool expects");
-  }
-  return *found;
-}
-
 bool ParseSwitch(const std::string& text, const std::string& source) {
   const std::string word = Lower(text);
   if (word == "true" || word == "on" || word == "yes" || word == "1") return true;
@@ -65,9 +47,9 @@ bool ParseSwitch(const std::string& text, const std::string& source) {
   throw CliError(source, Quoted(text) + " is not on or off (use true or false)", kExitUsage);
 }
 
-void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::ParamStore& params) {
-  const PF_ParamDef& declared = Declared(params, control.index, control.kind);
-  PF_ParamDef& current = params[control.index];
+void ApplyOne(const Control& control, const ControlSetting& setting,
+              const DeclaredControls& declared_controls, GlowControls& controls) {
+  const PF_ParamDef& declared = declared_controls[control.index];
   const std::string& text = setting.text;
   const std::string& source = setting.source;
   const std::string range = DescribeRange(control, declared);
@@ -83,7 +65,7 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
           value > declared.u.sd.valid_max) {
         throw CliError(source, Excerpt(text) + " is outside the range " + range, kExitUsage);
       }
-      current.u.sd.value = static_cast<PF_ParamValue>(value);
+      controls.radius = value;
       return;
     }
     case ControlKind::kNumber: {
@@ -98,40 +80,41 @@ void ApplyOne(const Control& control, const ControlSetting& setting, hostsim::Pa
           value < declared.u.fs_d.valid_min || value > declared.u.fs_d.valid_max) {
         throw CliError(source, Excerpt(text) + " is outside the range " + range, kExitUsage);
       }
-      current.u.fs_d.value = value;
+      controls.intensity = value;
       return;
     }
     case ControlKind::kChoice: {
       const std::string word = Lower(text);
-      const std::size_t offered = std::min<std::size_t>(
-          control.choices.size(), std::max(0, int{declared.u.pd.num_choices}));
+      const auto offered = static_cast<std::size_t>(declared_controls.ChoiceCount(control.index));
       for (std::size_t i = 0; i < offered; ++i) {
         if (word == control.choices[i]) {
-          current.u.pd.value = static_cast<A_long>(i + 1);  // popups count from 1
+          const int popup = static_cast<int>(i + 1);  // popups count from 1
+          if (control.index == velmora::PARAM_GLOW_MODE) {
+            controls.glow_mode = static_cast<velmora::GlowMode>(popup);
+          } else {
+            controls.tint_mode = static_cast<velmora::TintMode>(popup);
+          }
           return;
         }
       }
       throw CliError(source, Quoted(text) + " is not one of " + range, kExitUsage);
     }
-    case ControlKind::kSwitch:
-      current.u.bd.value = ParseSwitch(text, source) ? 1 : 0;
+    case ControlKind::kSwitch: {
+      const bool on = ParseSwitch(text, source);
+      if (control.index == velmora::PARAM_UNMULTIPLY) controls.unmultiply = on;
+      if (control.index == velmora::PARAM_GAMMA) controls.gamma = on;
+      if (control.index == velmora::PARAM_REPEAT_EDGES) controls.repeat_edges = on;
       return;
+    }
     case ControlKind::kColor: {
-      Declared(params, control.enable_index, ControlKind::kSwitch);
       const std::string word = Lower(text);
       if (word == "off" || word == "false" || word == "none") {
-        params[control.enable_index].u.bd.value = 0;
+        controls.tint = false;
         return;
       }
       const TintColor color = ParseTintColor(text, source);
-      params[control.enable_index].u.bd.value = 1;
-      auto level = [](double v) { return static_cast<A_u_char>(std::lround(v * 255.0)); };
-      current.u.cd.value =
-          PF_Pixel{level(color.alpha), level(color.red), level(color.green), level(color.blue)};
-      // The effect reads the colour through the stream services, which keep full precision.
-      params.SetColorKeyframes(
-          control.index,
-          {hostsim::ColorKey{0.0, AEGP_ColorVal{color.alpha, color.red, color.green, color.blue}}});
+      controls.tint = true;
+      controls.tint_colour = {color.red, color.green, color.blue, color.alpha};
       return;
     }
   }
@@ -184,11 +167,18 @@ void MergePreset(ControlSettings& settings, const std::map<std::string, std::str
   }
 }
 
-void ApplyControls(const ControlSettings& settings, hostsim::ParamStore& params) {
+void ApplyControls(const ControlSettings& settings, const DeclaredControls& declared,
+                   GlowControls& controls) {
   for (const Control& control : Controls()) {
     const auto found = settings.find(control.name);
-    if (found != settings.end()) ApplyOne(control, found->second, params);
+    if (found != settings.end()) ApplyOne(control, found->second, declared, controls);
   }
+}
+
+GlowControls ParseControls(const ControlSettings& settings, const DeclaredControls& declared) {
+  GlowControls controls = declared.Defaults();
+  ApplyControls(settings, declared, controls);
+  return controls;
 }
 
 std::string DescribeRange(const Control& control, const PF_ParamDef& declared) {

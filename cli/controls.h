@@ -9,16 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/glow_controls.h"
 #include "hostapi/host_api.h"
 #include "params/control_names.h"
-
-namespace hostsim {
-class ParamStore;
-}
 
 namespace cli {
 
 using velmora::ControlKind;
+using velmora::engine::DeclaredControls;
+using velmora::engine::GlowControls;
 
 struct Control {
   std::string_view name;  // flag (with "--") and preset key
@@ -44,9 +43,12 @@ using ControlSettings = std::map<std::string, ControlSetting, std::less<>>;
 void MergePreset(ControlSettings& settings, const std::map<std::string, std::string>& preset,
                  const std::string& preset_name);
 
-// Checks each setting against the effect's declaration of its parameter and sets the
-// parameter's current value. Throws CliError naming the setting's source and the valid range.
-void ApplyControls(const ControlSettings& settings, hostsim::ParamStore& params);
+// Checks each setting against the effect's declaration of its parameter and sets the control.
+// Throws CliError (usage) naming the setting's source and the valid range.
+void ApplyControls(const ControlSettings& settings, const DeclaredControls& declared,
+                   GlowControls& controls);
+// The settings over the effect's declared defaults.
+GlowControls ParseControls(const ControlSettings& settings, const DeclaredControls& declared);
 
 // A declared parameter's valid values and default, as the user writes them ("0 to 500",
 // "screen|add", "off").

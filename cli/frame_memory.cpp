@@ -14,23 +14,20 @@
 #include "cli/cli_error.h"
 #include "hostsim/image/fast_blur.h"
 #include "hostsim/parallel.h"
+#include "params/glow_extent.h"
 
 namespace cli {
 namespace {
 
-// Worlds of the frame's size alive at the peak: input, output, the effect's source world.
-constexpr std::uint64_t kFrameWorlds = 3;
-// Worlds of the glow's size: glow, source copy and the level being blurred.
-constexpr std::uint64_t kGlowWorlds = 3;
+// Worlds of the frame's size alive at the peak: the host's input and output, and the effect's
+// own at the layer's size.
+constexpr std::uint64_t kFrameWorlds = 2 + velmora::kLayerSizedWorlds;
+// Worlds of the glow's size, as the effect makes them.
+constexpr std::uint64_t kGlowWorlds = velmora::kGlowSizedWorlds;
 // Input worlds of other frames in a sequence: the next frame's, the last frame's and its output.
 constexpr std::uint64_t kWorldsInFlight = 3;
 
 }  // namespace
-
-int RepeatEdgesPad(bool repeat_edges, long radius) {
-  if (!repeat_edges || radius <= 0) return 0;
-  return static_cast<int>((radius + 63) / 64 * 64);
-}
 
 std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad,
                            bool overlapped) {

@@ -15,11 +15,6 @@ class App;
 
 namespace cli {
 
-// How much wider and taller than the frame the effect's glow worlds are with --repeat-edges
-// at this radius (0 without, or at radius 0): the smallest multiple of 64 not below the
-// radius, as the effect pads them.
-int RepeatEdgesPad(bool repeat_edges, long radius);
-
 // The pixel memory a render of a width x height layer holds at its peak at this depth, as the
 // host's pixel pool counts it: the input and output worlds and the effect's source world at
 // the frame's size; its glow, source-copy and level worlds at the size grown by

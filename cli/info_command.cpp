@@ -7,7 +7,8 @@
 
 #include "cli/cli_error.h"
 #include "cli/controls.h"
-#include "cli/effect_session.h"
+#include "engine/effect_module.h"
+#include "engine/effect_session.h"
 #include "hostsim/param_store.h"
 #include "hostsim/property_list.h"
 #include "text/cp936.h"
@@ -162,20 +163,20 @@ hostsim::PropertyList ReadProperties(const std::filesystem::path& module_path) {
 
 std::string EffectVersionLine(const std::filesystem::path& module_path) {
   const hostsim::PropertyList properties = ReadProperties(module_path);
-  return properties.name + " " + VersionText(properties.version) + " (" + properties.match_name +
-         ")";
+  return properties.name + " " + velmora::engine::VersionText(properties.version) + " (" +
+         properties.match_name + ")";
 }
 
 void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
-  const std::filesystem::path module_path = LocateEffectModule(plugin);
+  const std::filesystem::path module_path = velmora::engine::LocateEffectModule(plugin);
   const hostsim::PropertyList properties = ReadProperties(module_path);
-  EffectSession session(module_path);
+  velmora::engine::EffectSession session(module_path);
   std::string about;
   if (session.host().About(&about) != PF_Err_NONE) {
     throw CliError(module_path.string(), "the effect failed to describe itself");
   }
 
-  out << properties.name << " " << VersionText(properties.version) << "\n"
+  out << properties.name << " " << velmora::engine::VersionText(properties.version) << "\n"
       << "  category:    " << properties.category << "\n"
       << "  match name:  " << properties.match_name << "\n"
       << "  module:      " << module_path.string() << "\n\n"
@@ -203,7 +204,7 @@ std::string InfoJson(const std::filesystem::path& module_path, const hostsim::Pa
   const std::vector<DeclaredControl> matched = MatchControls(params);
   nlohmann::ordered_json json;
   json["effect"] = {{"name", properties.name},
-                    {"version", VersionText(properties.version)},
+                    {"version", velmora::engine::VersionText(properties.version)},
                     {"match_name", properties.match_name},
                     {"category", properties.category}};
   json["controls"] = nlohmann::ordered_json::array();
@@ -219,9 +220,9 @@ std::string InfoJson(const std::filesystem::path& module_path, const hostsim::Pa
 }
 
 void RunInfoJson(const std::optional<std::filesystem::path>& plugin, std::ostream& out) {
-  const std::filesystem::path module_path = LocateEffectModule(plugin);
+  const std::filesystem::path module_path = velmora::engine::LocateEffectModule(plugin);
   ReadProperties(module_path);  // a module without a property list is refused before it loads
-  EffectSession session(module_path);
+  velmora::engine::EffectSession session(module_path);
   out << InfoJson(module_path, session.host().params());
 }
 
@@ -229,7 +230,7 @@ std::map<std::string, std::string, std::less<>> ControlRanges(
     const std::optional<std::filesystem::path>& plugin) {
   std::map<std::string, std::string, std::less<>> ranges;
   try {
-    EffectSession session(LocateEffectModule(plugin));
+    velmora::engine::EffectSession session(velmora::engine::LocateEffectModule(plugin));
     for (const DeclaredControl& entry : MatchControls(session.host().params())) {
       // The tint's range is its switch's: help shows the colour's values itself.
       if (!entry.control || (entry.control->kind == ControlKind::kColor && !entry.enables)) {

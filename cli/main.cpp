@@ -9,13 +9,15 @@
 #include "cli/cli_error.h"
 #include "cli/colour_config.h"
 #include "cli/controls.h"
-#include "cli/effect_session.h"
 #include "cli/frame_memory.h"
 #include "cli/help_format.h"
 #include "cli/image_io.h"
 #include "cli/info_command.h"
 #include "cli/preview/preview_command.h"
 #include "cli/render_command.h"
+#include "engine/effect_module.h"
+#include "engine/effect_session.h"
+#include "engine/threads.h"
 #include "hostsim/parallel.h"
 
 namespace {
@@ -173,18 +175,6 @@ std::optional<hostsim::Depth> ParseDepth(const std::string& text) {
   throw cli::CliError("--depth", "'" + text + "' is not one of 8, 16, 32", cli::kExitUsage);
 }
 
-// The thread count the environment gives, when --threads does not: a value that is not a count
-// is refused rather than quietly taken as "all cores".
-void CheckThreadsVariable() {
-  const char* text = std::getenv("VELMORA_THREADS");
-  if (text && *text && !hostsim::ParseThreadCount(text)) {
-    throw cli::CliError("VELMORA_THREADS",
-                        cli::Quoted(text) + " is not a thread count from 0 to " +
-                            std::to_string(hostsim::kMaxWorkerThreads),
-                        cli::kExitUsage);
-  }
-}
-
 cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
                                      const std::optional<std::filesystem::path>& plugin,
                                      const std::optional<std::filesystem::path>& ocio,
@@ -215,11 +205,7 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
     request.write.data_type = flags.data_type;
   }
   request.max_memory = cli::MaxMemoryFlag(flags.max_memory);
-  if (flags.threads) {
-    hostsim::SetWorkerThreads(*flags.threads);
-  } else {
-    CheckThreadsVariable();
-  }
+  velmora::engine::SetThreads(flags.threads);
   cli::SetCodecThreads(hostsim::ThreadCount());
   request.write.software = std::string("velmora ") + kToolVersion;
   request.write.command = command;
@@ -231,7 +217,7 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
 
 void PrintVersions(const std::optional<std::filesystem::path>& plugin) {
   std::cout << "velmora " << kToolVersion << "\n" << std::flush;
-  const std::string effect = cli::EffectVersionLine(cli::LocateEffectModule(plugin));
+  const std::string effect = cli::EffectVersionLine(velmora::engine::LocateEffectModule(plugin));
   std::cout << "effect " << effect << "\n";
 }
 

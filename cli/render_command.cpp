@@ -17,7 +17,6 @@
 
 #include "cli/cli_error.h"
 #include "cli/codec_messages.h"
-#include "cli/effect_session.h"
 #include "cli/frame_memory.h"
 #include "cli/frame_pipeline.h"
 #include "cli/frame_plan.h"
@@ -25,8 +24,8 @@
 #include "cli/pending_file.h"
 #include "cli/preset_file.h"
 #include "cli/warnings.h"
-#include "hostsim/param_store.h"
-#include "params/params.h"
+#include "engine/effect_module.h"
+#include "engine/effect_session.h"
 
 namespace cli {
 namespace {
@@ -101,9 +100,10 @@ std::string Describe(const hostsim::World& result) {
 
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
-OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, long frame_time,
-                         const std::string& subject, Progress& progress) {
-  if (!progress.shows_bar()) return session.Render(input, frame_time, subject);
+OwnedWorld RenderWatched(velmora::engine::EffectSession& session, const hostsim::World& input,
+                         long frame_time, const std::string& subject, Progress& progress) {
+  if (!progress.shows_bar())
+    return session.Render(input, velmora::engine::TimeOfFrame(frame_time), subject);
   const hostsim::Host& host = session.host();
   std::jthread watcher([&](std::stop_token stop) {
     while (!stop.stop_requested()) {
@@ -111,7 +111,7 @@ OwnedWorld RenderWatched(EffectSession& session, const hostsim::World& input, lo
       progress.WithinFrame(host.progress_current(), host.progress_total());
     }
   });
-  return session.Render(input, frame_time, subject);
+  return session.Render(input, velmora::engine::TimeOfFrame(frame_time), subject);
 }
 
 // The closing line of a sequence in which frames failed; a long list is cut short.
@@ -188,22 +188,21 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
   }
   const std::shared_ptr<const ColourPlan> colour = ColourPlan::Make(colour_request);
 
-  EffectSession session(LocateEffectModule(request.plugin));
-  hostsim::ParamStore& params = session.host().params();
-  ApplyControls(controls, params);
+  velmora::engine::EffectSession session(velmora::engine::LocateEffectModule(request.plugin));
+  const GlowControls glow = ParseControls(controls, session.declared());
+  session.SetControls(glow);
   if (request.dry_run) {
     PrintDryRun(frames, request.skip_existing, out);
     return;
   }
-  const bool unmultiply = params[velmora::PARAM_UNMULTIPLY].u.bd.value != 0;
-  const bool gamma = params[velmora::PARAM_GAMMA].u.bd.value != 0;
-  const bool tinted = params[velmora::PARAM_TINT_ENABLE].u.bd.value != 0;
+  const bool unmultiply = glow.unmultiply;
+  const bool gamma = glow.gamma;
+  const bool tinted = glow.tint;
   const ReadOptions read_options{request.depth.value_or(hostsim::Depth::k32),
                                  request.layer,
                                  request.max_memory,
                                  to_render > 1,
-                                 RepeatEdgesPad(params[velmora::PARAM_REPEAT_EDGES].u.bd.value != 0,
-                                                params[velmora::PARAM_RADIUS].u.sd.value),
+                                 glow.EdgePad(),
                                  colour};
   if (colour) colour->WarnAboutSettings(gamma, read_options.depth);
 

@@ -103,20 +103,6 @@ void Store(const std::vector<Row>& row, int count, const hostsim::World& world, 
 
 }  // namespace
 
-OwnedWorld& OwnedWorld::operator=(OwnedWorld&& other) noexcept {
-  if (this != &other) {
-    if (world_) store_->Dispose(world_);
-    store_ = other.store_;
-    world_ = other.world_;
-    other.world_ = nullptr;
-  }
-  return *this;
-}
-
-OwnedWorld::~OwnedWorld() {
-  if (world_) store_->Dispose(world_);
-}
-
 RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
                            const std::byte* native, int count, const hostsim::World& world,
                            int world_x, int world_y, const OIIO::ColorProcessor* to_working) {

@@ -11,9 +11,12 @@
 #include <span>
 
 #include "cli/image.h"
+#include "engine/owned_world.h"
 #include "hostsim/world_store.h"
 
 namespace cli {
+
+using velmora::engine::OwnedWorld;
 
 // 16-bit scale changes, rounded to the nearest level: a file value survives the round trip
 // within one level of 65535, and every host value survives it exactly.
@@ -24,23 +27,6 @@ constexpr std::uint16_t HostToFile16(std::uint16_t host_value) {
   const std::uint64_t limited = host_value > 32768u ? 32768u : host_value;
   return static_cast<std::uint16_t>((limited * 131070u + 32768u) / 65536u);
 }
-
-// A world of the host's store, disposed when this goes away.
-class OwnedWorld {
- public:
-  OwnedWorld() = default;
-  OwnedWorld(hostsim::WorldStore& store, hostsim::World* world) : store_(&store), world_(world) {}
-  OwnedWorld(OwnedWorld&& other) noexcept { *this = std::move(other); }
-  OwnedWorld& operator=(OwnedWorld&& other) noexcept;
-  ~OwnedWorld();
-  hostsim::World* get() const { return world_; }
-  hostsim::World& operator*() const { return *world_; }
-  hostsim::World* operator->() const { return world_; }
-
- private:
-  hostsim::WorldStore* store_ = nullptr;
-  hostsim::World* world_ = nullptr;
-};
 
 // What storing rows met on the way, for a warning.
 struct RowStoreNotes {

@@ -1,8 +1,8 @@
 # Writes the effect's property list, the PiPL resource the host reads before it loads the
 # module, from the definitions in plugin/version.h:
 #
-#   cmake -DVERSION_HEADER=plugin/version.h -DCONSTANTS_HEADER=hostapi/host_constants.h
-#         -DOUTPUT=Velmora.pipl -P cmake/pipl.cmake
+#   cmake -DVERSION_HEADER=plugin/version.h -DVERSION_NUMBER_HEADER=<build>/.../version_number.h
+#         -DCONSTANTS_HEADER=hostapi/host_constants.h -DOUTPUT=Velmora.pipl -P cmake/pipl.cmake
 #
 # The Linux build keeps the bytes beside the module; the Windows build embeds the same file as
 # resource PiPL 16000 (plugin/velmora.rc).
@@ -14,7 +14,7 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var VERSION_HEADER CONSTANTS_HEADER OUTPUT)
+foreach(var VERSION_HEADER VERSION_NUMBER_HEADER CONSTANTS_HEADER OUTPUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "pipl.cmake: -D${var}=... is required")
   endif()
@@ -43,6 +43,7 @@ function(read_enumerators header)
 endfunction()
 
 read_enumerators(${CONSTANTS_HEADER})
+read_definitions(${VERSION_NUMBER_HEADER})
 read_definitions(${VERSION_HEADER})
 
 # The version word's bit layout, as PF_VERSION packs it: build 0-8, stage 9-10, bugfix 11-14,

@@ -1,22 +1,12 @@
 #include "frei0r/frame_render.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
-#include <memory>
 
-#include "frei0r/loaded_effect.h"
+#include "engine/error.h"
 
 namespace frei0r_glow {
 namespace {
-
-// A world of the host's store, disposed on every way out.
-struct WorldDisposal {
-  hostsim::WorldStore* store;
-  void operator()(hostsim::World* world) const { store->Dispose(world); }
-};
-using OwnedWorld = std::unique_ptr<hostsim::World, WorldDisposal>;
 
 // frei0r's RGBA8888 is bytes in the order R, G, B, A whatever the machine's byte order.
 void StoreFrame(const std::uint32_t* frame, const hostsim::World& world) {
@@ -53,29 +43,18 @@ void LoadFrame(const hostsim::World& result, std::uint32_t* frame, int width, in
 
 }  // namespace
 
-std::string RenderRgba8(hostsim::Host& host, const std::uint32_t* in, std::uint32_t* out, int width,
-                        int height, double seconds) {
-  OwnedWorld input(host.worlds().Create(hostsim::Depth::k8, width, height),
-                   WorldDisposal{&host.worlds()});
+void RenderRgba8(velmora::engine::EffectSession& session, const std::uint32_t* in,
+                 std::uint32_t* out, int width, int height, double seconds) {
+  hostsim::WorldStore& worlds = session.host().worlds();
+  const velmora::engine::OwnedWorld input(worlds, worlds.Create(hostsim::Depth::k8, width, height));
   if (!input) {
-    return "the host refuses a " + std::to_string(width) + " x " + std::to_string(height) +
-           " frame";
+    throw velmora::engine::Error("", "the host refuses a " + std::to_string(width) + " x " +
+                                         std::to_string(height) + " frame");
   }
   StoreFrame(in, *input);
-
-  hostsim::FrameSettings settings;
-  const double ticks = std::isfinite(seconds) ? seconds * settings.time_scale : 0.0;
-  settings.current_time = static_cast<A_long>(
-      std::clamp(std::nearbyint(ticks), 0.0, double{std::numeric_limits<A_long>::max()}));
-  hostsim::World* rendered = nullptr;
-  const PF_Err error = host.RenderFrame(*input, settings, &rendered);
-  // The journal of host calls serves tests; a long clip must not keep every frame's.
-  host.ClearJournal();
-  OwnedWorld result(rendered, WorldDisposal{&host.worlds()});
-  if (error != PF_Err_NONE) return "the effect failed to render: " + FailureText(error, host);
-  if (!result) return "the effect rendered no output";
+  const velmora::engine::OwnedWorld result =
+      session.Render(*input, velmora::engine::TimeOfSeconds(seconds), "");
   LoadFrame(*result, out, width, height);
-  return {};
 }
 
 }  // namespace frei0r_glow

@@ -3,15 +3,14 @@
 // world rendered, straight RGBA8888 out.
 
 #include <cstdint>
-#include <string>
 
-#include "hostsim/host.h"
+#include "engine/effect_session.h"
 
 namespace frei0r_glow {
 
-// Renders the width x height frame `in` into `out` (they may be the same buffer) at `seconds`.
-// Returns why it failed, in words, leaving `out` unwritten; empty on success.
-std::string RenderRgba8(hostsim::Host& host, const std::uint32_t* in, std::uint32_t* out, int width,
-                        int height, double seconds);
+// Renders the width x height frame `in` into `out` (they may be the same buffer) at `seconds`,
+// with the controls the session holds. Throws velmora::engine::Error, leaving `out` unwritten.
+void RenderRgba8(velmora::engine::EffectSession& session, const std::uint32_t* in,
+                 std::uint32_t* out, int width, int height, double seconds);
 
 }  // namespace frei0r_glow

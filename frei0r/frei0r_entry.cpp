@@ -31,9 +31,9 @@ void Say(const std::string& what) noexcept {
 }
 
 // The loaded effect held from f0r_init to f0r_deinit, so instances made one after another
-// reuse it; never destroyed at exit (see LoadedEffect).
-std::shared_ptr<frei0r_glow::LoadedEffect>& InitHold() {
-  static auto* hold = new std::shared_ptr<frei0r_glow::LoadedEffect>();
+// reuse it; never destroyed at exit (see AcquireEffect).
+std::shared_ptr<velmora::engine::EffectSession>& InitHold() {
+  static auto* hold = new std::shared_ptr<velmora::engine::EffectSession>();
   return *hold;
 }
 
@@ -46,8 +46,7 @@ const char* ExplanationOf(int index) {
     const frei0r_glow::Control& control = Controls()[static_cast<std::size_t>(index)];
     try {
       const std::lock_guard lock(frei0r_glow::EffectLock());
-      text = frei0r_glow::Explanation(
-          control, frei0r_glow::DeclaredFor(frei0r_glow::DeclaredParams(), control));
+      text = frei0r_glow::Explanation(control, frei0r_glow::AcquireEffect()->declared());
     } catch (const std::exception& error) {
       Say(error.what());
       return control.help.data();
@@ -77,7 +76,7 @@ extern "C" {
 int f0r_init(void) {
   try {
     const std::lock_guard lock(frei0r_glow::EffectLock());
-    InitHold() = frei0r_glow::LoadedEffect::Acquire();
+    InitHold() = frei0r_glow::AcquireEffect();
     return 1;
   } catch (const std::exception& error) {
     Say(error.what());

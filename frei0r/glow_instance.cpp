@@ -19,11 +19,10 @@ GlowInstance::GlowInstance(unsigned width, unsigned height)
   }
   const std::lock_guard lock(EffectLock());
   // Held first, so reading the declarations does not load the effect a second time.
-  effect_ = LoadedEffect::Acquire();
-  const std::vector<PF_ParamDef>& declared = DeclaredParams();
+  effect_ = AcquireEffect();
   for (int i = 0; i < kControlCount; ++i) {
     const Control& control = Controls()[static_cast<std::size_t>(i)];
-    values_[static_cast<std::size_t>(i)] = DefaultValue(control, DeclaredFor(declared, control));
+    values_[static_cast<std::size_t>(i)] = DefaultValue(control, effect_->declared());
   }
 }
 
@@ -69,14 +68,13 @@ void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t
   std::string failure;
   try {
     const std::lock_guard lock(EffectLock());
-    hostsim::Host& host = effect_->host();
-    const std::vector<PF_ParamDef>& declared = DeclaredParams();
+    GlowControls controls = effect_->declared().Defaults();
     for (int i = 0; i < kControlCount; ++i) {
-      const Control& control = Controls()[static_cast<std::size_t>(i)];
-      ApplyValue(control, DeclaredFor(declared, control), values_[static_cast<std::size_t>(i)],
-                 host.params());
+      SetControl(Controls()[static_cast<std::size_t>(i)], effect_->declared(),
+                 values_[static_cast<std::size_t>(i)], controls);
     }
-    failure = RenderRgba8(host, in, out, width_, height_, seconds);
+    effect_->SetControls(controls);
+    RenderRgba8(*effect_, in, out, width_, height_, seconds);
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
   } catch (const std::exception& error) {

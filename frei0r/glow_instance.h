@@ -26,7 +26,7 @@ class GlowInstance {
   void Update(double seconds, const std::uint32_t* in, std::uint32_t* out);
 
  private:
-  std::shared_ptr<LoadedEffect> effect_;
+  std::shared_ptr<velmora::engine::EffectSession> effect_;
   int width_, height_;
   std::array<ControlValue, kControlCount> values_{};
   bool failure_told_ = false;

@@ -4,13 +4,15 @@
 // floats in 0..1.
 
 #include <string>
-#include <vector>
 
+#include "engine/glow_controls.h"
 #include "frei0r/control_table.h"
 #include "frei0r/frei0r_api.h"
-#include "hostsim/param_store.h"
 
 namespace frei0r_glow {
+
+using velmora::engine::DeclaredControls;
+using velmora::engine::GlowControls;
 
 // One control's value as the frei0r host sets and reads it.
 struct ControlValue {
@@ -18,20 +20,16 @@ struct ControlValue {
   f0r_param_color_t color{};
 };
 
-// The effect's declaration of the control's parameter; std::runtime_error when the module
-// declares none of the kind this table expects.
-const PF_ParamDef& DeclaredFor(const std::vector<PF_ParamDef>& declared, const Control& control);
-
 // A value as set, held to 0..1; NaN is no value, so the control keeps `previous`.
 double Limited(double value, double previous);
 
-ControlValue DefaultValue(const Control& control, const PF_ParamDef& declared);
+ControlValue DefaultValue(const Control& control, const DeclaredControls& declared);
 
-// Sets the effect's parameter from the frei0r value (already limited).
-void ApplyValue(const Control& control, const PF_ParamDef& declared, const ControlValue& value,
-                hostsim::ParamStore& params);
+// Sets the control from the frei0r value (already limited).
+void SetControl(const Control& control, const DeclaredControls& declared, const ControlValue& value,
+                GlowControls& controls);
 
 // How the value maps onto the control, for f0r_get_param_info ("0..1 x 500 = 0 to 500 pixels").
-std::string Explanation(const Control& control, const PF_ParamDef& declared);
+std::string Explanation(const Control& control, const DeclaredControls& declared);
 
 }  // namespace frei0r_glow

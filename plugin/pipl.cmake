@@ -1,15 +1,22 @@
-# The property list, produced at build time from plugin/version.h by cmake/pipl.cmake: on Linux
+# The property list, produced at build time from plugin/version.h (and the version number the build writes from
+# the project's version) by cmake/pipl.cmake: on Linux
 # the bytes sit beside the module as Velmora.pipl (the simulated host reads them there); on
 # Windows the same bytes become resource PiPL 16000 of Velmora.aex.
+set(VELMORA_VERSION_NUMBER_HEADER ${PROJECT_BINARY_DIR}/generated/plugin/version_number.h)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/version_number.h.in ${VELMORA_VERSION_NUMBER_HEADER} @ONLY)
+target_include_directories(Velmora PRIVATE ${PROJECT_BINARY_DIR}/generated)
+
 set(VELMORA_PIPL_FILE ${CMAKE_CURRENT_BINARY_DIR}/Velmora.pipl)
 add_custom_command(
   OUTPUT ${VELMORA_PIPL_FILE}
   COMMAND ${CMAKE_COMMAND}
     -DVERSION_HEADER=${PROJECT_SOURCE_DIR}/plugin/version.h
+    -DVERSION_NUMBER_HEADER=${VELMORA_VERSION_NUMBER_HEADER}
     -DCONSTANTS_HEADER=${PROJECT_SOURCE_DIR}/hostapi/host_constants.h
     -DOUTPUT=${VELMORA_PIPL_FILE}
     -P ${PROJECT_SOURCE_DIR}/cmake/pipl.cmake
   DEPENDS ${PROJECT_SOURCE_DIR}/cmake/pipl.cmake ${PROJECT_SOURCE_DIR}/plugin/version.h
+    ${VELMORA_VERSION_NUMBER_HEADER}
     ${PROJECT_SOURCE_DIR}/hostapi/host_constants.h
   COMMENT "Writing the property list Velmora.pipl"
   VERBATIM)

@@ -1,19 +1,17 @@
 #pragma once
 // The effect's identity, version and global flags. GlobalSetup and About report them, and the
 // build copies them into the property list (cmake/pipl.cmake reads this file), so the host sees
-// the same words in both places. Each value is a number, a string, another definition from this
+// the same words in both places. The version's numbers come from the project's version. Each value is a number, a string, another definition from this
 // file or a named host constant.
 
 #include "hostapi/host_api.h"
+#include "plugin/version_number.h"  // VELMORA_MAJOR, VELMORA_MINOR, VELMORA_PATCH
 
 #define VELMORA_NAME "Velmora"
 #define VELMORA_CATEGORY "Tarnwick"
 #define VELMORA_MATCH_NAME "ADBE TarnwickVelmora"
 #define VELMORA_ENTRY_POINT "EntryPointFunc"
 
-#define VELMORA_MAJOR 1
-#define VELMORA_MINOR 0
-#define VELMORA_PATCH 0
 #define VELMORA_STAGE PF_Stage_RELEASE
 #define VELMORA_BUILD 0
 #define VELMORA_VERSION \

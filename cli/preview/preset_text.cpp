@@ -22,35 +22,44 @@ std::string ExactNumber(double value) {
 }
 
 std::string Value(const Control& control, const ControlSetting& setting,
-                  const hostsim::ParamStore& params) {
-  const PF_ParamDef& def = params[control.index];
-  switch (control.kind) {
-    case ControlKind::kWholeNumber:
-      return std::to_string(def.u.sd.value);
-    case ControlKind::kNumber:
-      return ExactNumber(def.u.fs_d.value);
-    case ControlKind::kChoice: {
-      // The value was set from this table, so it names one of its choices.
-      const auto choice = static_cast<std::size_t>(def.u.pd.value - 1);
-      return TomlString(choice < control.choices.size() ? std::string(control.choices[choice])
-                                                        : std::to_string(def.u.pd.value));
-    }
-    case ControlKind::kSwitch:
-      return def.u.bd.value ? "true" : "false";
-    case ControlKind::kColor:
-      return TomlString(params[control.enable_index].u.bd.value ? setting.text : "off");
+                  const GlowControls& controls) {
+  auto choice = [&](int popup) {
+    // The value was set from this table, so it names one of its choices.
+    const auto index = static_cast<std::size_t>(popup - 1);
+    return TomlString(index < control.choices.size() ? std::string(control.choices[index])
+                                                     : std::to_string(popup));
+  };
+  auto on_off = [](bool on) { return std::string(on ? "true" : "false"); };
+  switch (control.index) {
+    case velmora::PARAM_RADIUS:
+      return std::to_string(controls.radius);
+    case velmora::PARAM_INTENSITY:
+      return ExactNumber(controls.intensity);
+    case velmora::PARAM_GLOW_MODE:
+      return choice(controls.glow_mode);
+    case velmora::PARAM_TINT_MODE:
+      return choice(controls.tint_mode);
+    case velmora::PARAM_TINT_COLOR:
+      return TomlString(controls.tint ? setting.text : "off");
+    case velmora::PARAM_UNMULTIPLY:
+      return on_off(controls.unmultiply);
+    case velmora::PARAM_GAMMA:
+      return on_off(controls.gamma);
+    case velmora::PARAM_REPEAT_EDGES:
+      return on_off(controls.repeat_edges);
+    default:
+      return TomlString(setting.text);
   }
-  return TomlString(setting.text);
 }
 
 }  // namespace
 
-std::string PresetToml(const ControlSettings& settings, const hostsim::ParamStore& params) {
+std::string PresetToml(const ControlSettings& settings, const GlowControls& controls) {
   std::string text = "# velmora preset: velmora render IN OUT --preset FILE\n";
   for (const Control& control : Controls()) {
     const auto found = settings.find(control.name);
     if (found == settings.end()) continue;
-    text += std::string(control.name) + " = " + Value(control, found->second, params) + "\n";
+    text += std::string(control.name) + " = " + Value(control, found->second, controls) + "\n";
   }
   return text;
 }

@@ -7,14 +7,13 @@
 #include <string>
 
 #include "cli/controls.h"
-#include "hostsim/param_store.h"
 
 namespace cli::preview {
 
-// Every control the settings name, in the effect's order, as the parameters now hold them
-// (settings already applied to params): numbers exactly, choices and switches by name, the
-// tint as it was given. Unnamed controls keep the effect's default, so they are left out.
-std::string PresetToml(const ControlSettings& settings, const hostsim::ParamStore& params);
+// Every control the settings name, in the effect's order, as controls (parsed from settings)
+// holds them: numbers exactly, choices and switches by name, the tint as it was given. Unnamed
+// controls keep the effect's default, so they are left out.
+std::string PresetToml(const ControlSettings& settings, const GlowControls& controls);
 
 struct RenderCommandParts {
   std::string input;                            // as given to velmora preview

@@ -10,19 +10,9 @@
 #include "cli/frame_memory.h"
 #include "cli/info_command.h"
 #include "cli/preview/preset_text.h"
-#include "hostsim/param_store.h"
 
 namespace cli::preview {
 namespace {
-
-bool SwitchOn(hostsim::ParamStore& params, PF_ParamIndex index) {
-  return params[index].u.bd.value != 0;
-}
-
-int PadOf(hostsim::ParamStore& params) {
-  return RepeatEdgesPad(SwitchOn(params, FindControl("repeat-edges")->index),
-                        params[FindControl("radius")->index].u.sd.value);
-}
 
 // For tests that need a render overtaken while in flight: VELMORA_TEST_PAUSE_AT=preview-render
 // holds the first render, once it is the one to run, until a newer request interrupts it;
@@ -44,29 +34,26 @@ void HoldFirstRenderIfAsked(const hostsim::Host& host) {
 PreviewRenderer::PreviewRenderer(const PreviewSource& source)
     : name_(source.file.string()),
       max_memory_(source.max_memory),
-      session_(LocateEffectModule(source.plugin)) {
-  hostsim::ParamStore& params = session_.host().params();
-  controls_json_ = InfoJson(session_.module_path(), params);
-  for (std::size_t i = 0; i < params.size(); ++i) defaults_.push_back(params[static_cast<int>(i)]);
-  ApplyControls(source.start, params);
-  const ReadOptions options{hostsim::Depth::k32, "", max_memory_, false, PadOf(params), nullptr};
+      session_(velmora::engine::LocateEffectModule(source.plugin)) {
+  controls_json_ = InfoJson(session_.module_path(), session_.host().params());
+  const GlowControls start = ParseControls(source.start, session_.declared());
+  const ReadOptions options{hostsim::Depth::k32, "", max_memory_, false, start.EdgePad(), nullptr};
   frame_ = ReadImage(source.file, options, session_.host().worlds());
   const FileRect& rect = frame_.source.layer_rect;
   source_png_ =
       EncodePng(*frame_.world, rect.x, rect.y, frame_.source, {frame_.source.layer.has_alpha()});
 }
 
-void PreviewRenderer::ApplyChecked(const ControlSettings& controls) {
-  hostsim::ParamStore& params = session_.host().params();
-  for (std::size_t i = 0; i < defaults_.size(); ++i) params[static_cast<int>(i)] = defaults_[i];
-  params.SetColorKeyframes(FindControl("tint")->index, {});
-  ApplyControls(controls, params);
+GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
+  const GlowControls controls = ParseControls(settings, session_.declared());
   try {
-    CheckFrameMemory(name_, frame_.source, frame_.world->depth, PadOf(params), false, max_memory_);
+    CheckFrameMemory(name_, frame_.source, frame_.world->depth, controls.EdgePad(), false,
+                     max_memory_);
   } catch (const CliError& refusal) {
     // The frame is there; it is these settings that ask too much.
     throw CliError("", refusal.what(), kExitUsage);
   }
+  return controls;
 }
 
 RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downsample) {
@@ -74,13 +61,13 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   // Whatever renders now is stale. The request is made before the lock is taken and cleared
   // only under it, before the check below: a newer request either is seen there or interrupts
   // the render that follows.
-  session_.host().Interrupt();
+  session_.Interrupt();
   std::lock_guard lock(mutex_);
-  session_.host().ClearInterruption();
+  session_.ClearInterruption();
   if (stopped_ || latest_ != ticket) throw Superseded{};
 
-  ApplyChecked(controls);
-  hostsim::ParamStore& params = session_.host().params();
+  const GlowControls glow = Checked(controls);
+  session_.SetControls(glow);
   HoldFirstRenderIfAsked(session_.host());
   const auto started = std::chrono::steady_clock::now();
   OwnedWorld result;
@@ -98,9 +85,8 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   PngChoice choice;
   // As the command writes the frame: unmultiply makes an alpha worth keeping, a tint makes
   // a grey layer colour.
-  choice.alpha =
-      frame_.source.layer.has_alpha() || SwitchOn(params, FindControl("unmultiply")->index);
-  choice.keep_grey = !SwitchOn(params, FindControl("tint")->enable_index);
+  choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply;
+  choice.keep_grey = !glow.tint;
   choice.downsample = downsample;
   rendered.png =
       EncodePng(*result, rect.x / downsample + result->effect_world.origin_x,
@@ -112,13 +98,12 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
 
 std::string PreviewRenderer::Preset(const ControlSettings& controls) {
   std::lock_guard lock(mutex_);
-  ApplyChecked(controls);
-  return PresetToml(controls, session_.host().params());
+  return PresetToml(controls, Checked(controls));
 }
 
 void PreviewRenderer::Stop() {
   stopped_ = true;
-  session_.host().Interrupt();
+  session_.Interrupt();
 }
 
 }  // namespace cli::preview

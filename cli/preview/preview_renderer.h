@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "cli/controls.h"
-#include "cli/effect_session.h"
 #include "cli/image_io.h"
 #include "cli/preview/frame_stats.h"
 #include "cli/preview/png_frame.h"
+#include "engine/effect_module.h"
+#include "engine/effect_session.h"
 
 namespace cli::preview {
 
@@ -57,16 +58,16 @@ class PreviewRenderer {
   void Stop();
 
  private:
-  void ApplyChecked(const ControlSettings& controls);  // under mutex_
+  // The settings over the effect's defaults, refused when the frame would need too much memory.
+  GlowControls Checked(const ControlSettings& settings);  // under mutex_
 
   std::string name_;
   std::optional<std::uint64_t> max_memory_;
   std::mutex mutex_;
-  EffectSession session_;
+  velmora::engine::EffectSession session_;
   InputFrame frame_;
   std::string source_png_;
   std::string controls_json_;
-  std::vector<PF_ParamDef> defaults_;  // every parameter as params setup left it
   std::atomic<std::uint64_t> latest_{0};
   std::atomic<bool> stopped_{false};
 };

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "engine/glow_controls.h"
 #include "hostsim/host.h"
+#include "params/glow_extent.h"
 #include "params/params.h"
 
 namespace cli {
@@ -42,7 +46,8 @@ TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges
     host.worlds().Dispose(input);
     const double peak = static_cast<double>(hostsim::PeakPixelBytesInUse());
     const double estimate = static_cast<double>(
-        RenderMemory(kWidth, kHeight, c.depth, RepeatEdgesPad(c.repeat_edges, c.radius), false));
+        RenderMemory(kWidth, kHeight, c.depth,
+                     static_cast<int>(velmora::EdgePad(c.repeat_edges, c.radius)), false));
     std::printf("%2d-bit radius %3ld repeat %d: peak %6.2f MB, estimate %6.2f MB (%+.1f %%)\n",
                 hostsim::BitsPerChannel(c.depth), c.radius, c.repeat_edges ? 1 : 0, peak / 1e6,
                 estimate / 1e6, (estimate / peak - 1.0) * 100.0);
@@ -53,13 +58,39 @@ TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges
   host.GlobalSetdown();
 }
 
-TEST(RenderMemory, RepeatEdgesPadIsTheRadiusRoundedUpTo64) {
-  EXPECT_EQ(RepeatEdgesPad(false, 100), 0);
-  EXPECT_EQ(RepeatEdgesPad(true, 0), 0);
-  EXPECT_EQ(RepeatEdgesPad(true, 1), 64);
-  EXPECT_EQ(RepeatEdgesPad(true, 64), 64);
-  EXPECT_EQ(RepeatEdgesPad(true, 65), 128);
-  EXPECT_EQ(RepeatEdgesPad(true, 500), 512);
+// The pad the tools plan with is the one the effect's render really adds: its widest working
+// world is the layer's width plus the pad.
+TEST(RenderMemory, ThePlannedPadIsThePadTheEffectAdds) {
+  hostsim::Host host(VELMORA_MODULE_PATH);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.SequenceSetup(), PF_Err_NONE);
+  constexpr int kWidth = 40, kHeight = 30;
+  for (const long radius : {1L, 63L, 64L, 65L, 500L}) {
+    for (const bool repeat_edges : {false, true}) {
+      velmora::engine::GlowControls controls;
+      controls.radius = radius;
+      controls.intensity = 1.0;
+      controls.repeat_edges = repeat_edges;
+      host.params()[velmora::PARAM_RADIUS].u.sd.value = radius;
+      host.params()[velmora::PARAM_REPEAT_EDGES].u.bd.value = repeat_edges ? 1 : 0;
+      host.ClearJournal();
+      hostsim::World* input = host.worlds().Create(Depth::k8, kWidth, kHeight);
+      hostsim::World* output = nullptr;
+      ASSERT_EQ(host.RenderFrame(*input, hostsim::FrameSettings{}, &output), PF_Err_NONE);
+      A_long widest = 0;
+      for (const hostsim::HostCall& call : host.journal()) {
+        if (call.op == "AEGP_New") widest = std::max(widest, call.width);
+      }
+      EXPECT_EQ(widest, kWidth + controls.EdgePad())
+          << "radius " << radius << (repeat_edges ? ", repeat edges" : "");
+      host.worlds().Dispose(output);
+      host.FinishFrame();
+      host.worlds().Dispose(input);
+    }
+  }
+  host.SequenceSetdown();
+  host.GlobalSetdown();
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "cli/controls.h"
-#include "cli/effect_session.h"
 #include "cli/preset_file.h"
 #include "cli/preview/preset_text.h"
+#include "engine/effect_module.h"
+#include "engine/effect_session.h"
 #include "hostsim/param_store.h"
 
 namespace {
@@ -56,8 +58,7 @@ TEST(PreviewPartsTest, AShellReadsEachWordBackUnchanged) {
 // Values written as the parameters hold them read back through the preset reader and the
 // flags' checks to the same parameters.
 TEST(PreviewPartsTest, ThePresetReadsBackToTheSameValues) {
-  cli::EffectSession session(VELMORA_MODULE_PATH);
-  hostsim::ParamStore& params = session.host().params();
+  velmora::engine::EffectSession session(VELMORA_MODULE_PATH);
   cli::ControlSettings settings;
   for (const auto& [name, text] :
        std::initializer_list<std::pair<std::string, std::string>>{{"radius", "0042"},
@@ -69,20 +70,23 @@ TEST(PreviewPartsTest, ThePresetReadsBackToTheSameValues) {
                                                                   {"unmultiply", "off"}}) {
     settings[name] = cli::ControlSetting{text, name};
   }
-  cli::ApplyControls(settings, params);
-  const std::string text = cli::preview::PresetToml(settings, params);
+  const cli::GlowControls first = cli::ParseControls(settings, session.declared());
+  const std::string text = cli::preview::PresetToml(settings, first);
   EXPECT_EQ(text,
             "# velmora preset: velmora render IN OUT --preset FILE\n"
             "radius = 42\nintensity = 0.1\nmode = \"add\"\ntint = \"0.25,0.5,1\"\n"
             "tint-mode = \"light-blend\"\nunmultiply = false\ngamma = true\n");
 
-  std::vector<PF_ParamDef> first;
-  for (std::size_t i = 0; i < params.size(); ++i) first.push_back(params[static_cast<int>(i)]);
+  // Written into the host's parameters, both give the same values.
+  hostsim::ParamStore& params = session.host().params();
+  velmora::engine::WriteControls(first, params);
+  std::vector<PF_ParamDef> written;
+  for (std::size_t i = 0; i < params.size(); ++i) written.push_back(params[static_cast<int>(i)]);
   cli::ControlSettings again;
   cli::MergePreset(again, cli::ParsePreset(text, "saved.toml"), "saved.toml");
-  cli::ApplyControls(again, params);
+  velmora::engine::WriteControls(cli::ParseControls(again, session.declared()), params);
   for (std::size_t i = 1; i < params.size(); ++i) {
-    EXPECT_EQ(std::memcmp(&first[i].u, &params[static_cast<int>(i)].u, sizeof first[i].u), 0)
+    EXPECT_EQ(std::memcmp(&written[i].u, &params[static_cast<int>(i)].u, sizeof written[i].u), 0)
         << "parameter " << i;
   }
 }

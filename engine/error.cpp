@@ -1,8 +1,8 @@
-#include "cli/cli_error.h"
+#include "engine/error.h"
 
 #include <algorithm>
 
-namespace cli {
+namespace velmora::engine {
 namespace {
 
 bool IsControl(char c) {
@@ -58,4 +58,4 @@ std::string Quoted(const std::string& text) {
   return quoted;
 }
 
-}  // namespace cli
+}  // namespace velmora::engine
