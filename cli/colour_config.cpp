@@ -70,8 +70,9 @@ void CollectFiles(const OCIO::ConstTransformRcPtr& transform, std::set<std::stri
   if (const auto file = OCIO::DynamicPtrCast<const OCIO::FileTransform>(transform)) {
     if (file->getSrc() && *file->getSrc()) sources.insert(file->getSrc());
   } else if (const auto group = OCIO::DynamicPtrCast<const OCIO::GroupTransform>(transform)) {
-    for (int i = 0; i < group->getNumTransforms(); ++i)
+    for (int i = 0; i < group->getNumTransforms(); ++i) {
       CollectFiles(group->getTransform(i), sources);
+    }
   }
 }
 
