@@ -1,6 +1,6 @@
 // Colour configs written to hurt: files they name that are devices, FIFOs, folders, huge, or
 // someone else's text, and LUTs whose results are NaN or infinite. Every run is under a time
-// limit (and, outside the sanitizer builds, a memory limit), so a read that never ends fails the
+// limit (and, outside the sanitizer builds, 4 GB of data), so a read that never ends fails the
 // test instead of stopping it.
 
 #include <OpenImageIO/imagebuf.h>
@@ -22,7 +22,7 @@ using OIIO::TypeDesc;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr const char* kLimits = "timeout -k 5 120 ";  // the sanitizers reserve terabytes
 #else
-constexpr const char* kLimits = "ulimit -v 4000000; timeout -k 5 120 ";
+constexpr const char* kLimits = "ulimit -d 4000000; timeout -k 5 120 ";
 #endif
 
 // Every place a config names a file: a colour space, a step of a group in an inactive space, a
