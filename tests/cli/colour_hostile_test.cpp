@@ -122,7 +122,7 @@ TEST_F(ColourHostileTest, FilesAConfigNamesMustBeRegularAndBoundedBeforeAnyIsRea
       {"space.cube", "a link to '/dev/zero', a character device",
        [](const auto& path) { std::filesystem::create_symlink("/dev/zero", path); }},
       {"space.cube", "a FIFO", [](const auto& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
-      {"group.cube", "a link to '",
+      {"group.cube", "pipe', a FIFO",
        [&](const auto& path) {
          ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
          std::filesystem::create_symlink(folder / "pipe", path);
