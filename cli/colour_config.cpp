@@ -1,14 +1,118 @@
 #include "cli/colour_config.h"
 
+#include <OpenColorIO/OpenColorIO.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
+#include <set>
 
 #include "cli/cli_error.h"
 
 namespace cli {
 namespace {
+
+namespace OCIO = OCIO_NAMESPACE;
+
+// A path in a message, whole (Quoted would shorten it) and on one line.
+std::string PathWords(const std::string& path) {
+  return "'" + OneLine(path) + "'";
+}
+
+std::string Megabytes(std::uintmax_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// Refuses a file that is not a regular one of at most limit bytes, following links as any
+// reader would; says where a link leads. Only metadata is looked at: nothing is opened.
+void CheckBoundedFile(const std::string& path, std::uintmax_t limit, const std::string& subject,
+                      const std::string& what) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    throw CliError(subject, what + "cannot be reached: " + std::strerror(errno), kExitUsage);
+  }
+  std::string link;
+  struct stat own {};
+  if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (!error) link = "a link to " + PathWords(target.string()) + ", ";
+  }
+  if (!S_ISREG(info.st_mode)) {
+    throw CliError(subject, what + link + KindOf(info.st_mode) + ": only regular files are read",
+                   kExitUsage);
+  }
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  if (size > limit) {
+    throw CliError(subject,
+                   what + link + Megabytes(size) + ", more than the " + Megabytes(limit) +
+                       " read from such a file",
+                   kExitUsage);
+  }
+}
+
+// The files a transform reads: a FileTransform's, and those of every step of a group.
+void CollectFiles(const OCIO::ConstTransformRcPtr& transform, std::set<std::string>& sources) {
+  if (!transform) return;
+  if (const auto file = OCIO::DynamicPtrCast<const OCIO::FileTransform>(transform)) {
+    if (file->getSrc() && *file->getSrc()) sources.insert(file->getSrc());
+  } else if (const auto group = OCIO::DynamicPtrCast<const OCIO::GroupTransform>(transform)) {
+    for (int i = 0; i < group->getNumTransforms(); ++i) {
+      CollectFiles(group->getTransform(i), sources);
+    }
+  }
+}
+
+// Every file any conversion through the config could read, as the config writes it: the
+// transforms of every colour space (inactive ones too), look, view transform and named
+// transform, both ways. Displays and views only name these.
+std::set<std::string> NamedFiles(const OCIO::Config& config) {
+  std::set<std::string> sources;
+  const auto add = [&](const OCIO::ConstTransformRcPtr& transform) {
+    CollectFiles(transform, sources);
+  };
+  const auto search = OCIO::SEARCH_REFERENCE_SPACE_ALL;
+  for (int i = 0; i < config.getNumColorSpaces(search, OCIO::COLORSPACE_ALL); ++i) {
+    const auto space =
+        config.getColorSpace(config.getColorSpaceNameByIndex(search, OCIO::COLORSPACE_ALL, i));
+    if (!space) continue;
+    add(space->getTransform(OCIO::COLORSPACE_DIR_TO_REFERENCE));
+    add(space->getTransform(OCIO::COLORSPACE_DIR_FROM_REFERENCE));
+  }
+  for (int i = 0; i < config.getNumLooks(); ++i) {
+    const auto look = config.getLook(config.getLookNameByIndex(i));
+    if (!look) continue;
+    add(look->getTransform());
+    add(look->getInverseTransform());
+  }
+  for (int i = 0; i < config.getNumViewTransforms(); ++i) {
+    const auto view = config.getViewTransform(config.getViewTransformNameByIndex(i));
+    if (!view) continue;
+    add(view->getTransform(OCIO::VIEWTRANSFORM_DIR_TO_REFERENCE));
+    add(view->getTransform(OCIO::VIEWTRANSFORM_DIR_FROM_REFERENCE));
+  }
+  for (int i = 0; i < config.getNumNamedTransforms(OCIO::NAMEDTRANSFORM_ALL); ++i) {
+    const auto named =
+        config.getNamedTransform(config.getNamedTransformNameByIndex(OCIO::NAMEDTRANSFORM_ALL, i));
+    if (!named) continue;
+    add(named->getTransform(OCIO::TRANSFORM_DIR_FORWARD));
+    add(named->getTransform(OCIO::TRANSFORM_DIR_INVERSE));
+  }
+  return sources;
+}
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
@@ -82,6 +186,8 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
     if (!std::filesystem::is_regular_file(file, error)) {
       throw CliError(who, Quoted(file) + " is no colour configuration file", kExitUsage);
     }
+    CheckBoundedFile(file, kMaxColourConfigBytes, who, PathWords(file) + " is ");
+    config->CheckNamedFiles(file, who);
     config->config_ = std::make_unique<OIIO::ColorConfig>(file);
     if (config->config_->has_error()) {
       throw CliError(who, Quoted(file) + ": " + LoadFailure(config->config_->geterror()),
@@ -94,6 +200,46 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
     config->description_ = "OpenImageIO's built-in set ($OCIO is not set)";
   }
   return config;
+}
+
+void ColourConfig::CheckNamedFiles(const std::string& file, const std::string& who) {
+  OCIO::ConstConfigRcPtr parsed;
+  try {
+    parsed = OCIO::Config::CreateFromFile(file.c_str());
+  } catch (const OCIO::Exception&) {
+    return;  // OpenImageIO's load says why, in the words the user knows
+  }
+  const OCIO::ConstContextRcPtr context = parsed->getCurrentContext();
+  for (const std::string& source : NamedFiles(*parsed)) {
+    // Where OpenColorIO itself looks: the search path, context variables, the config's folder.
+    std::string resolved;
+    try {
+      resolved = context->resolveFileLocation(source.c_str());
+    } catch (const OCIO::Exception&) {
+      // Not found: nothing to read; a conversion that needs it fails naming it.
+    }
+    if (!resolved.empty()) {
+      CheckBoundedFile(resolved, kMaxTransformFileBytes, resolved,
+                       "named by the colour config (" + who + "), but ");
+    }
+    files_.push_back({source, resolved});
+  }
+}
+
+std::string ColourConfig::ConversionFailure(const std::string& reason) const {
+  for (const NamedFile& named : files_) {
+    if (!named.resolved.empty() && reason.find(named.resolved) != std::string::npos) {
+      return PathWords(named.resolved) + " is no transform file OpenColorIO reads";
+    }
+  }
+  for (const NamedFile& named : files_) {
+    if (reason.find(named.source) != std::string::npos) {
+      return named.resolved.empty()
+                 ? "the config's file " + PathWords(named.source) + " is not in its search path"
+                 : PathWords(named.resolved) + " is no transform file OpenColorIO reads";
+    }
+  }
+  return reason;
 }
 
 std::vector<std::pair<std::string, std::string>> ColourConfig::roles() const {
@@ -181,7 +327,9 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::s
   if (const auto found = converters_.find(key); found != converters_.end()) return found->second;
   OIIO::ColorProcessorHandle made = config_->createColorProcessor(from, to);
   if (!made) {
-    const std::string reason = config_->geterror();
+    // OpenColorIO's reasons about a file may quote it: a file of someone else's, named by the
+    // config, is told by name only.
+    const std::string reason = ConversionFailure(config_->geterror());
     throw CliError("colour", "cannot convert " + Quoted(from) + " to " + Quoted(to) +
                                  (reason.empty() ? "" : ": " + reason));
   }

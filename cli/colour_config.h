@@ -2,9 +2,14 @@
 // The colour configuration velmora converts through: an OpenColorIO config file (--ocio, else
 // $OCIO) or OpenImageIO's built-in set, its colour spaces and roles, names resolved as the
 // config spells them, and converters built once per pair of spaces.
+//
+// A config is written by someone else and names files OpenColorIO then reads: every one is
+// checked (a regular file of bounded size) before anything opens it, and OpenColorIO's reasons
+// for a file it cannot read are never shown, since they may quote the file.
 
 #include <OpenImageIO/color.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -18,11 +23,19 @@
 
 namespace cli {
 
+// The largest colour config and the largest file one may name (a LUT, a CDL, a matrix) that
+// velmora lets OpenColorIO read. Configs are text of a few hundred KB; LUT files in use are at
+// most tens of MB (a 65-point cube as text is about 7 MB).
+inline constexpr std::uintmax_t kMaxColourConfigBytes = std::uintmax_t{16} << 20;
+inline constexpr std::uintmax_t kMaxTransformFileBytes = std::uintmax_t{256} << 20;
+
 class ColourConfig {
  public:
   // Loads path when given (from --ocio), else the file $OCIO names, else OpenImageIO's
   // built-in set. A file that cannot be loaded is refused (CliError, usage), never quietly
-  // replaced by the built-in set.
+  // replaced by the built-in set; so is a config naming a file (in any colour space, look,
+  // view transform or named transform) that is not a regular file of at most
+  // kMaxTransformFileBytes, before OpenColorIO opens any of them.
   static std::shared_ptr<const ColourConfig> Load(const std::optional<std::filesystem::path>& path);
 
   // "/studio/aces.ocio (from $OCIO)", "OpenImageIO's built-in set ($OCIO is not set)".
@@ -52,8 +65,20 @@ class ColourConfig {
  private:
   ColourConfig() = default;
 
+  // A file the config names: as written, and where OpenColorIO finds it (empty when nowhere).
+  struct NamedFile {
+    std::string source;
+    std::string resolved;
+  };
+  // Refuses (CliError, usage) a config naming a file that is not a regular one of at most
+  // kMaxTransformFileBytes; notes the files for ConversionFailure.
+  void CheckNamedFiles(const std::string& file, const std::string& who);
+  // Why a conversion failed, in words of ours when OpenColorIO's name one of those files.
+  std::string ConversionFailure(const std::string& reason) const;
+
   std::unique_ptr<OIIO::ColorConfig> config_;
   std::string description_;
+  std::vector<NamedFile> files_;
   mutable std::mutex mutex_;
   mutable std::map<std::pair<std::string, std::string>, std::shared_ptr<const OIIO::ColorProcessor>>
       converters_;

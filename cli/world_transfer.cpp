@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "cli/sample_types.h"
+#include "cli/warnings.h"
 
 namespace cli {
 namespace {
@@ -73,10 +76,38 @@ void Gather(const OIIO::ImageSpec& spec, const LayerChannels& layer, const std::
   }
 }
 
-// Converts the colour of count R, G, B, A pixels in place; alpha is left alone.
-void Convert(const OIIO::ColorProcessor& processor, std::vector<float>& row, int count) {
+// The smallest magnitude that stops being a finite number in a file sample of type: half
+// floats round 65520 and above to infinity; other types hold every finite float (integers
+// clip it).
+float FiniteLimit(OIIO::TypeDesc type) {
+  return type.basetype == OIIO::TypeDesc::HALF ? 65520.0f : std::numeric_limits<float>::infinity();
+}
+
+// Converts the colour of count R, G, B, A pixels in place; alpha is left alone. A result that
+// is NaN, or at or past limit in magnitude, becomes 0, as a NaN or infinite sample of a file
+// does: a config's transforms (a LUT holding infinities, a matrix past the float range) make
+// them as easily as a file holds them. Says whether any did.
+bool Convert(const OIIO::ColorProcessor& processor, std::vector<float>& row, int count,
+             float limit) {
   constexpr auto kFloat = static_cast<OIIO::stride_t>(sizeof(float));
   processor.apply(row.data(), count, 1, 3, kFloat, 4 * kFloat, 4 * kFloat * count);
+  bool replaced = false;
+  for (std::size_t i = 0; i < row.size(); i += 4) {
+    for (std::size_t c = 0; c < 3; ++c) {
+      float& v = row[i + c];
+      if (!(std::abs(v) < limit)) {
+        v = 0.0f;
+        replaced = true;
+      }
+    }
+  }
+  return replaced;
+}
+
+// Warnings about such results share their kind with the one about a file's NaN and
+// infinities: one warning a run for any of them.
+void WarnNonFinite(const std::string& text) {
+  WarnOnce("non-finite", text);
 }
 
 template <class Pixel, class Row>
@@ -143,13 +174,13 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
       }
     }
     if (to_working) {
-      Convert(*to_working, row, count);
-      // A conversion can reach past 1.0 (into linear light) or, for a curve that does not
-      // hold there, past the finite numbers.
-      for (float& v : row) {
-        if (!std::isfinite(v)) v = 0.0f;
-        notes.clipped = notes.clipped || (integer_world && v > 1.0f);
+      if (Convert(*to_working, row, count, std::numeric_limits<float>::infinity())) {
+        WarnNonFinite(
+            "colour: converting into the working space gives NaN or infinite values; they are "
+            "read as 0");
       }
+      // A conversion can reach past 1.0 (into linear light).
+      for (const float v : row) notes.clipped = notes.clipped || (integer_world && v > 1.0f);
     }
     Store<Pixel>(row, count, world, world_x, world_y);
     return notes;
@@ -196,7 +227,21 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
       out[3] = static_cast<float>(Traits::ToFile(in->alpha)) * scale;
     }
     // Colour converts straight, as the world holds it; association comes after.
-    if (to_output) Convert(*to_output, row, count);
+    if (to_output) {
+      // What the file's colour channels cannot hold is as infinite as an infinity.
+      float limit = std::numeric_limits<float>::infinity();
+      for (std::size_t c = 0; c < roles.size(); ++c) {
+        if (roles[c] < 3) {
+          limit = std::min(limit, FiniteLimit(spec.channelformat(static_cast<int>(c))));
+        }
+      }
+      if (Convert(*to_output, row, count, limit)) {
+        WarnNonFinite(std::string("colour: converting to the output's colour space gives NaN or "
+                                  "infinite values") +
+                      (std::isinf(limit) ? "" : " (or past 65504, infinite in half floats)") +
+                      "; they are written as 0");
+      }
+    }
     if (associate) {
       for (std::size_t i = 0; i < row.size(); i += 4) {
         for (int c = 0; c < 3; ++c) row[i + c] *= row[i + 3];

@@ -44,7 +44,8 @@ struct RowStoreNotes {
 // are colour and alpha. What enters the world is always finite: a NaN or infinite sample
 // enters as 0, and associated colour is divided by alpha only where the quotient is finite
 // (colour is kept as stored where alpha is 0 or too small to divide by). With to_working, the
-// straight colour is converted in float before it is stored.
+// straight colour is converted in float before it is stored, and a NaN or infinite result
+// enters as 0 too (with the run's one warning about such values).
 RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& layer, bool associated,
                            const std::byte* native, int count, const hostsim::World& world,
                            int world_x, int world_y,
@@ -53,7 +54,8 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
 // Fills the first roles.size() channels of count pixels in the layout of spec from the world's
 // row at (world_x, world_y), channel c from world role roles[c] (0 to 3: R, G, B, A), colour
 // multiplied by alpha when associate. With to_output, the straight colour is converted in
-// float first.
+// float first, and a result the file's colour channels would hold as NaN or infinite (a half
+// float past 65504 among them) is written as 0 (with the run's one warning about such values).
 void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int count, bool associate,
                   const OIIO::ImageSpec& spec, std::span<const int> roles, std::byte* native,
                   const OIIO::ColorProcessor* to_output = nullptr);

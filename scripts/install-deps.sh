@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libopenimageio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
+  libopenimageio-dev libopencolorio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   clang-format
   ffmpeg melt frei0r-plugins frei0r-plugins-dev
