@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "bench/copy_baseline.h"
+#include "effect/params/params.h"
 #include "hostsim/floor_bytes.h"
 #include "hostsim/host.h"
 #include "hostsim/param_store.h"
 #include "hostsim/world_store.h"
-#include "params/params.h"
 
 namespace {
 

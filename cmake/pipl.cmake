@@ -1,11 +1,11 @@
 # Writes the effect's property list, the PiPL resource the host reads before it loads the
-# module, from the definitions in plugin/version.h:
+# module, from the definitions in effect/plugin/version.h:
 #
-#   cmake -DVERSION_HEADER=plugin/version.h -DVERSION_NUMBER_HEADER=<build>/.../version_number.h
+#   cmake -DVERSION_HEADER=effect/plugin/version.h -DVERSION_NUMBER_HEADER=<build>/.../version_number.h
 #         -DCONSTANTS_HEADER=hostapi/host_constants.h -DOUTPUT=Velmora.pipl -P cmake/pipl.cmake
 #
 # The Linux build keeps the bytes beside the module; the Windows build embeds the same file as
-# resource PiPL 16000 (plugin/velmora.rc).
+# resource PiPL 16000 (effect/plugin/velmora.rc).
 #
 # Layout: a 16-bit 1, a 32-bit 0 and a 32-bit property count, then per property the vendor 8BIM,
 # its key, a 32-bit 0, the data length and the data, zero-padded to a multiple of 4. Numbers are

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "effect/params/glow_extent.h"
 #include "engine/error.h"
 #include "hostsim/param_store.h"
-#include "params/glow_extent.h"
 
 namespace velmora::engine {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "effect/params/control_names.h"
+#include "effect/params/params.h"
 #include "hostapi/host_api.h"
-#include "params/control_names.h"
-#include "params/params.h"
 
 namespace hostsim {
 class ParamStore;

@@ -2,7 +2,7 @@
 // The effect's controls as frei0r parameters, in the order video tools list and number them:
 // the names the velmora command uses, one parameter for each the effect declares.
 
-#include "params/control_names.h"
+#include "effect/params/control_names.h"
 
 namespace frei0r_glow {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "effect/params/params.h"
 #include "hostsim/faults.h"
-#include "params/params.h"
 
 namespace velmora_fuzz {
 namespace {

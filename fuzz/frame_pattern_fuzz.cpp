@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/cli_error.h"
-#include "cli/frame_pattern.h"
+#include "cli/report/cli_error.h"
+#include "cli/sequence/frame_pattern.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

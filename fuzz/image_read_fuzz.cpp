@@ -14,8 +14,8 @@
 #include <iterator>
 #include <string>
 
-#include "cli/cli_error.h"
-#include "cli/image_io.h"
+#include "cli/image/image_io.h"
+#include "cli/report/cli_error.h"
 #include "fuzz/fuzz_input.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Preset text in both formats: a preset either parses or is refused with the tool's own error.
 
-#include "cli/cli_error.h"
-#include "cli/preset_file.h"
+#include "cli/controls/preset_file.h"
+#include "cli/report/cli_error.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "cli/cli_error.h"
-#include "cli/tint_color.h"
+#include "cli/controls/tint_color.h"
+#include "cli/report/cli_error.h"
 #include "fuzz/fuzz_input.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // The host's three pixel depths, the one vocabulary of the simulated host and the velmora
 // command: the enum, a traits type per depth, the one switch from a runtime depth to its traits,
 // and the depth's pixel size, pixel format, world type, name and command-line spelling.
-// (The effect keeps its own depth traits in render/pixel_depth.h: it sees the host only
+// (The effect keeps its own depth traits in effect/render/pixel_depth.h: it sees the host only
 // through the published interface.)
 
 #include <cstddef>

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/world_transfer.h"
+#include "cli/image/world_transfer.h"
+#include "cli/report/cli_error.h"
 
 namespace cli::preview {
 namespace {

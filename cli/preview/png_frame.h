@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "cli/image.h"
+#include "cli/image/image.h"
 #include "hostsim/world_store.h"
 
 namespace cli::preview {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/controls.h"
+#include "cli/controls/controls.h"
 
 namespace cli::preview {
 

@@ -1,14 +1,14 @@
 #include "cli/preview/preview_command.h"
 
-#include "cli/cli_error.h"
-#include "cli/colour_plan.h"
-#include "cli/frame_memory.h"
-#include "cli/frame_pattern.h"
-#include "cli/image_io.h"
-#include "cli/preset_file.h"
+#include "cli/colour/colour_plan.h"
+#include "cli/controls/preset_file.h"
+#include "cli/image/frame_memory.h"
+#include "cli/image/image_io.h"
 #include "cli/preview/preview_renderer.h"
 #include "cli/preview/preview_server.h"
 #include "cli/preview/stop_signals.h"
+#include "cli/report/cli_error.h"
+#include "cli/sequence/frame_pattern.h"
 
 namespace cli::preview {
 namespace {

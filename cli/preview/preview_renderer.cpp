@@ -6,10 +6,10 @@
 #include <fstream>
 #include <thread>
 
-#include "cli/cli_error.h"
-#include "cli/frame_memory.h"
-#include "cli/info_command.h"
+#include "cli/image/frame_memory.h"
+#include "cli/info/info_command.h"
 #include "cli/preview/preset_text.h"
+#include "cli/report/cli_error.h"
 
 namespace cli::preview {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/controls.h"
-#include "cli/image_io.h"
+#include "cli/controls/controls.h"
+#include "cli/image/image_io.h"
 #include "cli/preview/frame_stats.h"
 #include "cli/preview/png_frame.h"
 #include "engine/effect_module.h"

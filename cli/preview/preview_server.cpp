@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/pending_file.h"
+#include "cli/image/pending_file.h"
 #include "cli/preview/page.h"
 #include "cli/preview/preset_text.h"
 #include "cli/preview/query_controls.h"
+#include "cli/report/cli_error.h"
 
 namespace cli::preview {
 namespace {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "cli/cli_error.h"
+#include "cli/report/cli_error.h"
 
 namespace cli::preview {
 namespace {

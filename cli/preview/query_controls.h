@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/controls.h"
+#include "cli/controls/controls.h"
 
 namespace cli::preview {
 

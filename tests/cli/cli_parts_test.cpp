@@ -5,13 +5,13 @@
 
 #include <cstdlib>
 
-#include "cli/cli_error.h"
-#include "cli/codec_messages.h"
-#include "cli/frame_memory.h"
-#include "cli/frame_pattern.h"
-#include "cli/preset_file.h"
-#include "cli/tint_color.h"
-#include "cli/world_transfer.h"
+#include "cli/controls/preset_file.h"
+#include "cli/controls/tint_color.h"
+#include "cli/image/frame_memory.h"
+#include "cli/image/world_transfer.h"
+#include "cli/report/cli_error.h"
+#include "cli/report/codec_messages.h"
+#include "cli/sequence/frame_pattern.h"
 
 namespace cli {
 namespace {

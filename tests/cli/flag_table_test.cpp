@@ -7,7 +7,7 @@
 #include <cmath>
 #include <functional>
 
-#include "params/params.h"
+#include "effect/params/params.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/support/host_fixture.h"
 

@@ -1,16 +1,16 @@
 // The memory check's estimate against what a render really holds: the host's pixel pool counts
 // every block it hands out, and its peak over one frame is the render's pixel memory.
 
-#include "cli/frame_memory.h"
+#include "cli/image/frame_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "effect/params/glow_extent.h"
+#include "effect/params/params.h"
 #include "engine/glow_controls.h"
 #include "hostsim/host.h"
-#include "params/glow_extent.h"
-#include "params/params.h"
 
 namespace cli {
 namespace {

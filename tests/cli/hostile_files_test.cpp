@@ -10,8 +10,8 @@
 #include <cmath>
 #include <limits>
 
-#include "cli/cli_error.h"
-#include "cli/image_io.h"
+#include "cli/image/image_io.h"
+#include "cli/report/cli_error.h"
 #include "tests/cli/cli_runner.h"
 
 namespace velmora_test {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_error.h"
-#include "cli/frame_pattern.h"
-#include "cli/preset_file.h"
+#include "cli/controls/preset_file.h"
+#include "cli/report/cli_error.h"
+#include "cli/sequence/frame_pattern.h"
 
 namespace cli {
 namespace {

@@ -1,14 +1,14 @@
 // The temporary file an output is written to: created by this process alone, whatever another
 // user planted in the output's folder, and named within the length a file name may have.
 
-#include "cli/pending_file.h"
+#include "cli/image/pending_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <fstream>
 
-#include "cli/cli_error.h"
+#include "cli/report/cli_error.h"
 #include "tests/cli/cli_runner.h"
 
 namespace cli {

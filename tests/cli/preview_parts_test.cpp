@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/controls.h"
-#include "cli/preset_file.h"
+#include "cli/controls/controls.h"
+#include "cli/controls/preset_file.h"
 #include "cli/preview/preset_text.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"

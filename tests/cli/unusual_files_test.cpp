@@ -10,7 +10,7 @@
 #include <functional>
 #include <span>
 
-#include "cli/jpeg_quality.h"
+#include "cli/image/jpeg_quality.h"
 #include "tests/cli/cli_runner.h"
 
 namespace velmora_test {

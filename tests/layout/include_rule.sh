@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
-# The layers, checked on every #include "folder/..." of the tree: each folder may include only
-# the folders below it. The effect reaches down to hostapi only; the simulated host knows nothing
-# of the effect; the engine and the tools may read the effect's published control layout
-# (params/) but never its render code; nothing includes a front-end.
+# The layers, checked on every #include "folder/..." of the tree (every include names the file's
+# path from the repository root): each folder may include only the layers below it. The effect
+# reaches down to hostapi only; the simulated host knows nothing of the effect; the engine and
+# the tools may read the effect's published control layout (effect/params/) but never its
+# render code; nothing includes a front-end; the command's rooms include only rooms below them.
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 
 declare -A may_include=(
   [hostapi]="hostapi"
-  [host]="hostapi host"
-  [params]="hostapi host params"
-  [render]="hostapi host params render"
-  [plugin]="hostapi host params render plugin"
+  [effect/host_calls]="hostapi effect/host_calls"
+  [effect/params]="hostapi effect/host_calls effect/params"
+  [effect/render]="hostapi effect/host_calls effect/params effect/render"
+  [effect/plugin]="hostapi effect/host_calls effect/params effect/render effect/plugin"
   [hostsim]="hostapi hostsim"
   [text]="text"
-  [engine]="hostapi hostsim params engine"
-  [cli]="hostapi hostsim params engine text cli"
-  [frei0r]="hostapi hostsim params engine frei0r"
+  [engine]="hostapi hostsim effect/params engine"
+  [cli/report]="hostapi hostsim effect/params engine cli/report"
+  [cli/controls]="hostapi hostsim effect/params engine cli/report cli/controls"
+  [cli/colour]="hostapi hostsim engine cli/report cli/colour"
+  [cli/image]="hostapi hostsim effect/params engine cli/report cli/colour cli/image"
+  [cli/sequence]="hostapi hostsim effect/params engine cli/report cli/colour cli/image cli/sequence"
+  [cli/info]="hostapi hostsim effect/params engine text cli/report cli/controls cli/info"
+  [cli/preview]="hostapi hostsim effect/params engine cli/report cli/controls cli/colour cli/image cli/sequence cli/info cli/preview"
+  [cli/command]="hostapi hostsim effect/params engine cli/report cli/controls cli/colour cli/image cli/sequence cli/info cli/preview cli/command"
+  [frei0r]="hostapi hostsim effect/params engine frei0r"
 )
 
 status=0
@@ -24,7 +32,8 @@ for folder in "${!may_include[@]}"; do
   [ -d "$root/$folder" ] || { echo "include rule: no folder $folder"; status=1; continue; }
   while IFS= read -r line; do
     file=${line%%:*}
-    included=$(sed -E 's/.*#include "([^"/]+)\/.*/\1/' <<<"${line#*:}")
+    # The layer an include reaches: its first folder, or its first two under effect/ and cli/.
+    included=$(sed -E 's/.*#include "((effect|cli)\/[^"/]+|[^"/]+)\/.*/\1/' <<<"${line#*:}")
     if [[ " ${may_include[$folder]} " != *" $included "* ]]; then
       echo "include rule: ${file#"$root"/} includes $included/, which $folder/ may not"
       status=1

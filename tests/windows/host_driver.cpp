@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "effect/params/params.h"
 #include "hostsim/host.h"
 #include "hostsim/param_store.h"
 #include "hostsim/property_list.h"
 #include "hostsim/world_store.h"
-#include "params/params.h"
 #include "tests/windows/frame_file.h"
 
 #ifdef _WIN32

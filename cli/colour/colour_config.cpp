@@ -1,0 +1,381 @@
+#include "cli/colour/colour_config.h"
+
+#include <OpenColorIO/OpenColorIO.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+#include <set>
+
+#include "cli/report/cli_error.h"
+
+namespace cli {
+namespace {
+
+namespace OCIO = OCIO_NAMESPACE;
+
+// A path in a message, whole (Quoted would shorten it) and on one line.
+std::string PathWords(const std::string& path) {
+  return "'" + OneLine(path) + "'";
+}
+
+std::string Megabytes(std::uintmax_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// Refuses a file that is not a regular one of at most limit bytes, following links as any
+// reader would; says where a link leads. Only metadata is looked at: nothing is opened.
+void CheckBoundedFile(const std::string& path, std::uintmax_t limit, const std::string& subject,
+                      const std::string& what) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    throw CliError(subject, what + "cannot be reached: " + std::strerror(errno), kExitUsage);
+  }
+  std::string link;
+  struct stat own {};
+  if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (!error) link = "a link to " + PathWords(target.string()) + ", ";
+  }
+  if (!S_ISREG(info.st_mode)) {
+    throw CliError(subject, what + link + KindOf(info.st_mode) + ": only regular files are read",
+                   kExitUsage);
+  }
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
+  if (size > limit) {
+    throw CliError(subject,
+                   what + link + Megabytes(size) + ", more than the " + Megabytes(limit) +
+                       " read from such a file",
+                   kExitUsage);
+  }
+}
+
+// The files a transform reads: a FileTransform's, and those of every step of a group.
+void CollectFiles(const OCIO::ConstTransformRcPtr& transform, std::set<std::string>& sources) {
+  if (!transform) return;
+  if (const auto file = OCIO::DynamicPtrCast<const OCIO::FileTransform>(transform)) {
+    if (file->getSrc() && *file->getSrc()) sources.insert(file->getSrc());
+  } else if (const auto group = OCIO::DynamicPtrCast<const OCIO::GroupTransform>(transform)) {
+    for (int i = 0; i < group->getNumTransforms(); ++i) {
+      CollectFiles(group->getTransform(i), sources);
+    }
+  }
+}
+
+// Every file any conversion through the config could read, as the config writes it: the
+// transforms of every colour space (inactive ones too), look, view transform and named
+// transform, both ways. Displays and views only name these.
+std::set<std::string> NamedFiles(const OCIO::Config& config) {
+  std::set<std::string> sources;
+  const auto add = [&](const OCIO::ConstTransformRcPtr& transform) {
+    CollectFiles(transform, sources);
+  };
+  const auto search = OCIO::SEARCH_REFERENCE_SPACE_ALL;
+  for (int i = 0; i < config.getNumColorSpaces(search, OCIO::COLORSPACE_ALL); ++i) {
+    const auto space =
+        config.getColorSpace(config.getColorSpaceNameByIndex(search, OCIO::COLORSPACE_ALL, i));
+    if (!space) continue;
+    add(space->getTransform(OCIO::COLORSPACE_DIR_TO_REFERENCE));
+    add(space->getTransform(OCIO::COLORSPACE_DIR_FROM_REFERENCE));
+  }
+  for (int i = 0; i < config.getNumLooks(); ++i) {
+    const auto look = config.getLook(config.getLookNameByIndex(i));
+    if (!look) continue;
+    add(look->getTransform());
+    add(look->getInverseTransform());
+  }
+  for (int i = 0; i < config.getNumViewTransforms(); ++i) {
+    const auto view = config.getViewTransform(config.getViewTransformNameByIndex(i));
+    if (!view) continue;
+    add(view->getTransform(OCIO::VIEWTRANSFORM_DIR_TO_REFERENCE));
+    add(view->getTransform(OCIO::VIEWTRANSFORM_DIR_FROM_REFERENCE));
+  }
+  for (int i = 0; i < config.getNumNamedTransforms(OCIO::NAMEDTRANSFORM_ALL); ++i) {
+    const auto named =
+        config.getNamedTransform(config.getNamedTransformNameByIndex(OCIO::NAMEDTRANSFORM_ALL, i));
+    if (!named) continue;
+    add(named->getTransform(OCIO::TRANSFORM_DIR_FORWARD));
+    add(named->getTransform(OCIO::TRANSFORM_DIR_INVERSE));
+  }
+  return sources;
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+// Edits (insert, delete, replace) from one word to the other, regardless of case.
+std::size_t EditDistance(std::string_view a_text, std::string_view b_text) {
+  const std::string a = Lower(a_text);
+  const std::string b = Lower(b_text);
+  std::vector<std::size_t> previous(b.size() + 1);
+  std::vector<std::size_t> current(b.size() + 1);
+  std::iota(previous.begin(), previous.end(), std::size_t{0});
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      current[j] = std::min(
+          {previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+    }
+    std::swap(previous, current);
+  }
+  return previous[b.size()];
+}
+
+// The roles OpenColorIO names; the built-in set lists none of them but answers to some.
+constexpr const char* kStandardRoles[] = {
+    "default",       "reference",        "data",
+    "scene_linear",  "compositing_log",  "color_timing",
+    "color_picking", "texture_paint",    "matte_paint",
+    "rendering",     "aces_interchange", "cie_xyz_d65_interchange"};
+
+std::string Text(const char* text) {
+  return text ? text : "";
+}
+
+// OpenImageIO's message about a config, without its repeated preamble.
+std::string LoadFailure(std::string message) {
+  const std::string preamble = "Error reading OCIO config ";
+  if (message.rfind(preamble, 0) == 0) {
+    const std::size_t colon = message.find("\": ");
+    if (colon != std::string::npos) message.erase(0, colon + 3);
+  }
+  return message.empty() ? "not a colour configuration" : message;
+}
+
+std::string Padded(const std::string& text, std::size_t width) {
+  return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
+}
+
+}  // namespace
+
+std::shared_ptr<const ColourConfig> ColourConfig::Load(
+    const std::optional<std::filesystem::path>& path) {
+  std::shared_ptr<ColourConfig> config(new ColourConfig);
+  const char* variable = std::getenv("OCIO");
+  std::string file;
+  std::string who;
+  if (path) {
+    file = path->string();
+    who = "--ocio";
+  } else if (variable && *variable) {
+    file = variable;
+    who = "$OCIO";
+  }
+  if (!file.empty()) {
+    // OpenImageIO falls back to its built-in set when a file fails; a pipeline's config must
+    // not be swapped for another without a word.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      throw CliError(who, Quoted(file) + " is no colour configuration file", kExitUsage);
+    }
+    CheckBoundedFile(file, kMaxColourConfigBytes, who, PathWords(file) + " is ");
+    config->CheckNamedFiles(file, who);
+    config->config_ = std::make_unique<OIIO::ColorConfig>(file);
+    if (config->config_->has_error()) {
+      throw CliError(who, Quoted(file) + ": " + LoadFailure(config->config_->geterror()),
+                     kExitUsage);
+    }
+    config->description_ = file + " (from " + who + ")";
+  } else {
+    config->config_ = std::make_unique<OIIO::ColorConfig>(std::string());
+    config->config_->geterror();  // "no config file" is what the built-in set means
+    config->description_ = "OpenImageIO's built-in set ($OCIO is not set)";
+  }
+  return config;
+}
+
+void ColourConfig::CheckNamedFiles(const std::string& file, const std::string& who) {
+  OCIO::ConstConfigRcPtr parsed;
+  try {
+    parsed = OCIO::Config::CreateFromFile(file.c_str());
+  } catch (const OCIO::Exception&) {
+    return;  // OpenImageIO's load says why, in the words the user knows
+  }
+  const OCIO::ConstContextRcPtr context = parsed->getCurrentContext();
+  for (const std::string& source : NamedFiles(*parsed)) {
+    // Where OpenColorIO itself looks: the search path, context variables, the config's folder.
+    std::string resolved;
+    try {
+      resolved = context->resolveFileLocation(source.c_str());
+    } catch (const OCIO::Exception&) {
+      // Not found: nothing to read; a conversion that needs it fails naming it.
+    }
+    if (!resolved.empty()) {
+      CheckBoundedFile(resolved, kMaxTransformFileBytes, resolved,
+                       "named by the colour config (" + who + "), but ");
+    }
+    files_.push_back({source, resolved});
+  }
+}
+
+std::string ColourConfig::ConversionFailure(const std::string& reason) const {
+  for (const NamedFile& named : files_) {
+    if (!named.resolved.empty() && reason.find(named.resolved) != std::string::npos) {
+      return PathWords(named.resolved) + " is no transform file OpenColorIO reads";
+    }
+  }
+  for (const NamedFile& named : files_) {
+    if (reason.find(named.source) != std::string::npos) {
+      return named.resolved.empty()
+                 ? "the config's file " + PathWords(named.source) + " is not in its search path"
+                 : PathWords(named.resolved) + " is no transform file OpenColorIO reads";
+    }
+  }
+  return reason;
+}
+
+std::vector<std::pair<std::string, std::string>> ColourConfig::roles() const {
+  std::vector<std::pair<std::string, std::string>> found;
+  std::vector<std::string> names = config_->getRoles();
+  if (names.empty()) names.assign(std::begin(kStandardRoles), std::end(kStandardRoles));
+  for (const std::string& role : names) {
+    const std::string space = Text(config_->getColorSpaceNameByRole(role));
+    if (!space.empty()) found.emplace_back(role, space);
+  }
+  return found;
+}
+
+std::string ColourConfig::family(const std::string& space) const {
+  return Text(config_->getColorSpaceFamilyByName(space));
+}
+
+std::vector<std::string> ColourConfig::aliases(const std::string& space) const {
+  return config_->getAliases(space);
+}
+
+bool ColourConfig::is_linear(const std::string& space) const {
+  return config_->isColorSpaceLinear(space);
+}
+
+std::optional<std::string> ColourConfig::Resolve(std::string_view name) const {
+  if (name.empty()) return std::nullopt;
+  const std::vector<std::string> names = spaces();
+  for (const std::string& space : names) {
+    if (space == name) return space;
+  }
+  // Roles (and, in OpenColorIO's configs, aliases and names in any case).
+  const std::string by_role = Text(config_->getColorSpaceNameByRole(name));
+  if (!by_role.empty()) return by_role;
+  const std::string lower = Lower(name);
+  for (const std::string& space : names) {
+    if (Lower(space) == lower) return space;
+    for (const std::string& alias : aliases(space)) {
+      if (Lower(alias) == lower) return space;
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> ColourConfig::Nearest(std::string_view name, std::size_t count) const {
+  std::vector<std::string> candidates = spaces();
+  for (const auto& [role, space] : roles()) candidates.push_back(role);
+  for (const std::string& space : spaces()) {
+    for (const std::string& alias : aliases(space)) candidates.push_back(alias);
+  }
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  const std::string lower = Lower(name);
+  // A name holding what was typed ("acescg" in "lin_acescg") is as near as one typing slip.
+  auto score = [&](const std::string& candidate) {
+    const std::size_t edits = EditDistance(name, candidate);
+    return !lower.empty() && Lower(candidate).find(lower) != std::string::npos
+               ? std::min<std::size_t>(edits, 1)
+               : edits;
+  };
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [&](const std::string& a, const std::string& b) { return score(a) < score(b); });
+  if (candidates.size() > count) candidates.resize(count);
+  return candidates;
+}
+
+std::string ColourConfig::ResolveOrRefuse(std::string_view name, const std::string& who) const {
+  if (const auto resolved = Resolve(name)) return *resolved;
+  std::string nearest;
+  for (const std::string& candidate : Nearest(name, 3)) {
+    nearest += (nearest.empty() ? "" : ", ") + candidate;
+  }
+  throw CliError(who,
+                 "no colour space or role " + Quoted(std::string(name)) + " in " + description_ +
+                     (nearest.empty() ? "" : "; nearest: " + nearest) +
+                     " (velmora info --colorspaces lists them)",
+                 kExitUsage);
+}
+
+std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::string& from,
+                                                                    const std::string& to) const {
+  if (from == to) return nullptr;
+  std::lock_guard lock(mutex_);
+  const auto key = std::make_pair(from, to);
+  if (const auto found = converters_.find(key); found != converters_.end()) return found->second;
+  OIIO::ColorProcessorHandle made = config_->createColorProcessor(from, to);
+  if (!made) {
+    // OpenColorIO's reasons about a file may quote it: a file of someone else's, named by the
+    // config, is told by name only.
+    const std::string reason = ConversionFailure(config_->geterror());
+    throw CliError("colour", "cannot convert " + Quoted(from) + " to " + Quoted(to) +
+                                 (reason.empty() ? "" : ": " + reason));
+  }
+  std::shared_ptr<const OIIO::ColorProcessor> converter;
+  if (!made->isNoOp()) converter = std::move(made);
+  converters_.emplace(key, converter);
+  return converter;
+}
+
+void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
+  out << "Colour config: " << config.description() << "\n\nColour spaces:\n";
+  const std::vector<std::string> spaces = config.spaces();
+  std::size_t name_width = 0;
+  std::size_t family_width = 0;
+  for (const std::string& space : spaces) {
+    name_width = std::max(name_width, space.size() + 2);
+    family_width = std::max(family_width, config.family(space).size() + 2);
+  }
+  for (const std::string& space : spaces) {
+    std::string notes = config.is_linear(space) ? "linear" : "";
+    const std::vector<std::string> aliases = config.aliases(space);
+    for (std::size_t i = 0; i < aliases.size(); ++i) {
+      notes += (i == 0 ? (notes.empty() ? "aliases: " : "; aliases: ") : ", ") + aliases[i];
+    }
+    std::string line =
+        "  " + Padded(space, name_width) + Padded(config.family(space), family_width);
+    line += notes;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << "\n";
+  }
+  const auto roles = config.roles();
+  out << "\nRoles:\n";
+  std::size_t role_width = 0;
+  for (const auto& [role, space] : roles) role_width = std::max(role_width, role.size() + 2);
+  for (const auto& [role, space] : roles) out << "  " << Padded(role, role_width) << space << "\n";
+}
+
+void PrintColourSummary(const std::optional<std::filesystem::path>& path, std::ostream& out) {
+  out << "\nColour config: ";
+  try {
+    const auto config = ColourConfig::Load(path);
+    out << config->description() << ", " << config->spaces().size()
+        << " colour spaces (velmora info --colorspaces lists them)\n";
+  } catch (const CliError& error) {
+    out << OneLine(error.what()) << "\n";
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,138 @@
+#include "cli/colour/colour_plan.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "cli/report/cli_error.h"
+#include "cli/report/warnings.h"
+
+namespace cli {
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// Whether the file holds Cineon's printing-density log code values.
+// The names a format's convention goes by in common configs, most specific first.
+std::vector<std::string> ConventionNames(FileColour::Convention convention) {
+  switch (convention) {
+    case FileColour::kSceneLinear:
+      return {"scene_linear", "linear"};
+    case FileColour::kCineonLog:
+      return {"compositing_log", "cineon", "log"};
+    case FileColour::kSrgb:
+      break;
+  }
+  return {"sRGB", "srgb_tx", "sRGB - Texture", "Utility - sRGB - Texture"};
+}
+
+const char* ConventionWords(FileColour::Convention convention) {
+  switch (convention) {
+    case FileColour::kSceneLinear:
+      return "scene-linear";
+    case FileColour::kCineonLog:
+      return "Cineon log";
+    case FileColour::kSrgb:
+      break;
+  }
+  return "sRGB";
+}
+
+}  // namespace
+
+void TakePresetColour(std::map<std::string, std::string>& preset, const std::string& preset_name,
+                      ColourRequest& request) {
+  const std::pair<const char*, std::optional<ColourName> ColourRequest::*> keys[] = {
+      {"colorspace", &ColourRequest::input},
+      {"working-space", &ColourRequest::working},
+      {"output-colorspace", &ColourRequest::output}};
+  for (const auto& [key, member] : keys) {
+    const auto found = preset.find(key);
+    if (found == preset.end()) continue;
+    std::string shown = key;
+    std::replace(shown.begin(), shown.end(), '-', '_');
+    if (!(request.*member)) request.*member = ColourName{found->second, preset_name + ": " + shown};
+    preset.erase(found);
+  }
+}
+
+std::shared_ptr<const ColourPlan> ColourPlan::Make(const ColourRequest& request) {
+  if (!request.input && !request.working && !request.output) return nullptr;
+  auto plan = std::make_shared<ColourPlan>();
+  plan->config_ = ColourConfig::Load(request.ocio);
+  const auto resolve = [&](const std::optional<ColourName>& given) -> std::optional<std::string> {
+    if (!given) return std::nullopt;
+    return plan->config_->ResolveOrRefuse(given->name, given->source);
+  };
+  plan->input_ = resolve(request.input);
+  plan->working_ = resolve(request.working);
+  plan->output_ = resolve(request.output);
+  if (request.working) plan->working_source_ = request.working->source;
+  // Every converter the names alone decide is built now: a config that cannot make one fails
+  // the run before the first frame, and the frames share them.
+  if (plan->input_) {
+    plan->ToWorking(*plan->input_);
+    plan->ToOutput(*plan->input_);
+  }
+  return plan;
+}
+
+std::string ColourPlan::InputSpace(const FileColour& file, const std::string& file_name) const {
+  if (input_) return *input_;
+  const std::string& tag = file.tag;
+  if (const auto tagged = config_->Resolve(tag)) return *tagged;
+  for (const std::string& name : ConventionNames(file.convention)) {
+    if (const auto resolved = config_->Resolve(name)) {
+      // OpenImageIO tags every OpenEXR "Linear": for a config without that name the
+      // scene-linear role is what it means, and no word about it is needed.
+      const bool generic_linear = Lower(tag) == "linear" && config_->is_linear(*resolved);
+      if (!tag.empty() && !generic_linear) {
+        WarnOnce("colour tag", file_name + ": tagged " + Quoted(tag) + ", which " +
+                                   config_->description() + " does not know; read as " +
+                                   Quoted(*resolved) + " (--colorspace NAME says otherwise)");
+      }
+      return *resolved;
+    }
+  }
+  throw CliError(file_name, std::string("holds ") + ConventionWords(file.convention) +
+                                (tag.empty() ? " by its format's convention"
+                                             : " (tagged " + Quoted(tag) + ")") +
+                                ", a space " + config_->description() +
+                                " does not have; --colorspace NAME says which to read it as");
+}
+
+std::shared_ptr<const OIIO::ColorProcessor> ColourPlan::ToWorking(const std::string& input) const {
+  if (!working_) return nullptr;
+  return config_->Converter(input, *working_);
+}
+
+std::shared_ptr<const OIIO::ColorProcessor> ColourPlan::ToOutput(const std::string& input) const {
+  return config_->Converter(working_.value_or(input), OutputSpace(input));
+}
+
+std::string ColourPlan::OutputSpace(const std::string& input) const {
+  return output_.value_or(input);
+}
+
+void ColourPlan::WarnAboutSettings(bool gamma, hostsim::Depth depth) const {
+  if (!working_) return;
+  // Shares the key of the warning about --gamma on a linear-tagged file: with a working space
+  // that one would describe the file, not what the effect is given.
+  if (gamma) {
+    WarnOnce("gamma", "--gamma decodes sRGB inside the effect, but " + working_source_ +
+                          " already gives it " + Quoted(*working_) +
+                          " values: the source would be decoded twice (--no-gamma glows in " +
+                          Quoted(*working_) + " alone)");
+  }
+  if (depth == hostsim::Depth::k8 && config_->is_linear(*working_)) {
+    WarnOnce("working depth", working_source_ + " " + Quoted(*working_) +
+                                  " is linear light: at --depth 8 dark tones band and values "
+                                  "above 1.0 clip (--depth 16, or the default float, keeps them)");
+  }
+}
+
+}  // namespace cli
