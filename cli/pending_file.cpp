@@ -129,7 +129,7 @@ std::string ReadLinkAt(int folder, const std::string& name, const std::string& s
 struct Walk {
   std::filesystem::path file;  // absolute, links resolved (as far as the folders exist)
   bool through_link = false;   // a link was followed on the way
-  bool last_is_link = false;   // the final component was one
+  bool last_is_link = false;   // the file's own name was one (then so is all that follows)
   Descriptor folder;  // the file's folder as reached (O_PATH), or none when the walk stopped
 };
 
@@ -170,7 +170,7 @@ Walk WalkPath(const std::filesystem::path& target) {
       }
       push(to);
       walk.through_link = true;
-      walk.last_is_link = last;
+      walk.last_is_link = walk.last_is_link || last;
       continue;
     }
     if (last) {

@@ -255,9 +255,14 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
                           std::filesystem::directory_iterator()),
             1);
 
-  // A link to nothing is refused rather than followed into a new file.
+  // A link to nothing is refused rather than followed into a new file, also when its way
+  // passes through a link to a folder.
   std::filesystem::create_symlink("nowhere/x.png", folder / "dangling.png");
   ExpectFailureLine(render_to("dangling.png"), "dangling.png: is a link to nothing");
+  std::filesystem::create_symlink("real", folder / "real_link");
+  std::filesystem::create_symlink("real_link/none.png", folder / "dangling_via.png");
+  ExpectFailureLine(render_to("dangling_via.png"), "dangling_via.png: is a link to nothing");
+  EXPECT_FALSE(std::filesystem::exists(folder / "real" / "none.png"));
 }
 
 // As Linux's fs.protected_symlinks: in a sticky world-writable folder, a link is followed only
