@@ -130,6 +130,9 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
     // The DPX writer derives the channel layout from the channels written, which may not be
     // the source's (an alpha added, grey made RGB); a layout it cannot map stops the process.
     if (name == "dpx:ImageDescriptor") continue;
+    // The source file's own layout: the DPX writer allocates the padding it is told of (a
+    // header claiming 4 GB of it ended the process).
+    if (name == "dpx:EndOfImagePadding" || name == "dpx:EndOfLinePadding") continue;
     to.extra_attribs.push_back(attribute);
   }
 }
