@@ -2,17 +2,20 @@
 // picks the file name's extension (the reader tried first; OpenImageIO tries the others when
 // it fails), the second the processing depth, the rest is the file. The file is read into a
 // host world or refused with the tool's one-line error; a float world holds only finite
-// samples; and what was read is written back in the file's own format, as a render to a file
-// of the input's kind writes it.
+// samples; and what was read is written to every output format velmora names and to the file's
+// own, as a render to a file of each kind writes it (every window the reader takes must suit
+// every writer).
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "cli/image/image_io.h"
 #include "cli/report/cli_error.h"
@@ -24,6 +27,7 @@ namespace {
 const char* const kExtensions[] = {"png", "jpg", "tif", "exr", "dpx", "bmp",  "cin",
                                    "dds", "gif", "hdr", "ico", "iff", "jp2",  "pnm",
                                    "psd", "rla", "sgi", "pic", "tga", "webp", "fits"};
+constexpr std::size_t kOutputFormats = 5;  // the first five: those velmora names
 
 const std::filesystem::path& Folder() {
   static const std::filesystem::path folder = [] {
@@ -73,8 +77,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cli::WriteOptions write;
     write.software = "velmora fuzz";
     write.command = "velmora render in out";
-    cli::WriteImage(Folder() / ("out." + extension), *frame.world, frame.source.layer_rect.x,
-                    frame.source.layer_rect.y, frame.source, write);
+    // The formats velmora names, and the input's own when it is another.
+    std::vector<std::string> outputs(kExtensions, kExtensions + kOutputFormats);
+    if (std::find(outputs.begin(), outputs.end(), extension) == outputs.end()) {
+      outputs.push_back(extension);
+    }
+    for (const std::string& out : outputs) {
+      const std::filesystem::path written = Folder() / ("out." + out);
+      try {
+        cli::WriteImage(written, *frame.world, frame.source.layer_rect.x, frame.source.layer_rect.y,
+                        frame.source, write);
+      } catch (const cli::CliError&) {
+      }
+      std::error_code ignored;
+      std::filesystem::remove(written, ignored);
+    }
   } catch (const cli::CliError&) {
   }
   return 0;

@@ -101,6 +101,8 @@ class TomlLine {
     if (!QuotedString(value) && !Bare(value, nullptr)) return false;
     return Blank();
   }
+  // Why Entry failed, when more can be said than that the line is not an entry.
+  const std::string& error() const { return error_; }
 
  private:
   void SkipSpace() {
@@ -119,7 +121,7 @@ class TomlLine {
     out = line_.substr(start, at_ - start);
     return at_ > start;
   }
-  // "basic" (a backslash keeps the next character) or 'literal'.
+  // "basic" (backslash escapes decoded as TOML defines them) or 'literal' (taken as it is).
   bool QuotedString(std::string& out) {
     if (at_ == line_.size() || (line_[at_] != '"' && line_[at_] != '\'')) return false;
     const char quote = line_[at_];
@@ -129,14 +131,81 @@ class TomlLine {
         at_ = i + 1;
         return true;
       }
-      if (quote == '"' && line_[i] == '\\' && i + 1 < line_.size()) ++i;
+      if (quote == '"' && line_[i] == '\\') {
+        if (!Escape(i, out)) return false;
+        continue;
+      }
       out += line_[i];
     }
     return false;  // unterminated
   }
+  // The escape whose backslash is at i, appended to out; i is left on its last character.
+  // Anything TOML does not define is refused (error_ says why), never guessed at.
+  bool Escape(std::size_t& i, std::string& out) {
+    if (i + 1 == line_.size()) return false;  // unterminated
+    const char letter = line_[++i];
+    const char* const kLetters = "btnfr\"\\";
+    const char* const kMeanings = "\b\t\n\f\r\"\\";
+    if (const char* found = std::strchr(kLetters, letter); found && letter != '\0') {
+      out += kMeanings[found - kLetters];
+      return true;
+    }
+    if (letter != 'u' && letter != 'U') {
+      error_ = "invalid escape \\" + Printable(letter) +
+               " (TOML's are \\b \\t \\n \\f \\r \\\" \\\\ \\uXXXX \\UXXXXXXXX; a 'literal string' "
+               "keeps backslashes as they are)";
+      return false;
+    }
+    const std::size_t digits = letter == 'u' ? 4 : 8;
+    const std::string hex = line_.substr(i + 1, digits);
+    const std::string escape = std::string("\\") + letter + hex;
+    if (hex.size() != digits ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      error_ = "invalid escape " + Quoted(escape) + " (\\" + letter + " takes exactly " +
+               std::to_string(digits) + " hexadecimal digits)";
+      return false;
+    }
+    const unsigned long code = std::stoul(hex, nullptr, 16);
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      error_ = "invalid escape " + escape + " (not a Unicode scalar value)";
+      return false;
+    }
+    // A preset is text: a NUL byte is refused in the file, and so is one spelled as an escape.
+    if (code == 0) {
+      error_ = "escape " + escape + " is a NUL character, which no control takes";
+      return false;
+    }
+    AppendUtf8(static_cast<char32_t>(code), out);
+    i += digits;
+    return true;
+  }
+  static void AppendUtf8(char32_t code, std::string& out) {
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (code >> 18));
+      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  static std::string Printable(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) return std::string(1, c);
+    static const char kHex[] = "0123456789ABCDEF";
+    return std::string("x") + kHex[byte >> 4] + kHex[byte & 0xF];
+  }
 
   const std::string& line_;
   std::size_t at_ = 0;
+  std::string error_;
 };
 
 std::map<std::string, std::string> ParseToml(const std::string& text, const std::string& name) {
@@ -149,10 +218,13 @@ std::map<std::string, std::string> ParseToml(const std::string& text, const std:
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (TomlLine(line).Blank()) continue;
     std::string key, value;
-    if (!TomlLine(line).Entry(key, value)) {
-      throw CliError(name,
-                     "line " + std::to_string(number) + ": expected name = value (one flat table)",
-                     kExitUsage);
+    TomlLine entry(line);
+    if (!entry.Entry(key, value)) {
+      throw CliError(
+          name,
+          "line " + std::to_string(number) + ": " +
+              (entry.error().empty() ? "expected name = value (one flat table)" : entry.error()),
+          kExitUsage);
     }
     if (!settings.emplace(ControlName(key), value).second) {
       throw CliError(name, "line " + std::to_string(number) + ": " + Quoted(key) + " is set twice",

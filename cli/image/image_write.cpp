@@ -130,6 +130,9 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
     // The DPX writer derives the channel layout from the channels written, which may not be
     // the source's (an alpha added, grey made RGB); a layout it cannot map stops the process.
     if (name == "dpx:ImageDescriptor") continue;
+    // The source file's own layout: the DPX writer allocates the padding it is told of (a
+    // header claiming 4 GB of it ended the process).
+    if (name == "dpx:EndOfImagePadding" || name == "dpx:EndOfLinePadding") continue;
     to.extra_attribs.push_back(attribute);
   }
 }
@@ -187,9 +190,25 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   }
 
   const bool data_windows = output.supports("displaywindow");
+  const FileRect display = DisplayWindow(from);
   const FileRect covered{x, y, result.width(), result.height()};
-  out.region =
-      data_windows && covered.width > 0 && covered.height > 0 ? covered : DisplayWindow(from);
+  out.region = data_windows && covered.width > 0 && covered.height > 0 ? covered : display;
+  // The layer's coordinates of the file's (0, 0). A format that holds no negative offsets (DPX)
+  // keeps its display window at its origin and the data at or past it: the display window's
+  // corner becomes the file's origin, and what lies left of or above it is not written.
+  int origin_x = 0;
+  int origin_y = 0;
+  if (data_windows && !output.supports("negativeorigin")) {
+    origin_x = display.x;
+    origin_y = display.y;
+    const int left = std::max(out.region.x, display.x);
+    const int top = std::max(out.region.y, display.y);
+    out.region.width -= left - out.region.x;
+    out.region.height -= top - out.region.y;
+    out.region.x = left;
+    out.region.y = top;
+    if (out.region.width <= 0 || out.region.height <= 0) out.region = display;
+  }
 
   const OIIO::TypeDesc colour = ColourType(source, format, options);
   std::vector<OIIO::TypeDesc> types(out.roles.size(), colour);
@@ -210,11 +229,10 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   }
   spec.alpha_channel = alpha ? static_cast<int>(out.roles.size()) - 1 : -1;
   if (data_windows) {
-    spec.x = out.region.x;
-    spec.y = out.region.y;
-    const FileRect display = DisplayWindow(from);
-    spec.full_x = display.x;
-    spec.full_y = display.y;
+    spec.x = out.region.x - origin_x;
+    spec.y = out.region.y - origin_y;
+    spec.full_x = display.x - origin_x;
+    spec.full_y = display.y - origin_y;
     spec.full_width = display.width;
     spec.full_height = display.height;
   }
@@ -293,16 +311,20 @@ bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hos
   strip_rows = (strip_rows + tile_rows - 1) / tile_rows * tile_rows;
   const OIIO::TypeDesc row_type = spec.channelformats.empty() ? spec.format : OIIO::TypeUnknown;
   std::vector<std::byte> strip(row_bytes * static_cast<std::size_t>(strip_rows));
+  // The writer numbers rows and columns from the file's own origin, which is not the layer's
+  // where the format holds no windows (there the file starts at 0, 0 whatever it covers).
+  const int file_y = spec.y - region.y;
   for (int top = region.y; top < region.y + region.height; top += strip_rows) {
     const int bottom = std::min(top + strip_rows, region.y + region.height);
     for (int row_y = top; row_y < bottom; ++row_y) {
       FillLayerRow(out, result, x, y, source, row_y,
                    strip.data() + static_cast<std::size_t>(row_y - top) * row_bytes);
     }
-    const bool written = spec.tile_width > 0
-                             ? output.write_tiles(region.x, region.x + region.width, top, bottom, 0,
-                                                  1, row_type, strip.data())
-                             : output.write_scanlines(top, bottom, 0, row_type, strip.data());
+    const bool written =
+        spec.tile_width > 0
+            ? output.write_tiles(spec.x, spec.x + region.width, top + file_y, bottom + file_y, 0, 1,
+                                 row_type, strip.data())
+            : output.write_scanlines(top + file_y, bottom + file_y, 0, row_type, strip.data());
     if (!written) return false;
   }
   return true;

@@ -74,38 +74,134 @@ std::string WithoutTag(const std::string& name) {
   return name.substr(0, tag) + name.substr(tag + kTagSize);
 }
 
-// Like Linux's fs.protected_symlinks: in a sticky world-writable folder (/tmp and the like) a
-// link is followed only when it is the caller's own or the folder owner's, so no other user can
-// aim our output at a file of their choosing.
-void CheckLinkOwner(const std::filesystem::path& link, const std::string& shown) {
-  struct stat link_info {};
-  struct stat folder_info {};
-  const std::filesystem::path folder = link.has_parent_path() ? link.parent_path() : ".";
-  if (lstat(link.c_str(), &link_info) != 0 || !S_ISLNK(link_info.st_mode) ||
-      stat(folder.c_str(), &folder_info) != 0) {
-    return;
+// A descriptor closed with its owner.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
   }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Like Linux's fs.protected_symlinks, for every component of an output's path: in a sticky
+// world-writable folder (/tmp and the like) a link is followed only when it is the caller's own
+// or the folder owner's, so no other user can aim our output at a file or folder of their
+// choosing. link is the link's stat, folder the descriptor of the folder holding it.
+void CheckLinkOwner(const struct stat& link, int folder, const std::filesystem::path& folder_path,
+                    const std::filesystem::path& link_path, bool last, const std::string& shown) {
+  struct stat folder_info {};
+  if (fstat(folder, &folder_info) != 0) return;
   const bool shared = (folder_info.st_mode & S_ISVTX) && (folder_info.st_mode & S_IWOTH);
-  if (shared && link_info.st_uid != geteuid() && link_info.st_uid != folder_info.st_uid) {
-    throw CliError(shown, "is a link another user made in a shared folder (" + folder.string() +
-                              "); not writing through it");
+  if (shared && link.st_uid != geteuid() && link.st_uid != folder_info.st_uid) {
+    throw CliError(shown, std::string(last ? "" : "its folder " + link_path.string() + " ") +
+                              "is a link another user made in a shared folder (" +
+                              folder_path.string() + "); not writing through it");
   }
 }
 
-// The file a write to target lands in: target itself, or the end of its chain of links.
-std::filesystem::path Resolved(const std::filesystem::path& target) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(target, error)) return target;
-  std::filesystem::path link = target;
-  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(link, error); ++hops) {
-    CheckLinkOwner(link, target.string());
-    const std::filesystem::path next = std::filesystem::read_symlink(link, error);
-    if (error) break;
-    link = next.is_absolute() ? next : link.parent_path() / next;
+std::string ReadLinkAt(int folder, const std::string& name, const std::string& shown) {
+  std::string text(4096, '\0');
+  const ssize_t size = readlinkat(folder, name.c_str(), text.data(), text.size());
+  if (size < 0 || static_cast<std::size_t>(size) == text.size()) {
+    throw CliError(shown, "cannot write: " + ErrnoText(size < 0 ? errno : ENAMETOOLONG));
   }
-  const auto resolved = std::filesystem::canonical(target, error);
-  if (error) throw CliError(target.string(), "is a link to nothing; not writing through it");
-  return resolved;
+  text.resize(static_cast<std::size_t>(size));
+  return text;
+}
+
+// Where a path leads, walked a component at a time as the kernel walks it, each folder opened
+// without following a link and each link checked before it is followed (a folder swapped for a
+// link after it was looked at is looked at again).
+struct Walk {
+  std::filesystem::path file;  // absolute, links resolved (as far as the folders exist)
+  bool through_link = false;   // a link was followed on the way
+  bool last_is_link = false;   // the file's own name was one (then so is all that follows)
+  Descriptor folder;  // the file's folder as reached (O_PATH), or none when the walk stopped
+};
+
+Walk WalkPath(const std::filesystem::path& target) {
+  const std::string shown = target.string();
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(target, error);
+  if (error) throw CliError(shown, "cannot write: " + error.message());
+  std::vector<std::filesystem::path> parts;  // still to walk, the next one last
+  const auto push = [&parts](const std::filesystem::path& path) {
+    const auto at = static_cast<std::ptrdiff_t>(parts.size());
+    for (const std::filesystem::path& part : path.relative_path()) {
+      parts.insert(parts.begin() + at, part);
+    }
+  };
+  const auto root = [] { return Descriptor(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)); };
+  Walk walk{"/", false, false, root()};
+  push(absolute);
+  int links = 0;  // as the kernel, at most 40 links on one walk
+  while (!parts.empty()) {
+    const std::filesystem::path part = parts.back();
+    parts.pop_back();
+    const bool last = parts.empty();
+    if (part.empty() || part == ".") continue;
+    if (walk.folder.get() < 0) {  // past a folder that is not there: the write will say so
+      walk.file /= part;
+      continue;
+    }
+    struct stat info {};
+    if (part != ".." && fstatat(walk.folder.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(info.st_mode)) {
+      if (++links > 40) throw CliError(shown, "cannot write: " + ErrnoText(ELOOP));
+      CheckLinkOwner(info, walk.folder.get(), walk.file, walk.file / part, last, shown);
+      const std::filesystem::path to = ReadLinkAt(walk.folder.get(), part.string(), shown);
+      if (to.is_absolute()) {
+        walk.file = "/";
+        walk.folder = root();
+      }
+      push(to);
+      walk.through_link = true;
+      walk.last_is_link = walk.last_is_link || last;
+      continue;
+    }
+    if (last) {
+      walk.file /= part;
+      break;
+    }
+    Descriptor next(openat(walk.folder.get(), part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (next.get() >= 0 && fstat(next.get(), &info) == 0 && S_ISLNK(info.st_mode)) {
+      if (++links > 40) throw CliError(shown, "cannot write: " + ErrnoText(ELOOP));
+      parts.push_back(part);  // made a link since it was looked at: look again
+      continue;
+    }
+    if (next.get() < 0 || !S_ISDIR(info.st_mode)) next = Descriptor();
+    walk.file = part == ".." ? walk.file.parent_path() : walk.file / part;
+    walk.folder = std::move(next);
+  }
+  // A link must lead to something: a new file is never made at the end of one.
+  struct stat end {};
+  if (walk.last_is_link &&
+      (walk.folder.get() < 0 ||
+       fstatat(walk.folder.get(), walk.file.filename().c_str(), &end, 0) != 0)) {
+    throw CliError(shown, "is a link to nothing; not writing through it");
+  }
+  return walk;
+}
+
+// The file a write to target lands in: target itself when its path holds no link, else the
+// end of its links. Throws CliError for a link the shared-folder rule refuses.
+std::filesystem::path Resolved(const std::filesystem::path& target) {
+  Walk walk = WalkPath(target);
+  return walk.through_link ? walk.file : target;
 }
 
 // A file read and written by offset through one descriptor it does not own, as OpenImageIO
@@ -203,12 +299,17 @@ class PendingFile::Stream final : public DescriptorProxy {
   int error_ = 0;
 };
 
-PendingFile::PendingFile(std::filesystem::path target)
-    : shown_(target.string()), target_(Resolved(target)) {
+PendingFile::PendingFile(std::filesystem::path target) : shown_(target.string()) {
+  const Walk walk = WalkPath(target);
+  target_ = walk.through_link ? walk.file : target;
   CheckReplaceable(target);
   InstallSignalHandlers();
+  // The folder the walk reached, not one found by name again: a folder of the path swapped
+  // for a link since the check is not followed.
   const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
-  folder_fd_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  folder_fd_ = walk.folder.get() >= 0
+                   ? openat(walk.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                   : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_fd_ < 0) throw CliError(shown_, "cannot write: " + ErrnoText(errno));
   for (int attempt = 0; fd_ < 0; ++attempt) {
     temp_ = TempPathFor(target_, RandomTag());
@@ -328,6 +429,7 @@ void AbandonedTemporaries::RemoveFor(const std::filesystem::path& output) {
   try {
     target = Resolved(output);  // temporary files are made beside the file a link leads to
   } catch (const CliError&) {
+    return;  // nothing is written there: nothing of ours to find
   }
   const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
   auto [found, first_look] = found_.try_emplace(folder);

@@ -18,13 +18,15 @@
 namespace cli {
 
 // Throws CliError unless target may be replaced: it does not exist, or it is a regular file
-// (or a link to one) that is not write-protected.
+// (or a link to one) that is not write-protected; and no link on its way, the file's own or
+// any folder's, was made by another user in a shared (sticky, world-writable) folder.
 void CheckReplaceable(const std::filesystem::path& target);
 
 class PendingFile {
  public:
   // A target that is a symbolic link is written through: its final target is replaced, unless
-  // the link was planted by another user in a shared (sticky, world-writable) folder.
+  // the link, or a link in place of any folder on the way, was planted by another user in a
+  // shared (sticky, world-writable) folder.
   // Throws CliError when the target may not be replaced or the temporary file cannot be made.
   explicit PendingFile(std::filesystem::path target);
   ~PendingFile();  // removes the temporary file unless committed

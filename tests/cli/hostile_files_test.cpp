@@ -108,6 +108,92 @@ TEST(VelmoraHostileFiles, WindowsPastTheCoordinateLimitAreRefusedInOneLine) {
   EXPECT_EQ(out.spec.full_x, 999999992);
 }
 
+// Windows off the origin, in either direction and apart from each other, through every output
+// format. A format holding windows gets the region rendered where it lies; one holding none
+// gets the display window from its own origin. Either way each pixel is the one the layer had
+// there (radius 0), and a window the reader took never turns into a signal or a refusal.
+TEST(VelmoraHostileFiles, EveryOutputFormatTakesEveryWindowTheReaderAccepts) {
+  ScratchFolder folder;
+  struct Case {
+    const char* name;
+    cli::FileRect data, display;
+  } cases[] = {
+      {"above", {0, -100, 4, 3}, {0, -100, 4, 3}},
+      {"below", {0, 5, 4, 3}, {0, 5, 4, 3}},
+      {"left", {-3, 0, 4, 3}, {-3, 0, 4, 3}},
+      {"right", {6, 0, 4, 3}, {6, 0, 4, 3}},
+      {"both", {2, -7, 4, 3}, {2, -7, 4, 3}},
+      {"inside the display", {1, -2, 3, 2}, {0, -3, 5, 4}},
+      {"past the display", {-2, 4, 6, 5}, {0, 5, 3, 3}},
+      {"apart from the display", {10, 12, 2, 2}, {-4, -2, 4, 3}},
+  };
+  // Rows far apart in value, columns nearer: a row or column out of place shows.
+  const auto value = [](const cli::FileRect& data, int x, int y) {
+    return 0.1f + 0.3f * static_cast<float>((y - data.y) % 3) +
+           0.05f * static_cast<float>((x - data.x) % 4);
+  };
+  for (const Case& c : cases) {
+    OIIO::ImageSpec spec(c.data.width, c.data.height, 4, TypeDesc::HALF);
+    spec.x = c.data.x;
+    spec.y = c.data.y;
+    spec.full_x = c.display.x;
+    spec.full_y = c.display.y;
+    spec.full_width = c.display.width;
+    spec.full_height = c.display.height;
+    spec.alpha_channel = 3;
+    const auto in = folder / (std::string(c.name) + ".exr");
+    WriteFixture(in, spec, [&](int x, int y, int channel) {
+      return channel == 3 ? 1.0f : value(c.data, c.data.x + x, c.data.y + y);
+    });
+    for (const char* extension : {".png", ".jpg", ".tif", ".exr", ".dpx"}) {
+      SCOPED_TRACE(std::string(c.name) + " to " + extension);
+      const auto out = folder / (std::string("out") + extension);
+      const RunResult run = Render(in, out, {"--radius", "0"});
+      ASSERT_EQ(run.status, 0) << run.err;
+      const Pixels written = ReadPixels(out);
+      const OIIO::ImageSpec& got = written.spec;
+      // Where the file's pixel (0, 0) lies in the layer.
+      int left = c.display.x, top = c.display.y;
+      const cli::FileRect both = cli::Union(c.data, c.display);
+      const auto corners = [](int x, int y, int width, int height) {
+        return std::vector<int>{x, y, width, height};
+      };
+      if (extension == std::string(".exr")) {
+        EXPECT_EQ(corners(got.x, got.y, got.width, got.height),
+                  corners(both.x, both.y, both.width, both.height));
+        EXPECT_EQ(corners(got.full_x, got.full_y, got.full_width, got.full_height),
+                  corners(c.display.x, c.display.y, c.display.width, c.display.height));
+        left = got.x;
+        top = got.y;
+      } else if (extension == std::string(".dpx")) {
+        // DPX holds its display window at the origin and no data left of or above it.
+        const int x0 = std::max(both.x, c.display.x), y0 = std::max(both.y, c.display.y);
+        EXPECT_EQ(corners(got.x, got.y, got.width, got.height),
+                  corners(x0 - c.display.x, y0 - c.display.y, both.x + both.width - x0,
+                          both.y + both.height - y0));
+        EXPECT_EQ(corners(got.full_x, got.full_y, got.full_width, got.full_height),
+                  corners(0, 0, c.display.width, c.display.height));
+        left = x0;
+        top = y0;
+      } else {
+        EXPECT_EQ(corners(got.x, got.y, got.width, got.height),
+                  corners(0, 0, c.display.width, c.display.height));
+      }
+      const float tolerance = extension == std::string(".jpg") ? 0.04f : 0.004f;
+      for (int y = 0; y < got.height; ++y) {
+        for (int x = 0; x < got.width; ++x) {
+          const int layer_x = left + x, layer_y = top + y;
+          const bool inside = layer_x >= c.data.x && layer_x < c.data.x + c.data.width &&
+                              layer_y >= c.data.y && layer_y < c.data.y + c.data.height;
+          const float expected = inside ? value(c.data, layer_x, layer_y) : 0.0f;
+          EXPECT_NEAR(written.at(x, y, 0), expected, tolerance) << "at " << x << ", " << y;
+          EXPECT_NEAR(written.at(x, y, 1), expected, tolerance) << "at " << x << ", " << y;
+        }
+      }
+    }
+  }
+}
+
 // What comes out of a float file holding NaN, infinities and colour over a vanishing alpha:
 // with radius 0 the picture itself, with a glow at every depth nothing that is not finite.
 TEST(VelmoraHostileFiles, NonFiniteSamplesEnterAsZeroAndNothingNonFiniteComesOut) {

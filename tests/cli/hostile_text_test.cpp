@@ -101,6 +101,56 @@ TEST(PresetText, NumbersKeepTheirTextAndOverflowNamesTheKey) {
   EXPECT_STREQ(error.what(), "look.json: 'radius': 1e309 is outside the range of numbers");
 }
 
+// A quoted TOML string means what TOML says: every escape it defines decoded, every other
+// refused in one line naming the line, never read as the letter after the backslash.
+TEST(PresetText, TomlEscapesAreDecodedOrRefusedNeverMisread) {
+  const struct {
+    const char* line;   // the value's line as written in the file
+    const char* value;  // what it reads as, or null when refused
+    const char* words;  // in the refusal
+  } cases[] = {
+      {R"(name = "a\tb")", "a\tb", nullptr},
+      {R"(name = "\b\t\n\f\r")", "\b\t\n\f\r", nullptr},
+      {R"(name = "say \"hi\"")", "say \"hi\"", nullptr},
+      {R"(name = "C:\\x\\")", "C:\\x\\", nullptr},
+      {R"(name = "\u0041\u00e9\u20AC")", "A\xC3\xA9\xE2\x82\xAC", nullptr},
+      {R"(name = "\U0001F600\U0000007a")", "\xF0\x9F\x98\x80z", nullptr},
+      {R"(name = "\uD7FF\uE000\U0010FFFF")", "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", nullptr},
+      {R"("tab\there" = 1)", nullptr, nullptr},  // a quoted key is decoded too: see below
+      {R"(name = 'a\tb\u0041')", "a\\tb\\u0041", nullptr},  // literal: as it stands
+      {R"(name = "a\qb")", nullptr, "line 1: invalid escape \\q (TOML's are"},
+      {R"(name = "a\ b")", nullptr, "invalid escape \\ "},
+      {"name = \"a\\\xC3\xA9\"", nullptr, "invalid escape \\xC3"},
+      {R"(name = "\x41")", nullptr, "invalid escape \\x"},
+      {R"(name = "\u004")", nullptr, "invalid escape '\\u004\"' (\\u takes exactly 4 hexadecimal"},
+      {R"(name = "\u00G1")", nullptr, "'\\u00G1' (\\u takes exactly 4"},
+      {R"(name = "\U0041")", nullptr, "(\\U takes exactly 8 hexadecimal digits)"},
+      {R"(name = "\uD800")", nullptr, "invalid escape \\uD800 (not a Unicode scalar value)"},
+      {R"(name = "\uDFFF")", nullptr, "not a Unicode scalar value"},
+      {R"(name = "\U00110000")", nullptr, "invalid escape \\U00110000 (not a Unicode scalar"},
+      {R"(name = "\UFFFFFFFF")", nullptr, "not a Unicode scalar value"},
+      {R"(name = "\u0000")", nullptr, "escape \\u0000 is a NUL character"},
+      {R"("k\e" = 1)", nullptr, "invalid escape \\e"},
+      {R"(name = "ends in \")", nullptr, "expected name = value"},  // unterminated
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::string text = std::string(c.line) + "\n";
+    if (c.value) {
+      EXPECT_EQ(ParsePreset(text, "a.toml").at("name"), c.value);
+    } else if (!c.words) {
+      EXPECT_EQ(ParsePreset(text, "a.toml").count("tab\there"), 1u);
+    } else {
+      const CliError error = ErrorOf([&] { ParsePreset(text, "look.toml"); });
+      EXPECT_EQ(error.exit_status(), kExitUsage);
+      const std::string what = error.what();
+      EXPECT_EQ(what.rfind("look.toml: line 1: ", 0), 0u) << what;
+      EXPECT_NE(what.find(c.words), std::string::npos) << what;
+      EXPECT_EQ(what.find('\n'), std::string::npos) << what;
+    }
+  }
+}
+
 TEST(PresetText, AFolderOrALoopOfLinksIsNamedForWhatItIs) {
   const auto folder = std::filesystem::temp_directory_path() / "velmora-preset-cases";
   std::filesystem::remove_all(folder);

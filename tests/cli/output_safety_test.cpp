@@ -19,6 +19,8 @@
 #include <thread>
 #include <utility>
 
+#include "cli/cli_error.h"
+#include "cli/pending_file.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/cli/paused_run.h"
 
@@ -253,13 +255,19 @@ TEST(VelmoraOutputSafety, ReplacesOnlyWhatTheUserCouldWriteAndKeepsItsMode) {
                           std::filesystem::directory_iterator()),
             1);
 
-  // A link to nothing is refused rather than followed into a new file.
+  // A link to nothing is refused rather than followed into a new file, also when its way
+  // passes through a link to a folder.
   std::filesystem::create_symlink("nowhere/x.png", folder / "dangling.png");
   ExpectFailureLine(render_to("dangling.png"), "dangling.png: is a link to nothing");
+  std::filesystem::create_symlink("real", folder / "real_link");
+  std::filesystem::create_symlink("real_link/none.png", folder / "dangling_via.png");
+  ExpectFailureLine(render_to("dangling_via.png"), "dangling_via.png: is a link to nothing");
+  EXPECT_FALSE(std::filesystem::exists(folder / "real" / "none.png"));
 }
 
 // As Linux's fs.protected_symlinks: in a sticky world-writable folder, a link is followed only
-// when it belongs to the caller or to the folder's owner.
+// when it belongs to the caller or to the folder's owner; for the file's own name and for every
+// folder on the way, and for the functions the preview's save checks and writes with.
 TEST(VelmoraOutputSafety, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
   if (geteuid() != 0) GTEST_SKIP() << "making files of another user needs root";
   constexpr uid_t kOther = 65534;  // nobody
@@ -267,39 +275,65 @@ TEST(VelmoraOutputSafety, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
   WriteSmall(folder / "in.png");
   WriteNoise(folder / "victim.png", 8);
   const std::string victim = ReadBytes(folder / "victim.png");
+  const auto shared = folder / "shared";
   struct Case {
     const char* what;
     mode_t folder_mode;
     uid_t folder_owner;
     uid_t link_owner;
+    bool folder_link;  // shared/renders -> the victim's folder, else shared/out.png -> the victim
     bool followed;
   } cases[] = {
-      {"another user's link in a shared folder", 01777, 0, kOther, false},
-      {"the caller's own link in a shared folder", 01777, 0, 0, true},
-      {"the shared folder's owner's link", 01777, kOther, kOther, true},
-      {"another user's link in a folder that is not sticky", 0777, 0, kOther, true},
+      {"another user's link in a shared folder", 01777, 0, kOther, false, false},
+      {"the caller's own link in a shared folder", 01777, 0, 0, false, true},
+      {"the shared folder's owner's link", 01777, kOther, kOther, false, true},
+      {"another user's link in a folder that is not sticky", 0777, 0, kOther, false, true},
+      {"another user's folder link in a shared folder", 01777, 0, kOther, true, false},
+      {"the caller's own folder link in a shared folder", 01777, 0, 0, true, true},
+      {"the shared folder's owner's folder link", 01777, kOther, kOther, true, true},
+      {"another user's folder link in a folder that is not sticky", 0777, 0, kOther, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto shared = folder / "shared";
     std::filesystem::create_directory(shared);
     ASSERT_EQ(chown(shared.c_str(), c.folder_owner, 0), 0);
     ASSERT_EQ(chmod(shared.c_str(), c.folder_mode), 0);
-    std::filesystem::create_symlink(folder / "victim.png", shared / "out.png");
-    ASSERT_EQ(lchown((shared / "out.png").c_str(), c.link_owner, 0), 0);
-    const RunResult run = RunVelmora(
-        {"render", (folder / "in.png").string(), (shared / "out.png").string(), "--radius", "0"});
+    const auto link = c.folder_link ? shared / "renders" : shared / "out.png";
+    std::filesystem::create_symlink(c.folder_link ? folder.path() : folder / "victim.png", link);
+    ASSERT_EQ(lchown(link.c_str(), c.link_owner, 0), 0);
+    const auto output = c.folder_link ? link / "victim.png" : link;
+    const RunResult run =
+        RunVelmora({"render", (folder / "in.png").string(), output.string(), "--radius", "0"});
     if (c.followed) {
       EXPECT_EQ(run.status, 0) << run.err;
       EXPECT_TRUE(ReadBytes(folder / "victim.png") != victim) << "not written through the link";
       std::ofstream(folder / "victim.png", std::ios::binary) << victim;
     } else {
-      ExpectFailureLine(
-          run, (shared / "out.png").string() + ": is a link another user made in a shared folder");
+      const std::string folder_words =
+          c.folder_link
+              ? "its folder " + (std::filesystem::canonical(shared) / "renders").string() + " "
+              : "";
+      ExpectFailureLine(run, output.string() + ": " + folder_words +
+                                 "is a link another user made in a shared folder");
       EXPECT_TRUE(ReadBytes(folder / "victim.png") == victim) << "written through the link";
+      // What the preview's save goes through.
+      EXPECT_THROW(cli::CheckReplaceable(output), cli::CliError);
+      EXPECT_THROW(cli::PendingFile pending(output), cli::CliError);
     }
     std::filesystem::remove_all(shared);
   }
+
+  // A link of the caller's own whose way passes through another user's folder link.
+  std::filesystem::create_directory(shared);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  std::filesystem::create_symlink(folder.path(), shared / "renders");
+  ASSERT_EQ(lchown((shared / "renders").c_str(), kOther, 0), 0);
+  std::filesystem::create_directory(folder / "mine");
+  std::filesystem::create_symlink(shared / "renders" / "victim.png", folder / "mine" / "out.png");
+  ExpectFailureLine(RunVelmora({"render", (folder / "in.png").string(),
+                                (folder / "mine" / "out.png").string(), "--radius", "0"}),
+                    "renders is a link another user made in a shared folder");
+  EXPECT_TRUE(ReadBytes(folder / "victim.png") == victim) << "written through the link";
 }
 
 TEST(VelmoraOutputSafety, NamesNearTheLengthLimitStillWrite) {
