@@ -24,7 +24,7 @@ struct ServerLimits {
   std::chrono::milliseconds request_time{10'000};  // line, headers and body, from the first byte
   std::chrono::milliseconds reply_time{30'000};    // the whole reply, from its first byte
   std::chrono::milliseconds idle_time{5'000};      // a kept-alive connection between requests
-  std::size_t request_bytes = 64 * 1024;           // line, headers and body together
+  std::size_t request_bytes = 128 * 1024;          // line, headers and body together
 };
 
 class GuardedServer : public httplib::Server {

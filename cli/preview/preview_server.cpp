@@ -22,6 +22,15 @@ namespace {
 // The page's self-test report is small; anything larger is not one.
 constexpr std::size_t kMaxReportBytes = 64 * 1024;
 
+// A request's line and headers: a browser's are a few KB.
+constexpr std::size_t kMaxHeadBytes = 64 * 1024;
+
+ServerLimits Limits() {
+  ServerLimits limits;
+  limits.request_bytes = kMaxHeadBytes + kMaxReportBytes + 1;
+  return limits;
+}
+
 std::vector<std::pair<std::string, std::string>> Parameters(const httplib::Request& request) {
   return {request.params.begin(), request.params.end()};
 }
@@ -55,7 +64,7 @@ void NoStore(httplib::Response& response) {
 struct PreviewServer::Impl {
   PreviewRenderer& renderer;
   ServerSetup setup;
-  GuardedServer server;
+  GuardedServer server{Limits()};
   int port = 0;
   std::mutex report_mutex;
   std::optional<std::string> report;  // the page's last self-test report

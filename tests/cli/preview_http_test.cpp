@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <future>
@@ -509,7 +508,6 @@ TEST_F(PreviewHttpTest, SlowClientsNeitherLockThePageOutNorHoldTheStop) {
   constexpr int kSlowClients = 24;  // more than the server has threads
 
   std::vector<std::unique_ptr<RawConnection>> dripping;
-  std::atomic<bool> drip{true};
   auto open_drippers = [&] {
     for (int i = 0; i < kSlowClients; ++i) {
       dripping.push_back(std::make_unique<RawConnection>(port));
@@ -519,8 +517,8 @@ TEST_F(PreviewHttpTest, SlowClientsNeitherLockThePageOutNorHoldTheStop) {
   };
   open_drippers();
   // A byte a second to each, for as long as the test runs.
-  std::thread dripper([&] {
-    while (drip) {
+  std::jthread dripper([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
       for (auto& connection : dripping) connection->Send("X");
       std::this_thread::sleep_for(std::chrono::seconds(1));
     }
@@ -543,7 +541,7 @@ TEST_F(PreviewHttpTest, SlowClientsNeitherLockThePageOutNorHoldTheStop) {
     ASSERT_TRUE(not_reading.back()->Send("GET /source.png HTTP/1.1\r\n" + host + "\r\n"));
   }
   for (auto& connection : not_reading) ASSERT_TRUE(connection->AnswerStarted(90));
-  drip = false;
+  dripper.request_stop();
   dripper.join();
   dripping.clear();
   open_drippers();
