@@ -6,6 +6,7 @@
 #include "cli/image/image_io.h"
 #include "cli/preview/preview_renderer.h"
 #include "cli/preview/preview_server.h"
+#include "cli/preview/save_target.h"
 #include "cli/preview/stop_signals.h"
 #include "cli/report/cli_error.h"
 #include "cli/sequence/frame_pattern.h"
@@ -32,6 +33,15 @@ ChosenFrame ChooseFrame(const PreviewFlags& flags) {
   }
   const long number = flags.frame ? *flags.frame : FindFrames(*pattern).front();
   return {pattern->FramePath(number), number};
+}
+
+// Every file the preview reads its frame from: the input, or each frame of its pattern.
+std::vector<std::filesystem::path> InputFiles(const PreviewFlags& flags) {
+  const std::optional<FramePattern> pattern = FramePattern::Find(flags.input);
+  if (!pattern) return {flags.input};
+  std::vector<std::filesystem::path> files;
+  for (const long number : FindFrames(*pattern)) files.push_back(pattern->FramePath(number));
+  return files;
 }
 
 }  // namespace
@@ -66,6 +76,7 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
   const ChosenFrame frame = ChooseFrame(flags);
   source.file = frame.file;
   CheckReadableFile(source.file);
+  CheckSaveTarget(flags.save_as, InputFiles(flags));
   if (flags.preset) {
     std::map<std::string, std::string> preset = ReadPresetFile(*flags.preset);
     // The page shows the file's own values; a look made in another colour space would differ

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/image/pending_file.h"
+#include "cli/preview/guarded_server.h"
 #include "cli/preview/page.h"
 #include "cli/preview/preset_text.h"
 #include "cli/preview/query_controls.h"
@@ -20,6 +21,15 @@ namespace {
 
 // The page's self-test report is small; anything larger is not one.
 constexpr std::size_t kMaxReportBytes = 64 * 1024;
+
+// A request's line and headers: a browser's are a few KB.
+constexpr std::size_t kMaxHeadBytes = 64 * 1024;
+
+ServerLimits Limits() {
+  ServerLimits limits;
+  limits.request_bytes = kMaxHeadBytes + kMaxReportBytes + 1;
+  return limits;
+}
 
 std::vector<std::pair<std::string, std::string>> Parameters(const httplib::Request& request) {
   return {request.params.begin(), request.params.end()};
@@ -54,7 +64,7 @@ void NoStore(httplib::Response& response) {
 struct PreviewServer::Impl {
   PreviewRenderer& renderer;
   ServerSetup setup;
-  httplib::Server server;
+  GuardedServer server{Limits()};
   int port = 0;
   std::mutex report_mutex;
   std::optional<std::string> report;  // the page's last self-test report
@@ -72,6 +82,29 @@ struct PreviewServer::Impl {
     }
     const std::string_view name = std::string_view(host).substr(0, colon);
     return name == "127.0.0.1" || name == "localhost";
+  }
+
+  // A browser says which page a request comes from: a page of another site may not have this
+  // one render at full cost or post to it. Clients that are not browsers send neither header.
+  bool FromThisPage(const httplib::Request& request) const {
+    if (request.has_header("Origin")) {
+      const std::string origin = request.get_header_value("Origin");
+      std::string_view rest = origin;
+      for (const std::string_view own : {"http://127.0.0.1:", "http://localhost:"}) {
+        if (rest.substr(0, own.size()) == own) {
+          rest.remove_prefix(own.size());
+          break;
+        }
+      }
+      if (rest.size() == origin.size() || rest != std::to_string(port)) return false;
+    }
+    if (request.has_header("Sec-Fetch-Site")) {
+      // "none": the user opened the address; a link from another site is "cross-site" or,
+      // from another port of this host, "same-site".
+      const std::string site = request.get_header_value("Sec-Fetch-Site");
+      if (site != "same-origin" && site != "none") return false;
+    }
+    return true;
   }
 
   std::string StartJson() const {
@@ -106,9 +139,14 @@ struct PreviewServer::Impl {
   void Route() {
     server.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
-          if (AddressedHere(request)) return httplib::Server::HandlerResponse::Unhandled;
-          Refuse(response, 403,
-                 "preview: only requests to 127.0.0.1:" + std::to_string(port) + " are answered");
+          if (!AddressedHere(request)) {
+            Refuse(response, 403,
+                   "preview: only requests to 127.0.0.1:" + std::to_string(port) + " are answered");
+          } else if (!FromThisPage(request)) {
+            Refuse(response, 403, "preview: only the preview's own page may ask this");
+          } else {
+            return httplib::Server::HandlerResponse::Unhandled;
+          }
           return httplib::Server::HandlerResponse::Handled;
         });
     server.Get("/", [](const httplib::Request&, httplib::Response& response) {
@@ -202,7 +240,7 @@ void PreviewServer::Serve() {
 }
 
 void PreviewServer::Stop() {
-  impl_->server.stop();
+  impl_->server.Stop();
 }
 
 }  // namespace cli::preview

@@ -5,7 +5,11 @@
 #include <httplib.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <future>
@@ -30,6 +34,48 @@ Pixels PixelsOf(const std::string& png, const ScratchFolder& folder, const std::
   return ReadPixels(path);
 }
 
+// A client that speaks to the server byte by byte, as a hostile one may.
+class RawConnection {
+ public:
+  explicit RawConnection(int port, int receive_buffer = 0) {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Set before connecting, so the window the server sees stays small.
+    if (receive_buffer > 0) {
+      setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    }
+    const timeval limit{60, 0};  // no send may hang the test
+    setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~RawConnection() { close(fd_); }
+  RawConnection(const RawConnection&) = delete;
+  RawConnection& operator=(const RawConnection&) = delete;
+
+  bool connected() const { return connected_; }
+  // Whether all of text was sent (false once the server has closed the connection).
+  bool Send(const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+      const ssize_t sent = send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+      if (sent <= 0) return false;
+      done += static_cast<std::size_t>(sent);
+    }
+    return true;
+  }
+  // Whether the server has sent something (or closed) within the seconds given.
+  bool AnswerStarted(int seconds) {
+    pollfd fd{fd_, POLLIN, 0};
+    return poll(&fd, 1, seconds * 1000) == 1;
+  }
+
+ private:
+  int fd_ = -1;
+  bool connected_ = false;
+};
+
 void ExpectSamePixels(const Pixels& a, const Pixels& b) {
   ASSERT_EQ(a.spec.width, b.spec.width);
   ASSERT_EQ(a.spec.height, b.spec.height);
@@ -52,6 +98,13 @@ class PreviewHttpTest : public ::testing::Test {
   }
   httplib::Client& client() { return *client_; }
   PreviewProcess& server() { return *server_; }
+  // Stops the server as Ctrl-C does; its exit status.
+  int StopServer() {
+    const int status = server_->Stop();
+    client_.reset();
+    server_.reset();
+    return status;
+  }
 
   // Stopped as Ctrl-C stops it: cleanly, with status 0.
   void TearDown() override {
@@ -273,6 +326,46 @@ TEST_F(PreviewHttpTest, ANewerRequestInterruptsTheRenderInFlight) {
   EXPECT_EQ(overtaken->body, "velmora: preview: a newer request took this render's place\n");
 }
 
+// A browser names the page a request comes from; a page of another site may neither post to
+// the preview nor have it render at full cost. Its own page, a typed address and clients that
+// are not browsers (no such headers) are answered.
+TEST_F(PreviewHttpTest, RequestsFromAnotherSiteAreRefused) {
+  Start({kSample.string()});
+  const std::string port = std::to_string(server().port());
+  const std::string own = "http://127.0.0.1:" + port;
+  struct Case {
+    bool post;
+    std::string path;
+    httplib::Headers headers;
+    int status;
+  };
+  const Case cases[] = {
+      {true, "/selftest", {{"Origin", "http://evil.example"}}, 403},
+      {true, "/selftest", {{"Origin", "null"}}, 403},
+      {true, "/selftest", {{"Origin", "http://127.0.0.1:1"}}, 403},
+      {true, "/selftest", {{"Origin", own + ".evil.example"}}, 403},
+      {true, "/selftest", {{"Origin", "https://127.0.0.1:" + port}}, 403},
+      {false, "/render.png?radius=500", {{"Sec-Fetch-Site", "cross-site"}}, 403},
+      {false, "/render.png?radius=500", {{"Sec-Fetch-Site", "same-site"}}, 403},
+      {false, "/", {{"Sec-Fetch-Site", "cross-site"}, {"Origin", own}}, 403},
+      {true, "/selftest", {{"Origin", own}, {"Sec-Fetch-Site", "same-origin"}}, 200},
+      {true, "/selftest", {{"Origin", "http://localhost:" + port}}, 200},
+      {false, "/", {{"Sec-Fetch-Site", "none"}}, 200},
+      {false, "/render.png?scale=0.25", {{"Sec-Fetch-Site", "same-origin"}}, 200},
+      {true, "/selftest", {}, 200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " " + (c.headers.empty() ? "" : c.headers.begin()->second));
+    const auto answer = c.post ? client().Post(c.path, c.headers, "{}", "text/plain")
+                               : client().Get(c.path, c.headers);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, c.status) << answer->body;
+    if (c.status == 403) {
+      EXPECT_EQ(answer->body, "velmora: preview: only the preview's own page may ask this\n");
+    }
+  }
+}
+
 // The server listens on 127.0.0.1 only: the same port on any other address of this machine
 // (another loopback address, the network's) refuses the connection.
 TEST_F(PreviewHttpTest, ListensOnLoopbackOnly) {
@@ -300,9 +393,24 @@ TEST_F(PreviewHttpTest, ListensOnLoopbackOnly) {
   EXPECT_EQ(here->status, 200);
 }
 
+// Each refused start is one line and a failing status, before anything is served; what
+// --save-as names is checked as velmora render checks an output, so no look built in the page
+// is lost to a name that cannot take it, and no input is replaced by a preset.
 TEST_F(PreviewHttpTest, AStartThatFailsSaysWhyInOneLine) {
   // The page shows the file's own values, so a look made in another colour space is refused.
   std::ofstream(folder / "look.toml") << "radius = 20\nworking_space = \"linear\"\n";
+  const auto input = folder / "in.png";
+  std::filesystem::copy_file(kSample, input);
+  std::filesystem::create_symlink(input, folder / "link.png");
+  std::filesystem::create_directory(folder / "shot");
+  for (const char* frame : {"shot/f.0001.png", "shot/f.0002.png"}) {
+    std::filesystem::copy_file(kSample, folder / frame);
+  }
+  // A second preview on a port that one holds: the system would otherwise split the
+  // requests between the two.
+  Start({kSample.string()});
+  const std::string taken = std::to_string(server().port());
+  const std::string in = input.string();
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -312,13 +420,135 @@ TEST_F(PreviewHttpTest, AStartThatFailsSaysWhyInOneLine) {
       {{kSample.string(), "--max-memory", "lots"}, "velmora: --max-memory: 'lots' is not a size"},
       {{kSample.string(), "--preset", (folder / "look.toml").string()},
        "look.toml: working_space: colour spaces are taken by velmora render, not by preview\n"},
+      {{kSample.string(), "--port", taken},
+       "velmora: --port: cannot listen on 127.0.0.1:" + taken + " (taken by another program"},
+      {{in, "--save-as", in}, in + ": refusing to write over an input file\n"},
+      {{in, "--save-as", (folder / "." / "in.png").string()}, "refusing to write over an input"},
+      {{in, "--save-as", (folder / "link.png").string()}, "refusing to write over an input file"},
+      // Another frame of the sequence being previewed.
+      {{(folder / "shot/f.####.png").string(), "--save-as", (folder / "shot/f.0002.png").string()},
+       "f.0002.png: refusing to write over an input file\n"},
+      {{in, "--save-as", folder.path().string()},
+       "is a directory (give a file name for the preset)\n"},
+      {{in, "--save-as", "/dev/full"}, "velmora: /dev/full: is not a regular file"},
+      {{in, "--save-as", (folder / "none" / "look.toml").string()}, "look.toml: no such folder "},
+      {{in, "--save-as", ""}, "velmora: --save-as: an empty file name\n"},
+      {{in, "--save-as", (folder / "look.json").string()}, "look.json: Save preset writes TOML"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
     PreviewProcess failed(c.args);
     EXPECT_EQ(failed.port(), 0);
     EXPECT_NE(failed.Stop(), 0);
-    EXPECT_NE(failed.err().find(c.message), std::string::npos) << failed.err();
+    const std::string err = failed.err();
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   }
+  EXPECT_EQ(ReadBytes(input), ReadBytes(kSample));
+  EXPECT_EQ(ReadBytes(folder / "shot/f.0002.png"), ReadBytes(kSample));
+  // The preview that held the port still has every request.
+  for (int i = 0; i < 4; ++i) {
+    const auto answer = client().Get("/controls.json");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+  }
+}
+
+// A request naming byte ranges gets the whole content once: two thousand ranges of the whole
+// file would otherwise have the server build a reply two thousand times its size. A request
+// larger than any the page sends is cut off without being kept.
+TEST_F(PreviewHttpTest, NoRequestMakesTheServerBuildMoreThanItServes) {
+  Start({kSample.string()});
+  const auto whole = client().Get("/source.png");
+  ASSERT_TRUE(whole);
+  ASSERT_EQ(whole->status, 200);
+  std::string bomb = "bytes=0-";
+  for (int i = 1; i < 2000; ++i) bomb += ",0-";
+  for (const std::string& ranges : {bomb, std::string("bytes=0-9"), std::string("bytes=0-9,20-")}) {
+    SCOPED_TRACE(ranges.substr(0, 20));
+    const auto answer = client().Get("/source.png", {{"Range", ranges}});
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_FALSE(answer->has_header("Content-Range"));
+    EXPECT_EQ(answer->body, whole->body);
+  }
+
+  // A header line that never ends: 64 MB offered, which the server would keep whole if it read
+  // it all; it stops reading and closes the connection long before.
+  {
+    RawConnection endless(server().port());
+    ASSERT_TRUE(endless.connected());
+    bool all_sent = endless.Send(
+        "GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server().port()) + "\r\nX-Long: ");
+    const std::string chunk(1 << 20, 'a');
+    for (int i = 0; i < 64 && all_sent; ++i) all_sent = endless.Send(chunk);
+    EXPECT_FALSE(all_sent);
+  }
+  const auto still = client().Get("/render.png?radius=3&scale=0.25");
+  ASSERT_TRUE(still);
+  EXPECT_EQ(still->status, 200);
+}
+
+// Clients that send a request a byte at a time, or take their answer as slowly, hold the
+// server's threads only until their request's or reply's deadline: more of them than it has
+// threads do not keep the page from loading, and Ctrl-C stops the server at once, with them
+// still connected. The timings checked are far from what a working server takes.
+TEST_F(PreviewHttpTest, SlowClientsNeitherLockThePageOutNorHoldTheStop) {
+  // A frame whose PNG is larger than what the system buffers for one connection, so a client
+  // that does not read its answer keeps the server writing.
+  const auto large = folder / "noise.png";
+  WriteFixture(large, OIIO::ImageSpec(2560, 1440, 3, OIIO::TypeDesc::UINT8),
+               [](int x, int y, int c) {
+                 const unsigned hash = (x * 73856093u) ^ (y * 19349663u) ^ (c * 83492791u);
+                 return static_cast<float>((hash * 2654435761u) >> 24) / 255.0f;
+               });
+  Start({large.string()});
+  const int port = server().port();
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+  constexpr int kSlowClients = 24;  // more than the server has threads
+
+  std::vector<std::unique_ptr<RawConnection>> dripping;
+  auto open_drippers = [&] {
+    for (int i = 0; i < kSlowClients; ++i) {
+      dripping.push_back(std::make_unique<RawConnection>(port));
+      ASSERT_TRUE(dripping.back()->connected());
+      dripping.back()->Send("GET / HTTP/1.1\r\n" + host);
+    }
+  };
+  open_drippers();
+  // A byte a second to each, for as long as the test runs.
+  std::jthread dripper([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      for (auto& connection : dripping) connection->Send("X");
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+  });
+
+  httplib::Client page("127.0.0.1", port);
+  page.set_connection_timeout(90, 0);
+  page.set_read_timeout(90, 0);
+  for (const char* path : {"/", "/controls.json", "/source.png", "/render.png?scale=0.25"}) {
+    SCOPED_TRACE(path);
+    const auto answer = page.Get(path);
+    ASSERT_TRUE(answer) << answer.error();
+    EXPECT_EQ(answer->status, 200);
+  }
+
+  // Clients that asked for the frame and read none of it, beside new dripping ones.
+  std::vector<std::unique_ptr<RawConnection>> not_reading;
+  for (int i = 0; i < 4; ++i) {
+    not_reading.push_back(std::make_unique<RawConnection>(port, 4096));
+    ASSERT_TRUE(not_reading.back()->Send("GET /source.png HTTP/1.1\r\n" + host + "\r\n"));
+  }
+  for (auto& connection : not_reading) ASSERT_TRUE(connection->AnswerStarted(90));
+  dripper.request_stop();
+  dripper.join();
+  dripping.clear();
+  open_drippers();
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_EQ(StopServer(), 0);
+  // A reply's deadline is 30 s; a stop that waited for them would take that long.
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(20));
 }
 
 }  // namespace
