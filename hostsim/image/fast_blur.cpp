@@ -42,12 +42,18 @@ struct Working {
   using Step = std::conditional_t<sizeof(typename D::Channel) == 1, float, double>;
   static constexpr std::uint64_t kLargestValue =
       std::is_same_v<Step, float> ? std::uint64_t{1} << 20 : std::uint64_t{1} << 31;
+  // What the intermediate image between the two axes holds. At 8 bits a channel's exact
+  // product (at most 255 x 255) fits 16 bits, so the columns' results are kept rounded to
+  // whole products: half the memory traffic of working values, at a rounding of 1/65025 of
+  // full scale.
+  using Stored = std::conditional_t<sizeof(typename D::Channel) == 1, std::uint16_t, Value>;
 };
 template <>
 struct Working<DepthFloat> {
   using Value = float;
   using Sum = double;
   using Step = double;
+  using Stored = float;
 };
 
 struct PassWeights {
@@ -254,14 +260,42 @@ VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::i
 // A band of `rows` intermediate rows as working values, column by column: kLanes values a
 // column (the band's rows side by side), zeros below the world's bottom edge. Pixel by pixel
 // across the rows, so the line buffer is walked once, in order.
-template <class Value>
-void LoadBand(const Value* const* in_rows, std::int64_t rows, std::int64_t width, Value* band) {
+template <class D>
+void LoadBand(const typename Working<D>::Stored* const* in_rows, std::int64_t rows,
+              std::int64_t width, typename Working<D>::Value* band, const FixedPoint& fixed) {
+  using Value = typename Working<D>::Value;
+  using Stored = typename Working<D>::Stored;
+  const int up = fixed.up;
   for (std::int64_t x = 0; x < width; ++x) {
     Value* lanes = band + x * kLanes;
     for (std::int64_t r = 0; r < rows; ++r) {
-      std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(Value));
+      if constexpr (std::is_same_v<Stored, Value>) {
+        std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(Value));
+      } else {
+        for (int c = 0; c < kChannels; ++c) {
+          lanes[r * kChannels + c] = static_cast<Value>(in_rows[r][x * kChannels + c]) << up;
+        }
+      }
     }
     std::fill(lanes + rows * kChannels, lanes + kLanes, Value{});
+  }
+}
+
+// A strip's blurred row of working values into the intermediate image.
+template <class D>
+void StoreStripRow(const typename Working<D>::Value* line, std::int64_t values,
+                   typename Working<D>::Stored* out, const FixedPoint& fixed) {
+  using Value = typename Working<D>::Value;
+  using Stored = typename Working<D>::Stored;
+  if constexpr (std::is_same_v<Stored, Value>) {
+    std::copy_n(line, values, out);
+  } else {
+    // Whole products, rounded to nearest (at 8 bits the working values are never scaled down).
+    const int up = fixed.up;
+    const Value half = (Value{1} << up) >> 1;
+    for (std::int64_t i = 0; i < values; ++i) {
+      out[i] = static_cast<Stored>(std::min<Value>((line[i] + half) >> up, 65535));
+    }
   }
 }
 
@@ -294,10 +328,10 @@ std::size_t LineValues(std::int64_t width, std::int64_t height) {
   return static_cast<std::size_t>(std::max(width, height)) * kLanes;
 }
 
-// The intermediate image of an integer world: one working value a channel.
-std::size_t ImageBytes(std::int64_t width, std::int64_t height) {
+// The intermediate image of an integer world: one stored value a channel.
+std::size_t ImageBytes(std::int64_t width, std::int64_t height, std::size_t value_bytes) {
   return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * kChannels *
-         sizeof(std::int32_t);
+         value_bytes;
 }
 
 // Columns first, strip by strip, from the world into an intermediate image of working values;
@@ -309,6 +343,7 @@ template <class D, bool kStraight>
 void BlurWorld(const World& world, const PassWeights& columns_pass, const PassWeights& rows_pass) {
   using Pixel = typename D::Pixel;
   using Value = typename Working<D>::Value;
+  using Stored = typename Working<D>::Stored;
   const std::int64_t width = world.width(), height = world.height();
   const std::size_t line_values = LineValues(width, height);
   const std::size_t per_thread = 2 * line_values;  // two line buffers
@@ -316,12 +351,13 @@ void BlurWorld(const World& world, const PassWeights& columns_pass, const PassWe
       AcquirePixelMemory(per_thread * static_cast<std::size_t>(ThreadCount()) * sizeof(Value));
   constexpr bool kInPlace = std::is_same_v<Pixel, PF_PixelFloat>;
   const std::size_t image_row = static_cast<std::size_t>(width) * kChannels;
-  const PixelMemory image = AcquirePixelMemory(kInPlace ? 0 : ImageBytes(width, height));
+  const PixelMemory image =
+      AcquirePixelMemory(kInPlace ? 0 : ImageBytes(width, height, sizeof(Stored)));
   auto intermediate = [&](std::int64_t y) {
     if constexpr (kInPlace) {
       return reinterpret_cast<float*>(world.pixel<PF_PixelFloat>(0, static_cast<A_long>(y)));
     } else {
-      return reinterpret_cast<Value*>(image.get()) + static_cast<std::size_t>(y) * image_row;
+      return reinterpret_cast<Stored*>(image.get()) + static_cast<std::size_t>(y) * image_row;
     }
   };
   auto line_buffers = [&](int thread) {
@@ -340,7 +376,8 @@ void BlurWorld(const World& world, const PassWeights& columns_pass, const PassWe
     LoadStrip<D, kStraight>(world, x0, columns, a, fixed);
     ThreeBoxPasses<D>(a, b, height, columns_pass);
     for (std::int64_t y = 0; y < height; ++y) {
-      std::copy_n(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels);
+      StoreStripRow<D>(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels,
+                       fixed);
     }
   });
 
@@ -350,13 +387,13 @@ void BlurWorld(const World& world, const PassWeights& columns_pass, const PassWe
     Value* b = a + line_values;
     const std::int64_t y0 = band * kLinePixels;
     const std::int64_t rows = std::min(kLinePixels, height - y0);
-    const Value* in_rows[kLinePixels];
+    const Stored* in_rows[kLinePixels];
     Pixel* out_rows[kLinePixels];
     for (std::int64_t r = 0; r < rows; ++r) {
       in_rows[r] = intermediate(y0 + r);
       out_rows[r] = world.pixel<Pixel>(0, static_cast<A_long>(y0 + r));
     }
-    LoadBand(in_rows, rows, width, a);
+    LoadBand<D>(in_rows, rows, width, a, fixed);
     ThreeBoxPasses<D>(a, b, width, rows_pass);
     StoreBand<D, kStraight>(b, out_rows, rows, width, fixed);
   });
@@ -535,7 +572,14 @@ static_assert(sizeof(Working<Depth8>::Value) == sizeof(std::int32_t) &&
 std::uint64_t BlurScratchBytes(Depth depth, std::int64_t width, std::int64_t height, int threads) {
   const std::uint64_t lines =
       2 * LineValues(width, height) * sizeof(std::int32_t) * static_cast<std::uint64_t>(threads);
-  return lines + (depth == Depth::k32 ? 0 : ImageBytes(width, height));
+  switch (depth) {
+    case Depth::k8:
+      return lines + ImageBytes(width, height, sizeof(Working<Depth8>::Stored));
+    case Depth::k16:
+      return lines + ImageBytes(width, height, sizeof(Working<Depth16>::Stored));
+    default:
+      return lines;
+  }
 }
 
 double BlurSigma(double radius) {
