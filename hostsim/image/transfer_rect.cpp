@@ -1,6 +1,7 @@
 #include "hostsim/image/transfer_rect.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <type_traits>
 
 #include "hostsim/image/blend_modes.h"
@@ -30,12 +31,48 @@ void Deinterleave(const typename D::Pixel* pixels, std::int64_t count, Planes& p
   }
 }
 
+// Screen and Add at 8 bits over an opaque destination, in integers: with K = opacity x source
+// alpha (k = K / 255^2) the result is d + k s (Add) or d + k s (1 - d) (Screen), alpha stays
+// full, and the exact value rounds to nearest (no value lies halfway: 255 is odd). A source
+// weight of 0 adds 0, so the pixel keeps its stored value.
+constexpr std::uint32_t kFull8 = 255;
+template <class Mode>
+inline std::uint32_t OpaqueBlend8(std::uint32_t d, std::uint32_t s, std::uint32_t k) {
+  if constexpr (std::is_same_v<Mode, ScreenBlend>) {
+    constexpr std::uint32_t kScale = kFull8 * kFull8 * kFull8;  // k s (255 - d) < 2^32
+    return d + (k * s * (kFull8 - d) + kScale / 2) / kScale;
+  } else {
+    constexpr std::uint32_t kScale = kFull8 * kFull8;
+    return std::min(kFull8, d + (k * s + kScale / 2) / kScale);
+  }
+}
+
+template <class Mode>
+constexpr bool kOpaqueIntegerBlend =
+    std::is_same_v<Mode, ScreenBlend> || std::is_same_v<Mode, AddBlend>;
+
+template <class Mode>
+void OpaqueRun8(const PF_Pixel* in, PF_Pixel* out, std::int64_t count, std::uint32_t opacity) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::uint32_t k = opacity * in[i].alpha;
+    out[i].red = static_cast<A_u_char>(OpaqueBlend8<Mode>(out[i].red, in[i].red, k));
+    out[i].green = static_cast<A_u_char>(OpaqueBlend8<Mode>(out[i].green, in[i].green, k));
+    out[i].blue = static_cast<A_u_char>(OpaqueBlend8<Mode>(out[i].blue, in[i].blue, k));
+  }
+}
+
 // Blends a run of source pixels into the destination's. A pixel whose source weight is not
 // above 0 keeps its stored value exactly; the choice is a select, not a branch, so the loops
 // vectorise.
 template <class D, class Mode>
 VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::Pixel* out,
-                                       std::int64_t count, float opacity, bool keep_alpha) {
+                                       std::int64_t count, float opacity, std::uint32_t opacity_255,
+                                       bool keep_alpha) {
+  if constexpr (std::is_same_v<D, Depth8> && kOpaqueIntegerBlend<Mode>) {
+    bool opaque = true;
+    for (std::int64_t i = 0; i < count; ++i) opaque &= out[i].alpha == kFull8;
+    if (opaque) return OpaqueRun8<Mode>(in, out, count, opacity_255);
+  }
   Planes s, d, result;
   float weight[kBlock];
   Deinterleave<D>(in, count, s);
@@ -69,7 +106,7 @@ VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::
 template <class D, class Mode>
 void TransferPixels(const PixelSource& source, const World& destination, const Box& written,
                     std::int64_t source_dx, std::int64_t source_dy, float opacity,
-                    bool keep_alpha) {
+                    std::uint32_t opacity_255, bool keep_alpha) {
   using Pixel = typename D::Pixel;
   const std::int64_t rows = written.height(), columns = written.width();
   ForEachRow(rows, columns, [&](std::int64_t j) {
@@ -78,7 +115,8 @@ void TransferPixels(const PixelSource& source, const World& destination, const B
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(written.left), static_cast<A_long>(y));
     for (std::int64_t i = 0; i < columns; i += kBlock) {
-      TransferRun<D, Mode>(in + i, out + i, std::min(kBlock, columns - i), opacity, keep_alpha);
+      TransferRun<D, Mode>(in + i, out + i, std::min(kBlock, columns - i), opacity, opacity_255,
+                           keep_alpha);
     }
   });
 }
@@ -131,7 +169,7 @@ PF_Err TransferRect(const World& source, const World& destination, const PF_Rect
     using D = decltype(depth);
     WithMode<D>(mode.xfer, [&](auto blend) {
       TransferPixels<D, decltype(blend)>(pixels, destination, written, -shift_x, -shift_y, opacity,
-                                         mode.rgb_only != 0);
+                                         mode.opacity, mode.rgb_only != 0);
     });
     return PF_Err_NONE;
   });
