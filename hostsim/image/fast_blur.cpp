@@ -461,41 +461,59 @@ struct CellWorld {
 };
 
 // Cell (i, j) = the mean of its pixels' working values (normalised; colour times alpha when
-// straight), summed in double: integer products exactly.
+// straight). The cell's rows are summed first, along whole rows (in vector lanes), then across
+// each cell; integer products add up exactly (32 bits hold 64 x 64 products of 255 x 255, 64
+// bits those of 16 bits), float ones in double.
+template <class D>
+using CellSum = std::conditional_t<
+    D::kLimited, std::conditional_t<sizeof(typename D::Channel) == 1, std::uint32_t, std::uint64_t>,
+    double>;
+
+template <class D, bool kStraight>
+VELMORA_VECTOR_CLONES void AddRowToSums(const typename D::Pixel* in, std::int64_t width,
+                                        CellSum<D>* sums) {
+  using Sum = CellSum<D>;
+  for (std::int64_t x = 0; x < width; ++x) {
+    if constexpr (D::kLimited) {
+      const auto full = static_cast<Sum>(D::kFullScale);
+      const Sum weight = kStraight ? static_cast<Sum>(in[x].alpha) : full;
+      sums[x * kChannels] += static_cast<Sum>(in[x].alpha) * full;
+      sums[x * kChannels + 1] += static_cast<Sum>(in[x].red) * weight;
+      sums[x * kChannels + 2] += static_cast<Sum>(in[x].green) * weight;
+      sums[x * kChannels + 3] += static_cast<Sum>(in[x].blue) * weight;
+    } else {
+      float v[kChannels];
+      LoadWorking<kStraight>(in[x], v);
+      for (int c = 0; c < kChannels; ++c) sums[x * kChannels + c] += static_cast<double>(v[c]);
+    }
+  }
+}
+
 template <class D, bool kStraight>
 void AverageCells(const World& world, std::int64_t hx, std::int64_t hy, const CellWorld& cells) {
   using Pixel = typename D::Pixel;
+  using Sum = CellSum<D>;
   const std::int64_t width = world.width(), cells_x = width / hx;
-  const double per_cell = 1.0 / (static_cast<double>(hx * hy) *
-                                 (D::kLimited ? double{D::kFullScale} * D::kFullScale : 1.0));
+  const double per_cell =
+      1.0 / (static_cast<double>(hx * hy) *
+             (D::kLimited ? double{D::kFullScale} * double{D::kFullScale} : 1.0));
   ParallelFor(world.height() / hy, [&](std::int64_t j, int) {
-    std::vector<double> sums(static_cast<std::size_t>(cells_x) * kChannels, 0.0);
+    thread_local std::vector<Sum> sums;
+    sums.assign(static_cast<std::size_t>(width) * kChannels, Sum{});
     for (std::int64_t y = j * hy; y < (j + 1) * hy; ++y) {
-      const Pixel* in = world.pixel<Pixel>(0, static_cast<A_long>(y));
-      for (std::int64_t i = 0; i < cells_x; ++i) {
-        double* cell = sums.data() + i * kChannels;
-        for (std::int64_t x = i * hx; x < (i + 1) * hx; ++x) {
-          if constexpr (D::kLimited) {
-            const auto full = static_cast<std::uint32_t>(D::kFullScale);
-            const std::uint32_t weight = kStraight ? in[x].alpha : full;
-            cell[0] += static_cast<double>(std::uint32_t{in[x].alpha} * full);
-            cell[1] += static_cast<double>(std::uint32_t{in[x].red} * weight);
-            cell[2] += static_cast<double>(std::uint32_t{in[x].green} * weight);
-            cell[3] += static_cast<double>(std::uint32_t{in[x].blue} * weight);
-          } else {
-            float v[kChannels];
-            LoadWorking<kStraight>(in[x], v);
-            for (int c = 0; c < kChannels; ++c) cell[c] += static_cast<double>(v[c]);
-          }
-        }
-      }
+      AddRowToSums<D, kStraight>(world.pixel<Pixel>(0, static_cast<A_long>(y)), width, sums.data());
     }
     PF_PixelFloat* out = cells.row(j);
     for (std::int64_t i = 0; i < cells_x; ++i) {
-      const double* cell = sums.data() + i * kChannels;
-      out[i] = PF_PixelFloat{
-          static_cast<float>(cell[0] * per_cell), static_cast<float>(cell[1] * per_cell),
-          static_cast<float>(cell[2] * per_cell), static_cast<float>(cell[3] * per_cell)};
+      Sum cell[kChannels] = {};
+      for (std::int64_t x = i * hx; x < (i + 1) * hx; ++x) {
+        for (int c = 0; c < kChannels; ++c)
+          cell[c] += sums[static_cast<std::size_t>(x * kChannels + c)];
+      }
+      out[i] = PF_PixelFloat{static_cast<float>(static_cast<double>(cell[0]) * per_cell),
+                             static_cast<float>(static_cast<double>(cell[1]) * per_cell),
+                             static_cast<float>(static_cast<double>(cell[2]) * per_cell),
+                             static_cast<float>(static_cast<double>(cell[3]) * per_cell)};
     }
   });
 }
@@ -521,38 +539,101 @@ std::vector<Tap> Taps(std::int64_t side, std::int64_t h) {
   return taps;
 }
 
+// A row of cells interpolated across to the world's width: the gathers are made once a row of
+// cells, and the world's rows then mix two such rows along contiguous values.
+void WidenCellRow(const PF_PixelFloat* row, const std::vector<Tap>& xs, float* out) {
+  for (std::size_t x = 0; x < xs.size(); ++x) {
+    const float* a = &row[xs[x].lower].alpha;
+    const float weight = xs[x].weight, lower_weight = 1.0f - xs[x].weight;
+    for (int c = 0; c < kChannels; ++c) {
+      out[x * kChannels + c] = lower_weight * a[c] + weight * a[c + kChannels];
+    }
+  }
+}
+
+// kLinePixels pixels mixed from two widened rows, divided by their alpha when straight and
+// stored; lane order is the pixels' own (alpha, red, green, blue).
+template <class D, bool kStraight>
+[[gnu::always_inline]] inline void MixBlock(const float* a, const float* b, float weight,
+                                            typename D::Pixel* stored) {
+  const float lower_weight = 1.0f - weight;
+  float lanes[kLanes];
+  for (int l = 0; l < kLanes; ++l) lanes[l] = lower_weight * a[l] + weight * b[l];
+  float factor[kLanes];
+  for (int p = 0; p < kLinePixels; ++p) {
+    const float alpha = lanes[p * kChannels];
+    const float per_alpha = alpha > kNoAlpha ? 1.0f / alpha : 0.0f;
+    factor[p * kChannels] = 1.0f;
+    for (int c = 1; c < kChannels; ++c) factor[p * kChannels + c] = kStraight ? per_alpha : 1.0f;
+  }
+  std::array<typename D::Channel, kLanes> channels;
+  for (int l = 0; l < kLanes; ++l) channels[l] = ToChannel<D>(lanes[l] * factor[l]);
+  std::memcpy(stored, channels.data(), sizeof(channels));
+}
+
+template <class D, bool kStraight>
+VELMORA_VECTOR_CLONES void MixRow(const float* a, const float* b, float weight, std::int64_t width,
+                                  typename D::Pixel* out) {
+  using Pixel = typename D::Pixel;
+  std::int64_t x = 0;
+  for (; x + kLinePixels <= width; x += kLinePixels) {
+    MixBlock<D, kStraight>(a + x * kChannels, b + x * kChannels, weight, out + x);
+  }
+  if (x < width) {
+    const std::int64_t left = width - x;
+    float tail_a[kLanes] = {}, tail_b[kLanes] = {};
+    std::copy_n(a + x * kChannels, left * kChannels, tail_a);
+    std::copy_n(b + x * kChannels, left * kChannels, tail_b);
+    Pixel stored[kLinePixels];
+    MixBlock<D, kStraight>(tail_a, tail_b, weight, stored);
+    std::copy_n(stored, left, out + x);
+  }
+}
+
+// The world's rows between each pair of neighbouring cell rows (and beyond the outermost, by
+// extrapolation) mixed from those two rows widened; one pair per task.
 template <class D, bool kStraight>
 void InterpolateCells(const CellWorld& cells, const World& world, std::int64_t hx,
                       std::int64_t hy) {
   using Pixel = typename D::Pixel;
-  const std::int64_t width = world.width(), cells_x = width / hx;
-  const std::vector<Tap> xs = Taps(width, hx), ys = Taps(world.height(), hy);
-  ForEachRow(world.height(), width, [&](std::int64_t y) {
-    const Tap ty = ys[static_cast<std::size_t>(y)];
-    const PF_PixelFloat* upper = cells.row(ty.lower + 1);
-    const PF_PixelFloat* lower = cells.row(ty.lower);
-    thread_local std::vector<float> line;
-    line.resize(static_cast<std::size_t>(cells_x) * kChannels);
-    const float wy = ty.weight, wy_lower = 1.0f - ty.weight;
-    for (std::int64_t i = 0; i < cells_x; ++i) {
-      const float* a = &lower[i].alpha;
-      const float* b = &upper[i].alpha;
-      for (int c = 0; c < kChannels; ++c) line[i * kChannels + c] = wy_lower * a[c] + wy * b[c];
-    }
-    Pixel* out = world.pixel<Pixel>(0, static_cast<A_long>(y));
-    for (std::int64_t x = 0; x < width; ++x) {
-      const Tap tx = xs[static_cast<std::size_t>(x)];
-      const float* a = line.data() + tx.lower * kChannels;
-      const float wx = tx.weight, wx_lower = 1.0f - tx.weight;
-      float v[kChannels];
-      for (int c = 0; c < kChannels; ++c) v[c] = wx_lower * a[c] + wx * a[c + kChannels];
-      if constexpr (kStraight) {
-        const float per_alpha = v[0] > kNoAlpha ? 1.0f / v[0] : 0.0f;
-        for (int c = 1; c < kChannels; ++c) v[c] *= per_alpha;
-      }
-      Store<D>(Argb{v[0], v[1], v[2], v[3]}, out[x]);
+  const std::int64_t width = world.width(), height = world.height();
+  const std::vector<Tap> xs = Taps(width, hx), ys = Taps(height, hy);
+  // Rows with the same lower cell row are contiguous: first[j] is the first of pair j's.
+  const std::int64_t pairs = cells.world.height() - 1;
+  std::vector<std::int64_t> first(static_cast<std::size_t>(pairs) + 1, height);
+  for (std::int64_t y = height - 1; y >= 0; --y) {
+    first[static_cast<std::size_t>(ys[static_cast<std::size_t>(y)].lower)] = y;
+  }
+  for (std::int64_t j = pairs - 1; j >= 0; --j) {
+    first[static_cast<std::size_t>(j)] =
+        std::min(first[static_cast<std::size_t>(j)], first[static_cast<std::size_t>(j) + 1]);
+  }
+  ParallelFor(pairs, [&](std::int64_t j, int) {
+    thread_local std::vector<float> lower, upper;
+    lower.resize(static_cast<std::size_t>(width) * kChannels);
+    upper.resize(lower.size());
+    WidenCellRow(cells.row(j), xs, lower.data());
+    WidenCellRow(cells.row(j + 1), xs, upper.data());
+    for (std::int64_t y = first[static_cast<std::size_t>(j)];
+         y < first[static_cast<std::size_t>(j) + 1]; ++y) {
+      MixRow<D, kStraight>(lower.data(), upper.data(), ys[static_cast<std::size_t>(y)].weight,
+                           width, world.pixel<Pixel>(0, static_cast<A_long>(y)));
     }
   });
+}
+
+// Long windows go through cells only when both sides are decimated and the cells, with their
+// line buffers, take no more of the pool than the exact blur would (BlurScratchBytes): a frame
+// never needs more memory for it. In float, whose exact blur needs only its line buffers, that
+// keeps the smallest cells to the widest windows.
+bool DecimationFits(const World& world, std::int64_t hx, std::int64_t hy) {
+  if (hx < 2 || hy < 2) return false;
+  // Counted for one thread, so the choice (and the picture) does not depend on the number of
+  // threads; with more, both sides grow by line buffers, the cells' being the shorter.
+  const std::int64_t cells_x = world.width() / hx, cells_y = world.height() / hy;
+  const std::uint64_t cells = ImageBytes(cells_x, cells_y, sizeof(float)) +
+                              2 * LineValues(cells_x, cells_y) * sizeof(float);
+  return cells <= BlurScratchBytes(world.depth, world.width(), world.height(), 1);
 }
 
 template <class D, bool kStraight>
@@ -572,6 +653,7 @@ static_assert(sizeof(Working<Depth8>::Value) == sizeof(std::int32_t) &&
 std::uint64_t BlurScratchBytes(Depth depth, std::int64_t width, std::int64_t height, int threads) {
   const std::uint64_t lines =
       2 * LineValues(width, height) * sizeof(std::int32_t) * static_cast<std::uint64_t>(threads);
+  // The decimated path for long windows takes no more than this (see DecimationFits).
   switch (depth) {
     case Depth::k8:
       return lines + ImageBytes(width, height, sizeof(Working<Depth8>::Stored));
@@ -617,7 +699,7 @@ PF_Err FastBlur(const World& world, double radius, PF_ModeFlags flags) {
     using D = decltype(depth);
     const std::int64_t hx = CellSide(world.width(), sigma, kSigmaPerCell);
     const std::int64_t hy = CellSide(world.height(), sigma, kSigmaPerCell);
-    if (hx > 1 || hy > 1) {
+    if (DecimationFits(world, hx, hy)) {
       if (straight) {
         BlurDecimated<D, true>(world, sigma, hx, hy);
       } else {
