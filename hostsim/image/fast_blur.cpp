@@ -442,18 +442,28 @@ PassWeights CellPass(double sigma, std::int64_t h) {
           1.0 / (2.0 * box.half_width + 1.0 + 2.0 * box.end_weight)};
 }
 
-// A float world over pool memory, for the cells.
+// The cells as a float world. A float world holds its own cells: cell row j in the last row of
+// its own block of hy rows (rowbytes hy rows apart), written once the block has been read, so
+// decimation takes no memory beside it. Integer worlds' rows are too short for that, and their
+// cells come from the pool (less than the exact blur's intermediate image).
 struct CellWorld {
   PixelMemory memory;
   World world;
-  CellWorld(std::int64_t width, std::int64_t height) {
-    const std::size_t row = static_cast<std::size_t>(width) * sizeof(PF_PixelFloat);
-    memory = AcquirePixelMemory(row * static_cast<std::size_t>(height));
+  CellWorld(const World& fine, std::int64_t hx, std::int64_t hy) {
+    const std::int64_t width = fine.width() / hx, height = fine.height() / hy;
     world.depth = Depth::k32;
     world.effect_world.width = static_cast<A_long>(width);
     world.effect_world.height = static_cast<A_long>(height);
-    world.effect_world.rowbytes = static_cast<A_long>(row);
-    world.effect_world.data = reinterpret_cast<PF_PixelPtr>(memory.get());
+    if (fine.depth == Depth::k32) {
+      world.effect_world.rowbytes = static_cast<A_long>(hy * fine.effect_world.rowbytes);
+      world.effect_world.data =
+          reinterpret_cast<PF_PixelPtr>(fine.row(static_cast<A_long>(hy - 1)));
+    } else {
+      const std::size_t row = static_cast<std::size_t>(width) * sizeof(PF_PixelFloat);
+      memory = AcquirePixelMemory(row * static_cast<std::size_t>(height));
+      world.effect_world.rowbytes = static_cast<A_long>(row);
+      world.effect_world.data = reinterpret_cast<PF_PixelPtr>(memory.get());
+    }
   }
   PF_PixelFloat* row(std::int64_t y) const {
     return world.pixel<PF_PixelFloat>(0, static_cast<A_long>(y));
@@ -591,12 +601,15 @@ VELMORA_VECTOR_CLONES void MixRow(const float* a, const float* b, float weight, 
 }
 
 // The world's rows between each pair of neighbouring cell rows (and beyond the outermost, by
-// extrapolation) mixed from those two rows widened; one pair per task.
+// extrapolation) mixed from those two rows widened; one pair per task. Pair j writes rows from
+// cell row j's centre up to cell row j + 1's, which hold no cell row but j's own (a float
+// world's cells live in it); the pairs go in groups whose cell rows are copied out first.
 template <class D, bool kStraight>
 void InterpolateCells(const CellWorld& cells, const World& world, std::int64_t hx,
                       std::int64_t hy) {
   using Pixel = typename D::Pixel;
   const std::int64_t width = world.width(), height = world.height();
+  const std::int64_t cells_x = cells.world.width();
   const std::vector<Tap> xs = Taps(width, hx), ys = Taps(height, hy);
   // Rows with the same lower cell row are contiguous: first[j] is the first of pair j's.
   const std::int64_t pairs = cells.world.height() - 1;
@@ -608,18 +621,27 @@ void InterpolateCells(const CellWorld& cells, const World& world, std::int64_t h
     first[static_cast<std::size_t>(j)] =
         std::min(first[static_cast<std::size_t>(j)], first[static_cast<std::size_t>(j) + 1]);
   }
-  ParallelFor(pairs, [&](std::int64_t j, int) {
-    thread_local std::vector<float> lower, upper;
-    lower.resize(static_cast<std::size_t>(width) * kChannels);
-    upper.resize(lower.size());
-    WidenCellRow(cells.row(j), xs, lower.data());
-    WidenCellRow(cells.row(j + 1), xs, upper.data());
-    for (std::int64_t y = first[static_cast<std::size_t>(j)];
-         y < first[static_cast<std::size_t>(j) + 1]; ++y) {
-      MixRow<D, kStraight>(lower.data(), upper.data(), ys[static_cast<std::size_t>(y)].weight,
-                           width, world.pixel<Pixel>(0, static_cast<A_long>(y)));
+  constexpr std::int64_t kGroup = 32;
+  std::vector<PF_PixelFloat> copied(static_cast<std::size_t>((kGroup + 1) * cells_x));
+  for (std::int64_t group = 0; group < pairs; group += kGroup) {
+    const std::int64_t count = std::min(kGroup, pairs - group);
+    for (std::int64_t r = 0; r <= count; ++r) {
+      std::copy_n(cells.row(group + r), cells_x, copied.data() + r * cells_x);
     }
-  });
+    ParallelFor(count, [&](std::int64_t p, int) {
+      const std::int64_t j = group + p;
+      thread_local std::vector<float> lower, upper;
+      lower.resize(static_cast<std::size_t>(width) * kChannels);
+      upper.resize(lower.size());
+      WidenCellRow(copied.data() + p * cells_x, xs, lower.data());
+      WidenCellRow(copied.data() + (p + 1) * cells_x, xs, upper.data());
+      for (std::int64_t y = first[static_cast<std::size_t>(j)];
+           y < first[static_cast<std::size_t>(j) + 1]; ++y) {
+        MixRow<D, kStraight>(lower.data(), upper.data(), ys[static_cast<std::size_t>(y)].weight,
+                             width, world.pixel<Pixel>(0, static_cast<A_long>(y)));
+      }
+    });
+  }
 }
 
 // Long windows go through cells only when both sides are decimated and the cells, with their
@@ -628,6 +650,7 @@ void InterpolateCells(const CellWorld& cells, const World& world, std::int64_t h
 // keeps the smallest cells to the widest windows.
 bool DecimationFits(const World& world, std::int64_t hx, std::int64_t hy) {
   if (hx < 2 || hy < 2) return false;
+  if (world.depth == Depth::k32) return true;  // its cells live in it; their lines are shorter
   // Counted for one thread, so the choice (and the picture) does not depend on the number of
   // threads; with more, both sides grow by line buffers, the cells' being the shorter.
   const std::int64_t cells_x = world.width() / hx, cells_y = world.height() / hy;
@@ -638,7 +661,7 @@ bool DecimationFits(const World& world, std::int64_t hx, std::int64_t hy) {
 
 template <class D, bool kStraight>
 void BlurDecimated(const World& world, double sigma, std::int64_t hx, std::int64_t hy) {
-  const CellWorld cells(world.width() / hx, world.height() / hy);
+  const CellWorld cells(world, hx, hy);
   AverageCells<D, kStraight>(world, hx, hy, cells);
   BlurWorld<DepthFloat, false>(cells.world, CellPass(sigma, hy), CellPass(sigma, hx));
   InterpolateCells<D, kStraight>(cells, world, hx, hy);
