@@ -268,16 +268,19 @@ void LoadBand(const typename Working<D>::Stored* const* in_rows, std::int64_t ro
   const int up = fixed.up;
   for (std::int64_t x = 0; x < width; ++x) {
     Value* lanes = band + x * kLanes;
-    for (std::int64_t r = 0; r < rows; ++r) {
-      if constexpr (std::is_same_v<Stored, Value>) {
+    if constexpr (std::is_same_v<Stored, Value>) {
+      for (std::int64_t r = 0; r < rows; ++r) {
         std::memcpy(lanes + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(Value));
-      } else {
-        for (int c = 0; c < kChannels; ++c) {
-          lanes[r * kChannels + c] = static_cast<Value>(in_rows[r][x * kChannels + c]) << up;
-        }
       }
+      std::fill(lanes + rows * kChannels, lanes + kLanes, Value{});
+    } else {
+      // Gathered as they are stored, then widened all at once in vector lanes.
+      Stored stored[kLanes] = {};
+      for (std::int64_t r = 0; r < rows; ++r) {
+        std::memcpy(stored + r * kChannels, in_rows[r] + x * kChannels, kChannels * sizeof(Stored));
+      }
+      for (int l = 0; l < kLanes; ++l) lanes[l] = static_cast<Value>(stored[l]) << up;
     }
-    std::fill(lanes + rows * kChannels, lanes + kLanes, Value{});
   }
 }
 
@@ -290,12 +293,15 @@ void StoreStripRow(const typename Working<D>::Value* line, std::int64_t values,
   if constexpr (std::is_same_v<Stored, Value>) {
     std::copy_n(line, values, out);
   } else {
-    // Whole products, rounded to nearest (at 8 bits the working values are never scaled down).
+    // Whole products, rounded to nearest (at 8 bits the working values are never scaled down);
+    // all the lanes at once, then the strip's columns.
     const int up = fixed.up;
     const Value half = (Value{1} << up) >> 1;
-    for (std::int64_t i = 0; i < values; ++i) {
-      out[i] = static_cast<Stored>(std::min<Value>((line[i] + half) >> up, 65535));
+    Stored rounded[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      rounded[l] = static_cast<Stored>(std::min<Value>((line[l] + half) >> up, 65535));
     }
+    std::copy_n(rounded, values, out);
   }
 }
 
@@ -621,24 +627,30 @@ void InterpolateCells(const CellWorld& cells, const World& world, std::int64_t h
     first[static_cast<std::size_t>(j)] =
         std::min(first[static_cast<std::size_t>(j)], first[static_cast<std::size_t>(j) + 1]);
   }
-  constexpr std::int64_t kGroup = 32;
+  constexpr std::int64_t kGroup = 64, kRun = 8;
   std::vector<PF_PixelFloat> copied(static_cast<std::size_t>((kGroup + 1) * cells_x));
   for (std::int64_t group = 0; group < pairs; group += kGroup) {
     const std::int64_t count = std::min(kGroup, pairs - group);
     for (std::int64_t r = 0; r <= count; ++r) {
       std::copy_n(cells.row(group + r), cells_x, copied.data() + r * cells_x);
     }
-    ParallelFor(count, [&](std::int64_t p, int) {
-      const std::int64_t j = group + p;
+    // A task takes a run of pairs, so each widened row serves both pairs it belongs to.
+    const std::int64_t runs = (count + kRun - 1) / kRun;
+    ParallelFor(runs, [&](std::int64_t run, int) {
       thread_local std::vector<float> lower, upper;
       lower.resize(static_cast<std::size_t>(width) * kChannels);
       upper.resize(lower.size());
-      WidenCellRow(copied.data() + p * cells_x, xs, lower.data());
-      WidenCellRow(copied.data() + (p + 1) * cells_x, xs, upper.data());
-      for (std::int64_t y = first[static_cast<std::size_t>(j)];
-           y < first[static_cast<std::size_t>(j) + 1]; ++y) {
-        MixRow<D, kStraight>(lower.data(), upper.data(), ys[static_cast<std::size_t>(y)].weight,
-                             width, world.pixel<Pixel>(0, static_cast<A_long>(y)));
+      const std::int64_t begin = run * kRun, end = std::min(count, begin + kRun);
+      WidenCellRow(copied.data() + begin * cells_x, xs, upper.data());
+      for (std::int64_t p = begin; p < end; ++p) {
+        std::swap(lower, upper);
+        WidenCellRow(copied.data() + (p + 1) * cells_x, xs, upper.data());
+        const std::int64_t j = group + p;
+        for (std::int64_t y = first[static_cast<std::size_t>(j)];
+             y < first[static_cast<std::size_t>(j) + 1]; ++y) {
+          MixRow<D, kStraight>(lower.data(), upper.data(), ys[static_cast<std::size_t>(y)].weight,
+                               width, world.pixel<Pixel>(0, static_cast<A_long>(y)));
+        }
       }
     });
   }
