@@ -261,8 +261,9 @@ VELMORA_VECTOR_CLONES void LoadStrip(const World& world, std::int64_t x0, std::i
 // column (the band's rows side by side), zeros below the world's bottom edge. Pixel by pixel
 // across the rows, so the line buffer is walked once, in order.
 template <class D>
-void LoadBand(const typename Working<D>::Stored* const* in_rows, std::int64_t rows,
-              std::int64_t width, typename Working<D>::Value* band, const FixedPoint& fixed) {
+VELMORA_VECTOR_CLONES void LoadBand(const typename Working<D>::Stored* const* in_rows,
+                                    std::int64_t rows, std::int64_t width,
+                                    typename Working<D>::Value* band, const FixedPoint& fixed) {
   using Value = typename Working<D>::Value;
   using Stored = typename Working<D>::Stored;
   const int up = fixed.up;
@@ -284,24 +285,29 @@ void LoadBand(const typename Working<D>::Stored* const* in_rows, std::int64_t ro
   }
 }
 
-// A strip's blurred row of working values into the intermediate image.
+// A strip's blurred rows of working values into the intermediate image, `stride` values a row.
 template <class D>
-void StoreStripRow(const typename Working<D>::Value* line, std::int64_t values,
-                   typename Working<D>::Stored* out, const FixedPoint& fixed) {
+VELMORA_VECTOR_CLONES void StoreStrip(const typename Working<D>::Value* strip, std::int64_t height,
+                                      std::int64_t values, typename Working<D>::Stored* out,
+                                      std::size_t stride, const FixedPoint& fixed) {
   using Value = typename Working<D>::Value;
   using Stored = typename Working<D>::Stored;
-  if constexpr (std::is_same_v<Stored, Value>) {
-    std::copy_n(line, values, out);
-  } else {
-    // Whole products, rounded to nearest (at 8 bits the working values are never scaled down);
-    // all the lanes at once, then the strip's columns.
-    const int up = fixed.up;
-    const Value half = (Value{1} << up) >> 1;
-    Stored rounded[kLanes];
-    for (int l = 0; l < kLanes; ++l) {
-      rounded[l] = static_cast<Stored>(std::min<Value>((line[l] + half) >> up, 65535));
+  for (std::int64_t y = 0; y < height; ++y) {
+    const Value* line = strip + y * kLanes;
+    Stored* row = out + static_cast<std::size_t>(y) * stride;
+    if constexpr (std::is_same_v<Stored, Value>) {
+      std::copy_n(line, values, row);
+    } else {
+      // Whole products, rounded to nearest (at 8 bits the working values are never scaled
+      // down); all the lanes at once, then the strip's columns.
+      const int up = fixed.up;
+      const Value half = (Value{1} << up) >> 1;
+      Stored rounded[kLanes];
+      for (int l = 0; l < kLanes; ++l) {
+        rounded[l] = static_cast<Stored>(std::min<Value>((line[l] + half) >> up, 65535));
+      }
+      std::copy_n(rounded, values, row);
     }
-    std::copy_n(rounded, values, out);
   }
 }
 
@@ -381,10 +387,10 @@ void BlurWorld(const World& world, const PassWeights& columns_pass, const PassWe
     const std::int64_t columns = std::min(kLinePixels, width - x0);
     LoadStrip<D, kStraight>(world, x0, columns, a, fixed);
     ThreeBoxPasses<D>(a, b, height, columns_pass);
-    for (std::int64_t y = 0; y < height; ++y) {
-      StoreStripRow<D>(b + y * kLanes, columns * kChannels, intermediate(y) + x0 * kChannels,
-                       fixed);
-    }
+    StoreStrip<D>(b, height, columns * kChannels, intermediate(0) + x0 * kChannels,
+                  kInPlace ? static_cast<std::size_t>(world.effect_world.rowbytes) / sizeof(Value)
+                           : image_row,
+                  fixed);
   });
 
   const std::int64_t bands = (height + kLinePixels - 1) / kLinePixels;
