@@ -4,15 +4,21 @@
 //   x_floor   the frame's time over its floor: the bytes the frame's host calls must at least
 //             read and write (hostsim::FloorBytes, see bench/README.md), divided by the
 //             machine's copy bandwidth measured in the same run;
-//   floor_ms  that floor; copy_GBps the bandwidth.
+//   floor_ms  that floor; copy_GBps the bandwidth;
+//   cpu_ms    the CPU time of the whole process (every thread) a frame, which a busy machine
+//             disturbs less than the time on the clock.
+// The Threads rows render the same frame with its jobs on 1 and on 2 threads, so their times
+// show how a frame scales.
 //
 //   build/release/bench/velmora_render_bench                       the default rows
-//   build/release/bench/velmora_render_bench --benchmark_filter=.  all 36 rows
+//   build/release/bench/velmora_render_bench --benchmark_filter=.  all 36 rows and the 8 Threads
+//   rows
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -20,6 +26,7 @@
 #include "effect/params/params.h"
 #include "hostsim/floor_bytes.h"
 #include "hostsim/host.h"
+#include "hostsim/parallel.h"
 #include "hostsim/param_store.h"
 #include "hostsim/world_store.h"
 
@@ -63,7 +70,16 @@ World* MakeInput(hostsim::Host& host, Depth depth, Size size) {
   return world;
 }
 
-void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, bool repeat) {
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// threads: how many threads the frame's jobs may use, 0 for all.
+void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, bool repeat,
+                  int threads) {
+  hostsim::LimitJobThreads(threads);
   hostsim::Host host(VELMORA_MODULE_PATH);
   if (host.GlobalSetup() != PF_Err_NONE || host.ParamsSetup() != PF_Err_NONE ||
       host.SequenceSetup() != PF_Err_NONE) {
@@ -89,11 +105,13 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
   }
   const std::size_t fresh_before = hostsim::FreshPixelBlocks();
   hostsim::ResetPeakPixelBytesInUse();
-  double seconds = 0.0, floor_bytes = 0.0;
+  double seconds = 0.0, cpu_seconds = 0.0, floor_bytes = 0.0;
   for (auto _ : state) {
     hostsim::ResetFloorBytes();
     const auto start = std::chrono::steady_clock::now();
+    const double cpu_start = ProcessCpuSeconds();
     const bool rendered = frame();
+    cpu_seconds += ProcessCpuSeconds() - cpu_start;
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     floor_bytes += static_cast<double>(hostsim::FloorBytes());
     if (!rendered) state.SkipWithError("the render failed");
@@ -103,6 +121,7 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
   state.counters["x_floor"] = seconds / frames / floor_seconds;
   state.counters["floor_ms"] = floor_seconds * 1e3;
   state.counters["copy_GBps"] = bandwidth / 1e9;
+  state.counters["cpu_ms"] = cpu_seconds / frames * 1e3;
   // Memory the frames took from the system rather than the pool (0 once the pool is warm).
   state.counters["fresh_blocks"] =
       static_cast<double>(hostsim::FreshPixelBlocks() - fresh_before) / frames;
@@ -118,6 +137,7 @@ void RenderFrames(benchmark::State& state, Size size, Depth depth, int radius, b
   host.worlds().Dispose(input);
   host.SequenceSetdown();
   host.GlobalSetdown();
+  hostsim::LimitJobThreads(0);
 }
 
 void RegisterAll() {
@@ -128,7 +148,7 @@ void RegisterAll() {
           const std::string name = "Render/" + std::to_string(size.width) + "x" +
                                    std::to_string(size.height) + "/" + hostsim::DepthName(depth) +
                                    "/r" + std::to_string(radius) + "/repeat" + (repeat ? "1" : "0");
-          benchmark::RegisterBenchmark(name.c_str(), RenderFrames, size, depth, radius, repeat)
+          benchmark::RegisterBenchmark(name.c_str(), RenderFrames, size, depth, radius, repeat, 0)
               ->Unit(benchmark::kMillisecond)
               ->UseRealTime()
               ->MinTime(2.0);
@@ -136,12 +156,28 @@ void RegisterAll() {
       }
     }
   }
+  // 1 and 2 threads side by side at each size, at 8 bits and in float.
+  for (const Size& size : kSizes) {
+    for (Depth depth : {Depth::k8, Depth::k32}) {
+      for (int threads : {1, 2}) {
+        const std::string name = "Threads/" + std::to_string(size.width) + "x" +
+                                 std::to_string(size.height) + "/" + hostsim::DepthName(depth) +
+                                 "/r100/threads" + std::to_string(threads);
+        benchmark::RegisterBenchmark(name.c_str(), RenderFrames, size, depth, 100, false, threads)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(2.0);
+      }
+    }
+  }
 }
 
 // Without a filter of its own, a run takes the rows the targets are read from: 1080p at every
-// depth and radius with edge repeat off, and the 4K float frame at radius 100.
+// depth and radius with edge repeat off, the 4K float frame at radius 100, and the 1080p
+// frames on 1 and 2 threads.
 constexpr const char* kDefaultFilter =
-    "--benchmark_filter=Render/1920x1080/.*/repeat0|Render/3840x2160/float/r100/repeat0";
+    "--benchmark_filter=Render/1920x1080/.*/repeat0|Render/3840x2160/float/r100/"
+    "repeat0|Threads/1920x1080/";
 
 }  // namespace
 

@@ -17,6 +17,8 @@ namespace {
 
 // 0: one thread per core. Read when the pool is first used.
 std::atomic<int> requested_threads{0};
+// 0: every thread of the pool takes part in a job.
+std::atomic<int> job_threads{0};
 
 unsigned ThreadsWanted() {
   int wanted = requested_threads.load();
@@ -77,6 +79,8 @@ class Pool {
 
  private:
   void Take(const TaskRef& task, std::int64_t count, int thread) {
+    const int limit = job_threads.load(std::memory_order_relaxed);
+    if (limit > 0 && thread >= limit) return;
     in_task = true;
     for (std::int64_t i = next_.fetch_add(1); i < count; i = next_.fetch_add(1)) task(i, thread);
     in_task = false;
@@ -145,6 +149,10 @@ std::optional<int> ParseThreadCount(std::string_view text) {
 
 void SetWorkerThreads(int count) {
   requested_threads.store(std::clamp(count, 0, kMaxWorkerThreads));
+}
+
+void LimitJobThreads(int count) {
+  job_threads.store(std::clamp(count, 0, kMaxWorkerThreads));
 }
 
 int ThreadCount() {

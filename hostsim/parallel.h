@@ -24,6 +24,11 @@ std::optional<int> ParseThreadCount(std::string_view text);
 // run.
 void SetWorkerThreads(int count);
 
+// Lets at most `count` of the threads (the caller included) take part in the jobs that start
+// from now on, without restarting the pool; 0 lets all of them. For measuring how a job
+// scales with its threads in one process.
+void LimitJobThreads(int count);
+
 // Threads that run a job at once: the workers plus the calling thread. Starting the pool
 // happens on the first call to this or ParallelFor; when the system refuses a thread, the
 // threads already started are stopped and std::runtime_error says how many were asked for.

@@ -10,7 +10,7 @@ packages=(
   libopenimageio-dev libopencolorio-dev openimageio-tools libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   clang-format
-  ffmpeg melt frei0r-plugins frei0r-plugins-dev
+  ffmpeg melt frei0r-plugins frei0r-plugins-dev time
   slurm-wlm munge
   libcpp-httplib-dev chromium
 )

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "cli/report/cli_error.h"
 #include "cli/image/pending_file.h"
+#include "cli/report/cli_error.h"
 
 namespace cli::preview {
 namespace {

@@ -26,6 +26,11 @@
 // transparent pixels never bleed their colour in; with premultiplied flags all four channels
 // are blurred alike. Integer depths round to nearest when they store. Quality does not change the
 // result. Radii above 10^6 blur as 10^6 (already a uniform fade over any world).
+//
+// Long windows (sigma of 40 pixels and more) are served from a copy averaged over cells of up
+// to sigma / 20 pixels a side, blurred and interpolated back: every sample's alpha, and its
+// colour weighted by the blurred alpha, stays within 1/255 of full scale of the exact blur
+// (in float, of the world's brightest value).
 
 #include <cstdint>
 

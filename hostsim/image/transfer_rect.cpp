@@ -1,6 +1,8 @@
 #include "hostsim/image/transfer_rect.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "hostsim/image/blend_modes.h"
@@ -30,12 +32,61 @@ void Deinterleave(const typename D::Pixel* pixels, std::int64_t count, Planes& p
   }
 }
 
+// Screen and Add at 8 bits over an opaque destination, in integers: with K = opacity x source
+// alpha (k = K / 255^2) the result is d + k s (Add) or d + k s (1 - d) (Screen), alpha stays
+// full, and the exact value rounds to nearest (no value lies halfway: 255 is odd). A source
+// weight of 0 adds 0, so the pixel keeps its stored value.
+constexpr std::uint32_t kFull8 = 255;
+template <class Mode>
+inline std::uint32_t OpaqueBlend8(std::uint32_t d, std::uint32_t s, std::uint32_t k) {
+  if constexpr (std::is_same_v<Mode, ScreenBlend>) {
+    constexpr std::uint32_t kScale = kFull8 * kFull8 * kFull8;  // k s (255 - d) < 2^32
+    return d + (k * s * (kFull8 - d) + kScale / 2) / kScale;
+  } else {
+    constexpr std::uint32_t kScale = kFull8 * kFull8;
+    return std::min(kFull8, d + (k * s + kScale / 2) / kScale);
+  }
+}
+
+template <class Mode>
+constexpr bool kOpaqueIntegerBlend =
+    std::is_same_v<Mode, ScreenBlend> || std::is_same_v<Mode, AddBlend>;
+
+// In blocks of 16 pixels as 64 byte lanes, so the loops run in vector lanes; an alpha lane
+// blends with weight 0 and keeps its (full) value.
+template <class Mode>
+VELMORA_VECTOR_CLONES void OpaqueRun8(const PF_Pixel* in, PF_Pixel* out, std::int64_t count,
+                                      std::uint32_t opacity) {
+  constexpr std::int64_t kPixels = 16, kLanes = 4 * kPixels;
+  for (std::int64_t first = 0; first < count; first += kPixels) {
+    const auto bytes = static_cast<std::size_t>(std::min(kPixels, count - first)) * 4;
+    std::uint8_t s[kLanes] = {}, d[kLanes] = {}, result[kLanes];
+    std::memcpy(s, in + first, bytes);
+    std::memcpy(d, out + first, bytes);
+    std::uint32_t k[kLanes];
+    for (std::int64_t p = 0; p < kPixels; ++p) {
+      k[p * 4] = 0;
+      for (int c = 1; c < 4; ++c) k[p * 4 + c] = opacity * s[p * 4];
+    }
+    for (std::int64_t l = 0; l < kLanes; ++l) {
+      result[l] = static_cast<std::uint8_t>(OpaqueBlend8<Mode>(d[l], s[l], k[l]));
+    }
+    std::memcpy(out + first, result, bytes);
+  }
+}
+
 // Blends a run of source pixels into the destination's. A pixel whose source weight is not
 // above 0 keeps its stored value exactly; the choice is a select, not a branch, so the loops
 // vectorise.
 template <class D, class Mode>
 VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::Pixel* out,
-                                       std::int64_t count, float opacity, bool keep_alpha) {
+                                       std::int64_t count, float opacity, std::uint32_t opacity_255,
+                                       bool keep_alpha) {
+  if constexpr (std::is_same_v<D, Depth8> && kOpaqueIntegerBlend<Mode>) {
+    bool opaque = true;
+    for (std::int64_t i = 0; i < count; ++i) opaque &= out[i].alpha == kFull8;
+    if (opaque) return OpaqueRun8<Mode>(in, out, count, opacity_255);
+  }
   Planes s, d, result;
   float weight[kBlock];
   Deinterleave<D>(in, count, s);
@@ -69,7 +120,7 @@ VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::
 template <class D, class Mode>
 void TransferPixels(const PixelSource& source, const World& destination, const Box& written,
                     std::int64_t source_dx, std::int64_t source_dy, float opacity,
-                    bool keep_alpha) {
+                    std::uint32_t opacity_255, bool keep_alpha) {
   using Pixel = typename D::Pixel;
   const std::int64_t rows = written.height(), columns = written.width();
   ForEachRow(rows, columns, [&](std::int64_t j) {
@@ -78,7 +129,8 @@ void TransferPixels(const PixelSource& source, const World& destination, const B
     Pixel* out =
         destination.pixel<Pixel>(static_cast<A_long>(written.left), static_cast<A_long>(y));
     for (std::int64_t i = 0; i < columns; i += kBlock) {
-      TransferRun<D, Mode>(in + i, out + i, std::min(kBlock, columns - i), opacity, keep_alpha);
+      TransferRun<D, Mode>(in + i, out + i, std::min(kBlock, columns - i), opacity, opacity_255,
+                           keep_alpha);
     }
   });
 }
@@ -131,7 +183,7 @@ PF_Err TransferRect(const World& source, const World& destination, const PF_Rect
     using D = decltype(depth);
     WithMode<D>(mode.xfer, [&](auto blend) {
       TransferPixels<D, decltype(blend)>(pixels, destination, written, -shift_x, -shift_y, opacity,
-                                         mode.rgb_only != 0);
+                                         mode.opacity, mode.rgb_only != 0);
     });
     return PF_Err_NONE;
   });

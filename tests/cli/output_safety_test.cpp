@@ -19,8 +19,8 @@
 #include <thread>
 #include <utility>
 
-#include "cli/report/cli_error.h"
 #include "cli/image/pending_file.h"
+#include "cli/report/cli_error.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/cli/paused_run.h"
 

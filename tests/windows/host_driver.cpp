@@ -153,10 +153,11 @@ struct Variant {
   const char* name;
   bool repeat_edges;
   bool everything_on;  // tint, Add, gamma and unmultiply: the pow and division paths
+  int radius = 12;     // 100: the widest levels blur on the host's decimated path
 };
 
 void SetControls(hostsim::ParamStore& params, const Variant& variant) {
-  params[velmora::PARAM_RADIUS].u.sd.value = 12;
+  params[velmora::PARAM_RADIUS].u.sd.value = variant.radius;
   params[velmora::PARAM_REPEAT_EDGES].u.bd.value = variant.repeat_edges;
   params[velmora::PARAM_TINT_ENABLE].u.bd.value = variant.everything_on;
   params[velmora::PARAM_GAMMA].u.bd.value = variant.everything_on;
@@ -167,8 +168,10 @@ void SetControls(hostsim::ParamStore& params, const Variant& variant) {
 }
 
 void RenderFrames(hostsim::Host& host, const std::filesystem::path& folder) {
-  const Variant variants[] = {
-      {"plain", false, false}, {"edges", true, false}, {"everything", true, true}};
+  const Variant variants[] = {{"plain", false, false},
+                              {"edges", true, false},
+                              {"everything", true, true},
+                              {"wide", false, false, 100}};
   const hostsim::Depth depths[] = {hostsim::Depth::k8, hostsim::Depth::k16, hostsim::Depth::k32};
   for (const hostsim::Depth depth : depths) {
     for (const Variant& variant : variants) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "tests/hostsim/image/image_test_util.h"
 
@@ -277,3 +281,135 @@ TEST(FastBlur, DegenerateRadii) {
 }
 
 }  // namespace
+
+namespace {
+
+// The blur as defined, in double precision: per axis three box passes of variance sigma^2 / 3
+// with zero outside the world in every pass; colour weighted by alpha when straight. Returns
+// alpha and weighted colour, normalised, row by row.
+using Sample = std::array<double, 4>;
+std::vector<Sample> ExactBlur(const World& world, double radius, bool straight) {
+  const A_long width = world.width(), height = world.height();
+  std::vector<Sample> image(static_cast<std::size_t>(width) * height);
+  for (A_long y = 0; y < height; ++y) {
+    for (A_long x = 0; x < width; ++x) {
+      const Argb v = Get(world, x, y);
+      const double weight = straight ? std::max(0.0f, v[0]) : 1.0;
+      image[static_cast<std::size_t>(y) * width + x] = {v[0], v[1] * weight, v[2] * weight,
+                                                        v[3] * weight};
+    }
+  }
+  const double sigma = hostsim::image::BlurSigma(radius);
+  const auto box = hostsim::image::BoxForVariance(sigma * sigma / 3.0);
+  const std::int64_t n = box.half_width;
+  const double f = box.end_weight, scale = 1.0 / (2.0 * n + 1.0 + 2.0 * f);
+  auto pass = [&](A_long length, A_long lines, auto at) {
+    std::vector<Sample> line(static_cast<std::size_t>(length));
+    for (A_long l = 0; l < lines; ++l) {
+      for (int round = 0; round < 3; ++round) {
+        for (A_long i = 0; i < length; ++i) line[static_cast<std::size_t>(i)] = at(l, i);
+        auto tap = [&](std::int64_t i) {
+          return i >= 0 && i < length ? line[static_cast<std::size_t>(i)] : Sample{};
+        };
+        // Prefix sums: prefix[i] holds the sum of the first i samples.
+        std::vector<Sample> prefix(static_cast<std::size_t>(length) + 1);
+        for (A_long i = 0; i < length; ++i) {
+          for (int c = 0; c < 4; ++c) {
+            prefix[static_cast<std::size_t>(i) + 1][c] =
+                prefix[static_cast<std::size_t>(i)][c] + line[static_cast<std::size_t>(i)][c];
+          }
+        }
+        for (A_long i = 0; i < length; ++i) {
+          const auto first = static_cast<std::size_t>(std::max<std::int64_t>(i - n, 0));
+          const auto end = static_cast<std::size_t>(std::min<std::int64_t>(i + n + 1, length));
+          Sample sum{};
+          for (int c = 0; c < 4; ++c) sum[c] = prefix[end][c] - prefix[first][c];
+          for (int c = 0; c < 4; ++c) {
+            sum[c] = (sum[c] + f * (tap(i - n - 1)[c] + tap(i + n + 1)[c])) * scale;
+          }
+          at(l, i) = sum;
+        }
+      }
+    }
+  };
+  auto pixel = [&](A_long x, A_long y) -> Sample& {
+    return image[static_cast<std::size_t>(y) * width + x];
+  };
+  pass(height, width, [&](A_long x, A_long y) -> Sample& { return pixel(x, y); });
+  pass(width, height, [&](A_long y, A_long x) -> Sample& { return pixel(x, y); });
+  return image;
+}
+
+struct Picture {
+  const char* name;
+  Argb (*at)(A_long x, A_long y);
+};
+
+// Hard edges in colour and in alpha, and a bright HDR spot on a dim ground (held at full
+// scale at the integer depths).
+const Picture kPictures[] = {
+    {"opaque blocks",
+     [](A_long x, A_long y) {
+       const bool on = ((x / 37) + (y / 23)) % 2 == 0;
+       return Argb{1.0f, on ? 1.0f : 0.0f, on ? 0.5f : 1.0f, 0.0f};
+     }},
+    {"hard alpha",
+     [](A_long x, A_long y) {
+       const bool on = x > 90 && x < 200 && y > 40 && y < 170;
+       return on ? Argb{1.0f, 0.9f, 0.2f, 1.0f} : Argb{0.0f, 0.0f, 0.0f, 0.0f};
+     }},
+    {"bright spots",
+     [](A_long x, A_long y) {
+       const bool spot = (x % 97 < 3 && y % 71 < 3) || (x > 150 && x < 160 && y > 100);
+       return spot ? Argb{1.0f, 800.0f, 200.0f, 40.0f} : Argb{1.0f, 0.02f, 0.05f, 0.1f};
+     }},
+};
+
+}  // namespace
+
+// Long windows may be served from a decimated copy; every sample stays within the bound the
+// host states: 1/255 of full scale at 8 and 16 bits (alpha, and colour weighted by the blurred
+// alpha), and in float 1/255 of the picture's brightest value.
+TEST(FastBlur, LongWindowsStayWithinTheStatedBoundOfTheExactBlur) {
+  constexpr A_long kWidth = 360, kHeight = 240;
+  for (Depth depth : kDepths) {
+    const double full = FullScale(depth);
+    for (const Picture& picture : kPictures) {
+      for (double radius : {3.0, 24.0, 60.0, 150.0, 400.0}) {
+        for (bool straight : {true, false}) {
+          SCOPED_TRACE(testing::Message() << FullScale(depth) << " " << picture.name << " radius "
+                                          << radius << (straight ? " straight" : " premultiplied"));
+          WorldStore store;
+          World* world = store.Create(depth, kWidth, kHeight);
+          double brightest = 0.0;
+          for (A_long y = 0; y < kHeight; ++y) {
+            for (A_long x = 0; x < kWidth; ++x) {
+              Put(*world, x, y, picture.at(x, y));
+              const Argb stored = Get(*world, x, y);
+              for (float v : stored) brightest = std::max(brightest, std::abs(double{v}));
+            }
+          }
+          const std::vector<Sample> exact = ExactBlur(*world, radius, straight);
+          ASSERT_EQ(FastBlur(*world, radius, straight ? kStraight : PF_MF_Alpha_PREMUL),
+                    PF_Err_NONE);
+          const double bound = (depth == Depth::k32 ? brightest : 1.0) / 255.0;
+          double worst = 0.0;
+          for (A_long y = 0; y < kHeight; ++y) {
+            for (A_long x = 0; x < kWidth; ++x) {
+              const Argb got = Get(*world, x, y);
+              const Sample& want = exact[static_cast<std::size_t>(y) * kWidth + x];
+              worst = std::max(worst, std::abs(got[0] - want[0]));
+              for (int c = 1; c < 4; ++c) {
+                const double want_colour =
+                    !straight ? want[c] : (want[0] > 1e-7 ? want[c] / want[0] : 0.0);
+                const double weight = straight ? std::max(0.0, want[0]) : 1.0;
+                worst = std::max(worst, std::abs(got[c] - want_colour) * weight);
+              }
+            }
+          }
+          EXPECT_LE(worst, bound) << "worst " << worst * (depth == Depth::k32 ? 1.0 : full);
+        }
+      }
+    }
+  }
+}

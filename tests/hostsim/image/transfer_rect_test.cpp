@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "tests/hostsim/image/image_test_util.h"
 
 namespace {
@@ -178,3 +181,45 @@ TEST(TransferRect, PlacesTheSourceRectangleAtTheOffsetAndClipsEverySide) {
 }
 
 }  // namespace
+
+// At 8 bits over an opaque destination, Screen and Add give the documented blend rounded to
+// nearest, for every destination value, across source values, source alphas and opacities.
+TEST(TransferRect, ScreenAndAddOverOpaqueEightBitsRoundTheExactBlend) {
+  constexpr A_long kWidth = 256, kHeight = 52;
+  for (PF_TransferMode xfer : {PF_Xfer_SCREEN, PF_Xfer_ADD}) {
+    for (int opacity : {255, 200, 1}) {
+      for (int source_alpha : {255, 128, 1, 0}) {
+        SCOPED_TRACE(testing::Message() << "mode " << xfer << " opacity " << opacity
+                                        << " source alpha " << source_alpha);
+        WorldStore store;
+        World* source = store.Create(Depth::k8, kWidth, kHeight);
+        World* destination = store.Create(Depth::k8, kWidth, kHeight);
+        for (A_long y = 0; y < kHeight; ++y) {
+          for (A_long x = 0; x < kWidth; ++x) {
+            const double s = y * 5, d = x;
+            PutRaw(*source, x, y, Raw{double(source_alpha), s, 255 - s, s});
+            PutRaw(*destination, x, y, Raw{255, d, d, 255 - d});
+          }
+        }
+        ASSERT_EQ(TransferRect(*source, *destination, nullptr, Mode(xfer, opacity),
+                               PF_MF_Alpha_STRAIGHT, 0, 0),
+                  PF_Err_NONE);
+        const double k = opacity / 255.0 * source_alpha / 255.0;
+        for (A_long y = 0; y < kHeight; ++y) {
+          for (A_long x = 0; x < kWidth; ++x) {
+            const Raw got = GetRaw(*destination, x, y);
+            const Raw s{double(source_alpha), y * 5.0, 255 - y * 5.0, y * 5.0};
+            const Raw d{255, double(x), double(x), 255.0 - x};
+            ASSERT_EQ(got[0], 255);
+            for (int c = 1; c < 4; ++c) {
+              const double sn = s[c] / 255, dn = d[c] / 255;
+              const double blend = xfer == PF_Xfer_ADD ? dn + sn : dn + sn - dn * sn;
+              const double want = std::min(255.0, std::round(255 * (dn + k * (blend - dn))));
+              ASSERT_EQ(got[c], want) << "at " << x << ", " << y << " channel " << c;
+            }
+          }
+        }
+      }
+    }
+  }
+}
