@@ -81,9 +81,13 @@ void CheckDpxSections(const std::filesystem::path& path, const std::string& name
 }
 
 // OpenEXR's header reader also trusts sizes: each attribute's value is read into memory as
-// long as its size field says, so a crafted size makes it take gigabytes. Each attribute of each
-// part's header (as far as the first MiB reaches) must fit in the file.
+// long as its size field says, so a crafted size makes it take gigabytes; and a tiled part's
+// reader makes room for a whole tile when it opens, so a tile far larger than the image it
+// tiles takes gigabytes too. Each attribute of each part's header (as far as the first MiB
+// reaches) must fit in the file, and a tile may hold more pixels than its part's data window
+// only up to a bound no real file reaches.
 void CheckExrAttributes(const std::filesystem::path& path, const std::string& name) {
+  constexpr std::uint64_t kMaxTilePixels = std::uint64_t{1} << 24;  // a 4096 x 4096 tile
   const std::vector<std::uint8_t> bytes = FirstBytes(path, std::size_t{1} << 20);
   if (bytes.size() < 8 || bytes[0] != 0x76 || bytes[1] != 0x2f || bytes[2] != 0x31 ||
       bytes[3] != 0x01) {
@@ -94,30 +98,50 @@ void CheckExrAttributes(const std::filesystem::path& path, const std::string& na
   if (error) return;
   const bool multipart = (bytes[5] & 0x10) != 0;  // version flags, bit 12
   std::size_t at = 8;
-  // A NUL-terminated name at `at`; false when it runs past what was read.
-  const auto skip_text = [&](bool& empty) {
+  // A NUL-terminated text at `at`; false when it runs past what was read.
+  const auto read_text = [&](std::string& text) {
     const std::size_t start = at;
     while (at < bytes.size() && bytes[at] != 0) ++at;
     if (at >= bytes.size()) return false;
-    empty = at == start;
+    text.assign(reinterpret_cast<const char*>(bytes.data()) + start, at - start);
     ++at;
     return true;
   };
-  for (;;) {    // each part's header
+  const auto u32 = [&](std::size_t from) {
+    return static_cast<std::uint32_t>(bytes[from]) | bytes[from + 1] << 8 | bytes[from + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[from + 3]) << 24;
+  };
+  for (;;) {  // each part's header
+    std::uint64_t tile_pixels = 0, window_pixels = 0;
     for (;;) {  // each attribute: name, type, size, value
-      bool empty = false;
-      if (!skip_text(empty)) return;
-      if (empty) break;
-      if (!skip_text(empty) || at + 4 > bytes.size()) return;
-      const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) | bytes[at + 1] << 8 |
-                                 bytes[at + 2] << 16 |
-                                 static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+      std::string attribute, type;
+      if (!read_text(attribute)) return;
+      if (attribute.empty()) break;
+      if (!read_text(type) || at + 4 > bytes.size()) return;
+      const std::uint32_t size = u32(at);
       at += 4;
       if (size > file_size || at + size > file_size) {
         throw CliError(name, "corrupt OpenEXR header (an attribute of " + std::to_string(size) +
                                  " bytes in a file of " + std::to_string(file_size) + ")");
       }
+      if (at + size <= bytes.size()) {
+        if (attribute == "tiles" && type == "tiledesc" && size >= 8) {
+          tile_pixels = std::uint64_t{u32(at)} * u32(at + 4);
+        } else if (attribute == "dataWindow" && type == "box2i" && size >= 16) {
+          const auto side = [&](std::size_t low) {
+            const auto extent = std::int64_t{static_cast<std::int32_t>(u32(low + 8))} -
+                                static_cast<std::int32_t>(u32(low)) + 1;
+            return static_cast<std::uint64_t>(std::max<std::int64_t>(extent, 0));
+          };
+          window_pixels = side(at) * side(at + 4);
+        }
+      }
       at += size;
+    }
+    if (tile_pixels > std::max(kMaxTilePixels, window_pixels)) {
+      throw CliError(name, "corrupt OpenEXR header (tiles of " + std::to_string(tile_pixels) +
+                               " pixels for a data window of " + std::to_string(window_pixels) +
+                               ")");
     }
     if (!multipart || at >= bytes.size() || bytes[at] == 0) return;
   }

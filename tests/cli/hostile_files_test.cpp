@@ -299,6 +299,22 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "sizes.exr", folder / "out.exr"), folder / "sizes.exr",
                 {"corrupt OpenEXR header"});
 
+  // A tiled OpenEXR whose tiles are far larger than its image: the reader would make room for
+  // a whole tile (gigabytes) when it opens the file.
+  {
+    OIIO::ImageSpec tiled(4, 4, 3, TypeDesc::HALF);
+    tiled.tile_width = tiled.tile_height = 4;
+    WriteFixture(folder / "tiled.exr", tiled, [](int, int, int) { return 0.5f; });
+    std::string bytes = ReadBytes(folder / "tiled.exr");
+    const std::string tiles = std::string("tiles") + '\0' + "tiledesc" + '\0';
+    const std::size_t at = bytes.find(tiles);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + tiles.size() + 4, 8, std::string("\x2e\x40\0\0\0\x40\0\0", 8));
+    std::ofstream(folder / "huge_tiles.exr", std::ios::binary) << bytes;
+  }
+  ExpectRefused(Render(folder / "huge_tiles.exr", folder / "out.exr"), folder / "huge_tiles.exr",
+                {"corrupt OpenEXR header (tiles of 269189120 pixels for a data window of 16)"});
+
 #if !defined(__SANITIZE_ADDRESS__)
   // (Not under the sanitizers: their own checks need a descriptor, and fail without one.)
   // Out of file descriptors, a reader calls the file not one of its format; the reason is
