@@ -9,7 +9,7 @@
 
 #include "effect/params/glow_extent.h"
 #include "effect/params/params.h"
-#include "engine/glow_controls.h"
+#include "engine/effect_session.h"
 #include "hostsim/host.h"
 
 namespace cli {
@@ -61,19 +61,15 @@ TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges
 // The pad the tools plan with is the one the effect's render really adds: its widest working
 // world is the layer's width plus the pad.
 TEST(RenderMemory, ThePlannedPadIsThePadTheEffectAdds) {
-  hostsim::Host host(VELMORA_MODULE_PATH);
-  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  ASSERT_EQ(host.SequenceSetup(), PF_Err_NONE);
+  velmora::engine::EffectSession session(VELMORA_MODULE_PATH);
+  hostsim::Host& host = session.host();
   constexpr int kWidth = 40, kHeight = 30;
   for (const long radius : {1L, 63L, 64L, 65L, 500L}) {
     for (const bool repeat_edges : {false, true}) {
-      velmora::engine::GlowControls controls;
+      velmora::engine::GlowControls controls = session.declared().Defaults();
       controls.radius = radius;
-      controls.intensity = 1.0;
       controls.repeat_edges = repeat_edges;
-      host.params()[velmora::PARAM_RADIUS].u.sd.value = radius;
-      host.params()[velmora::PARAM_REPEAT_EDGES].u.bd.value = repeat_edges ? 1 : 0;
+      session.SetControls(controls);
       host.ClearJournal();
       hostsim::World* input = host.worlds().Create(Depth::k8, kWidth, kHeight);
       hostsim::World* output = nullptr;
@@ -89,8 +85,6 @@ TEST(RenderMemory, ThePlannedPadIsThePadTheEffectAdds) {
       host.worlds().Dispose(input);
     }
   }
-  host.SequenceSetdown();
-  host.GlobalSetdown();
 }
 
 }  // namespace
