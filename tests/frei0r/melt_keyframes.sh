@@ -26,7 +26,7 @@ render_melt() {
   local output=$1
   shift
   melt -silent -profile ./profile clip.mov "$@" \
-    -consumer "avformat:$output.mov" vcodec=png pix_fmt=rgba mlt_image_format=rgba an=1 \
+    -consumer "avformat:$output.mov" vcodec=png pix_fmt=rgba mlt_image_format=rgba an=1 real_time=0 \
     >melt.log 2>&1 || {
     cat melt.log >&2
     fail "melt $*"
