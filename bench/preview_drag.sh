@@ -8,8 +8,8 @@
 #     defaults: 3, build/release, "1920x1080 3840x2160"
 #
 # fps is frames shown over the drag's length; gap_ms the longest wait between two of them
-# (the first from the press); scales what the page asked for (it halves the scale after a
-# frame that took over 150 ms, down to 1/8).
+# (the first from the press); scales what the page asked for (from the last frame's time, the
+# largest scale whose frame should take at most 150 ms, down to 1/8).
 set -euo pipefail
 
 seconds=${1:-3}

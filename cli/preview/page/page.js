@@ -14,10 +14,12 @@ let wanted = null;        // {scale}: the next frame to ask for, with the values
 let inFlight = null;      // {controller, scale}: the request being answered
 let dragScale = 0;        // the scale asked for while a control moves, from how long frames take
 
-// A drag shows a frame about every 150 ms if it can: a slower frame halves the scale asked for
-// next (down to 1/8), a frame much quicker than that doubles it back (up to the first scale).
+// A drag shows a frame about every 150 ms if it can. A frame's time goes with its pixels, the
+// square of its scale: after each frame the page picks the scale whose frame should take at
+// most that long, from half size (a quarter on large frames) down to an eighth, and goes back
+// up only when the larger scale should take well under it.
 const kSlowFrameMs = 150;
-const kQuickFrameMs = 30;
+const kQuickFrameMs = 100;
 const kSmallestScale = 0.125;
 
 function query(extra) {
@@ -37,9 +39,11 @@ function previewScale() {
 }
 
 function adaptScale(scale, ms) {
-  if (scale !== dragScale) return;
-  if (ms > kSlowFrameMs && dragScale > kSmallestScale) dragScale /= 2;
-  else if (ms < kQuickFrameMs && dragScale < firstDragScale()) dragScale *= 2;
+  const cost = (s) => ms * (s / scale) ** 2;
+  let next = previewScale();
+  while (next > kSmallestScale && cost(next) > kSlowFrameMs) next /= 2;
+  while (next < firstDragScale() && cost(next * 2) < kQuickFrameMs) next *= 2;
+  dragScale = next;
 }
 
 function fmt(v) { return Number(v).toFixed(3); }
@@ -96,7 +100,7 @@ async function pump() {
         showStats(response.headers.get('X-Velmora-Stats'), response.headers.get('X-Velmora-Render-Ms'),
                   job.scale);
         fitAfter();
-        if (job.scale < 1) adaptScale(job.scale, performance.now() - started);
+        adaptScale(job.scale, performance.now() - started);
       }
     }
   } catch (e) {
