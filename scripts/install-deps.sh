@@ -12,7 +12,7 @@ packages=(
   clang-format
   ffmpeg melt frei0r-plugins frei0r-plugins-dev time
   slurm-wlm munge
-  libcpp-httplib-dev chromium
+  libcpp-httplib-dev chromium python3-websocket
 )
 
 missing=()

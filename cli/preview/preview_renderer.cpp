@@ -1,36 +1,14 @@
 #include "cli/preview/preview_renderer.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <thread>
 
 #include "cli/image/frame_memory.h"
 #include "cli/info/info_command.h"
 #include "cli/preview/preset_text.h"
 #include "cli/report/cli_error.h"
+#include "cli/report/test_pause.h"
 
 namespace cli::preview {
-namespace {
-
-// For tests that need a render overtaken while in flight: VELMORA_TEST_PAUSE_AT=preview-render
-// holds the first render, once it is the one to run, until a newer request interrupts it;
-// with VELMORA_TEST_RESUME_FILE=<path> it first creates <path>.waiting to say it holds.
-void HoldFirstRenderIfAsked(const hostsim::Host& host) {
-  static const char* const asked = std::getenv("VELMORA_TEST_PAUSE_AT");
-  static std::atomic<bool> held{false};
-  if (!asked || std::strcmp(asked, "preview-render") != 0 || held.exchange(true)) return;
-  if (const char* resume = std::getenv("VELMORA_TEST_RESUME_FILE")) {
-    std::ofstream(std::string(resume) + ".waiting").close();
-  }
-  while (host.interruption() == PF_Err_NONE) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-}  // namespace
-
 PreviewRenderer::PreviewRenderer(const PreviewSource& source)
     : name_(source.file.string()),
       max_memory_(source.max_memory),
@@ -68,7 +46,10 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
 
   const GlowControls glow = Checked(controls);
   session_.SetControls(glow);
-  HoldFirstRenderIfAsked(session_.host());
+  // A test that needs a render overtaken in flight holds the first one until a newer request
+  // interrupts it.
+  PauseFirstIfAsked("preview-render",
+                    [this] { return session_.host().interruption() != PF_Err_NONE; });
   const auto started = std::chrono::steady_clock::now();
   OwnedWorld result;
   try {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -19,15 +18,17 @@
 namespace cli::preview {
 namespace {
 
-// The page's self-test report is small; anything larger is not one.
-constexpr std::size_t kMaxReportBytes = 64 * 1024;
+// A request's line and headers: a browser's are a few KB, and the longest query (every control
+// with its longest value) is well under one.
+constexpr std::size_t kMaxHeadBytes = 32 * 1024;
 
-// A request's line and headers: a browser's are a few KB.
-constexpr std::size_t kMaxHeadBytes = 64 * 1024;
+// No request carries a body the server reads (the controls travel in the query); a small one
+// is let through, since a client may send one with a POST.
+constexpr std::size_t kMaxBodyBytes = 1024;
 
 ServerLimits Limits() {
   ServerLimits limits;
-  limits.request_bytes = kMaxHeadBytes + kMaxReportBytes + 1;
+  limits.request_bytes = kMaxHeadBytes + kMaxBodyBytes;
   return limits;
 }
 
@@ -66,8 +67,6 @@ struct PreviewServer::Impl {
   ServerSetup setup;
   GuardedServer server{Limits()};
   int port = 0;
-  std::mutex report_mutex;
-  std::optional<std::string> report;  // the page's last self-test report
 
   Impl(PreviewRenderer& r, ServerSetup s) : renderer(r), setup(std::move(s)) {}
 
@@ -193,30 +192,12 @@ struct PreviewServer::Impl {
                   }
                   Answer(response, [&] { SavePreset(request, response); });
                 });
-    server.Post("/selftest", [this](const httplib::Request& request, httplib::Response& response) {
-      if (request.body.size() > kMaxReportBytes) {
-        Refuse(response, 400, "preview: a self-test report of more than 64 KB");
-        return;
-      }
-      std::lock_guard lock(report_mutex);
-      report = request.body;
-      response.set_content("{}", "application/json");
-    });
-    server.Get("/selftest", [this](const httplib::Request&, httplib::Response& response) {
-      std::lock_guard lock(report_mutex);
-      if (!report) {
-        Refuse(response, 404, "preview: no self-test report yet");
-        return;
-      }
-      NoStore(response);
-      response.set_content(*report, "application/json");
-    });
   }
 };
 
 PreviewServer::PreviewServer(PreviewRenderer& renderer, ServerSetup setup)
     : impl_(std::make_unique<Impl>(renderer, std::move(setup))) {
-  impl_->server.set_payload_max_length(kMaxReportBytes + 1);
+  impl_->server.set_payload_max_length(kMaxBodyBytes);
   impl_->Route();
 }
 

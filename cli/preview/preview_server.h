@@ -1,13 +1,12 @@
 #pragma once
 // The preview's HTTP endpoints, on 127.0.0.1 only:
-//   GET  /                the page (/?selftest=1: the page tries itself and posts the result)
+//   GET  /                the page
 //   GET  /controls.json   the effect's controls, as `velmora info --json` lists them
 //   GET  /start.json      what the page starts from: the input, the frame, the preset's settings
 //   GET  /source.png      the frame as read
 //   GET  /render.png?radius=..&...&scale=0.5   the frame rendered with those controls
 //   GET  /preset.toml?... those controls as a preset file, to download
 //   POST /save-preset?... writes them to the preset file named when the server started
-//   POST /selftest        the page's self-test report; GET /selftest reads it back
 // A request's values are checked as the command's flags are; a bad one gets 400 and the
 // one-line message. Nothing is read or written at a path a request names.
 

@@ -1,19 +1,16 @@
-// velmora preview's page in a real browser: headless Chromium opens /?selftest=1, where the
-// page itself moves the radius as a user would, waits for the new frame, compares it with the
-// one before and presses Save preset, then posts what it saw to the server. The test reads that
-// report and renders the saved preset with the command. The screenshot it leaves in the build
-// folder is the one docs/cli.md shows.
+// velmora preview's page in a real browser: headless Chromium, driven over its DevTools
+// protocol by preview_page_driver.py, moves the radius as a user would, waits for the new
+// frame, compares it with the one before and presses Save preset; the test renders the saved
+// preset with the command. A drag of the radius slider over an HD frame must show frames while
+// it lasts. The screenshot left in the build folder is the one docs/cli.md shows.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <optional>
-#include <thread>
 
 #include "tests/cli/cli_runner.h"
 #include "tests/cli/preview_process.h"
@@ -23,51 +20,54 @@ namespace {
 
 const std::filesystem::path kSample =
     std::filesystem::path(VELMORA_SOURCE_DIR) / "samples" / "sample.png";
+const std::filesystem::path kDriver =
+    std::filesystem::path(VELMORA_SOURCE_DIR) / "tests" / "cli" / "preview_page_driver.py";
 
-// The browser is given two minutes at most, whatever happens to the page.
+// The browser is given two minutes at most for a screenshot, whatever happens to the page.
 constexpr int kBrowserSeconds = 120;
 
-TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset) {
+void ExpectChromium() {
   ASSERT_EQ(std::system("command -v chromium >/dev/null"), 0)
       << "chromium is not installed (scripts/install-deps.sh installs it)";
+  ASSERT_EQ(std::system("/usr/bin/python3 -c 'import websocket' 2>/dev/null"), 0)
+      << "python3-websocket is not installed (scripts/install-deps.sh installs it)";
+}
+
+// Runs the driver (`mode` and its arguments) against the page at `url` with a fresh profile
+// under `folder`; its report, or {"error": ...} when it printed none.
+nlohmann::json DrivePage(const std::string& mode, const std::string& url,
+                         const std::filesystem::path& folder) {
+  const std::string command = "/usr/bin/python3 '" + kDriver.string() + "' " + mode + " '" + url +
+                              "' '" + (folder / ("profile-" + mode)).string() + "' 2>&1";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  const std::size_t last = out.find_last_of('\n', out.size() >= 2 ? out.size() - 2 : 0);
+  const std::string line = out.substr(last == std::string::npos ? 0 : last + 1);
+  const auto report = nlohmann::json::parse(line, nullptr, false);
+  if (report.is_discarded() || !report.is_object()) {
+    return {{"error", "the driver printed no report: " + out}};
+  }
+  return report;
+}
+
+TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset) {
+  ExpectChromium();
   ScratchFolder folder;
   const auto preset = folder / "look.toml";
   PreviewProcess server({kSample.string(), "--save-as", preset.string()});
   ASSERT_GT(server.port(), 0) << server.line() << server.err();
-
-  // The page runs its script in a browser left open until the page has posted its report (or
-  // the browser's two minutes are up); a loaded machine only makes that take longer.
-  const std::string browser = "timeout " + std::to_string(kBrowserSeconds) +
-                              " chromium --headless --no-sandbox --disable-gpu "
-                              "--disable-dev-shm-usage --no-first-run "
-                              "--window-size=1280,760 --user-data-dir='";
+  const nlohmann::json report = DrivePage("try", server.url(), folder.path());
+  const std::string browser =
+      "timeout " + std::to_string(kBrowserSeconds) +
+      " chromium --headless --no-sandbox --disable-gpu --disable-background-networking "
+      "--disable-component-update --disable-sync "
+      "--disable-dev-shm-usage --no-first-run "
+      "--window-size=1280,760 --user-data-dir='";
   const std::string log = (folder / "browser.log").string();
-  const pid_t browser_pid = fork();
-  ASSERT_GE(browser_pid, 0);
-  if (browser_pid == 0) {
-    // Open for remote debugging, the browser stays open after the page's script ends.
-    const std::string command = "exec " + browser + (folder / "profile").string() +
-                                "' --remote-debugging-port=0 '" + server.url() + "?selftest=1' >'" +
-                                log + "' 2>&1";
-    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  httplib::Client client("127.0.0.1", server.port());
-  std::optional<httplib::Result> posted;
-  int status = 0;
-  bool browser_ended = false;
-  while (!browser_ended) {
-    posted.emplace(client.Get("/selftest"));
-    if (*posted && (*posted)->status == 200) break;
-    browser_ended = waitpid(browser_pid, &status, WNOHANG) == browser_pid;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  if (!browser_ended) {
-    kill(browser_pid, SIGTERM);  // timeout passes it on to the browser
-    waitpid(browser_pid, &status, 0);
-  }
-  ASSERT_TRUE(posted && *posted);
-  ASSERT_EQ((*posted)->status, 200) << "the page posted no report:\n" << ReadBytes(log);
 
   // The picture of the page the docs show, from a browser of its own.
   const std::filesystem::path screenshot =
@@ -79,10 +79,10 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
   const int shot_status = std::system(shot.c_str());
   EXPECT_TRUE(WIFEXITED(shot_status) && WEXITSTATUS(shot_status) == 0) << ReadBytes(log);
   EXPECT_TRUE(std::filesystem::exists(screenshot)) << ReadBytes(log);
-  const auto report = nlohmann::json::parse((*posted)->body);
-  EXPECT_EQ(report["error"], "") << (*posted)->body;
+  EXPECT_EQ(report["error"], "") << report.dump();
   EXPECT_EQ(report["tintGreyed"], true) << "the tint's controls are live while it is off";
   EXPECT_EQ(report["changed"], true) << "the frame after the radius moved is the one before";
+  ASSERT_TRUE(report["radius"].is_string()) << report.dump();
   const std::string radius = report["radius"];
   EXPECT_NE(radius, "100");  // the effect's default, the page's first frame
   const std::string query = report["query"];
@@ -95,6 +95,7 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
   const RunResult run = RunVelmora({"render", "-q", kSample.string(), (folder / "out.png").string(),
                                     "--preset", preset.string()});
   ASSERT_EQ(run.status, 0) << run.err;
+  httplib::Client client("127.0.0.1", server.port());
   const auto frame = client.Get("/render.png?" + query);
   ASSERT_TRUE(frame);
   ASSERT_EQ(frame->status, 200) << frame->body;
@@ -105,6 +106,30 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
   ASSERT_EQ(page.spec.height, saved.spec.height);
   EXPECT_TRUE(page.values == saved.values);
 
+  EXPECT_EQ(server.Stop(), 0) << server.err();
+}
+
+// A drag of the radius over an HD frame, a move every 16 ms for about 3 s, shows frames while
+// it lasts, not only once it ends; then the full frame. It counts frames, not their pace, so a
+// loaded machine only makes them coarser.
+TEST(PreviewBrowserTest, DraggingASliderShowsFramesDuringTheDrag) {
+  ExpectChromium();
+  ScratchFolder folder;
+  const auto frame = folder / "hd.png";
+  // Soft shapes and a few bright spots, as a photo has: something to blur at every scale.
+  WriteFixture(frame, OIIO::ImageSpec(1920, 1080, 3, OIIO::TypeDesc::UINT8),
+               [](int x, int y, int c) {
+                 const float wave = 0.5f + 0.25f * std::sin(x * 0.01f + c) * std::cos(y * 0.013f);
+                 const bool spot = (x / 160 + y / 120) % 5 == 0 && x % 160 < 12 && y % 120 < 12;
+                 return spot ? 1.0f : wave;
+               });
+  PreviewProcess server({frame.string(), "--save-as", (folder / "look.toml").string()});
+  ASSERT_GT(server.port(), 0) << server.line() << server.err();
+  const nlohmann::json report = DrivePage("drag", server.url(), folder.path());
+  ASSERT_EQ(report["error"], "") << report.dump();
+  EXPECT_NE(report["radius_after"], report["radius_before"]) << "the mouse did not move the slider";
+  EXPECT_GE(report["frames_during_drag"].get<int>(), 2) << report.dump();
+  EXPECT_EQ(report["last_scale"], "(full size)") << report.dump();
   EXPECT_EQ(server.Stop(), 0) << server.err();
 }
 

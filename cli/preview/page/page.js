@@ -1,14 +1,26 @@
 'use strict';
 // The preview page: one control per effect control, from the effect's own declarations
-// (/controls.json); a reduced-scale frame while a slider moves, the full frame when it stops.
+// (/controls.json); reduced-scale frames while a slider moves, the full frame when it stops.
 
 const $ = (id) => document.getElementById(id);
 const values = {};        // control name -> value as the command's flags take it
 const inputs = {};        // control name -> the elements that show it
 let colourControl = null; // the tint: its dependants grey out while it is off
-let pending = null;       // the fetch in flight, aborted when a newer one starts
-let lastFull = '';        // the query of the last full-size frame shown
-let renders = 0;          // full-size frames shown, for the self-test
+// One request at a time: a reduced frame takes a good part of a second on a large frame, and a
+// drag that interrupted it at every move would show none. Settings that change meanwhile wait
+// in `wanted` and go, newest only, when the frame in flight is shown. A full frame in flight is
+// dropped for a newer request instead: the newer settings make it stale and it costs the most.
+let wanted = null;        // {scale}: the next frame to ask for, with the values as they are then
+let inFlight = null;      // {controller, scale}: the request being answered
+let dragScale = 0;        // the scale asked for while a control moves, from how long frames take
+
+// A drag shows a frame about every 150 ms if it can. A frame's time goes with its pixels, the
+// square of its scale: after each frame the page picks the scale whose frame should take at
+// most that long, from half size (a quarter on large frames) down to an eighth, and goes back
+// up only when the larger scale should take well under it.
+const kSlowFrameMs = 150;
+const kQuickFrameMs = 100;
+const kSmallestScale = 0.125;
 
 function query(extra) {
   const params = new URLSearchParams(values);
@@ -16,9 +28,22 @@ function query(extra) {
   return params.toString();
 }
 
-function previewScale() {
+function firstDragScale() {
   const width = $('before').naturalWidth || 0;
   return width > 3000 ? 0.25 : 0.5;
+}
+
+function previewScale() {
+  if (!dragScale) dragScale = firstDragScale();
+  return dragScale;
+}
+
+function adaptScale(scale, ms) {
+  const cost = (s) => ms * (s / scale) ** 2;
+  let next = previewScale();
+  while (next > kSmallestScale && cost(next) > kSlowFrameMs) next /= 2;
+  while (next < firstDragScale() && cost(next * 2) < kQuickFrameMs) next *= 2;
+  dragScale = next;
 }
 
 function fmt(v) { return Number(v).toFixed(3); }
@@ -32,42 +57,60 @@ function showStats(json, ms, scale) {
       s.max.slice(0, 3).map(fmt).join(' ') + '<br>alpha ' + fmt(s.min[3]) + '..' + fmt(s.max[3]) + clip;
 }
 
-async function render(scale) {
-  if (pending) pending.abort();
-  const controller = new AbortController();
-  pending = controller;
-  const q = query({scale: scale});
-  let response;
+// Asks for a frame of the current values at this scale, as soon as the one in flight allows.
+function render(scale) {
+  wanted = {scale: scale};
+  if (inFlight && inFlight.scale === 1) {
+    inFlight.controller.abort();
+    inFlight = null;
+  }
+  pump();
+}
+
+async function pump() {
+  if (inFlight || !wanted) return;
+  const job = {controller: new AbortController(), scale: wanted.scale};
+  wanted = null;
+  inFlight = job;
+  const started = performance.now();
   try {
-    response = await fetch('/render.png?' + q, {signal: controller.signal, cache: 'no-store'});
+    const response = await fetch('/render.png?' + query({scale: job.scale}),
+                                  {signal: job.controller.signal, cache: 'no-store'});
+    if (response.status === 409) {
+      // A request this page dropped reached the server after this one: ask again.
+      if (job === inFlight && !wanted) wanted = {scale: job.scale};
+    } else if (!response.ok) {
+      const message = (await response.text()).trim();
+      if (job === inFlight) $('error').textContent = message;
+    } else {
+      const blob = await response.blob();
+      const url = URL.createObjectURL(blob);
+      // Decoded before it is shown, so the frame and its figures change together.
+      const frame = new Image();
+      frame.src = url;
+      await frame.decode().catch(() => {});
+      if (job !== inFlight) {
+        URL.revokeObjectURL(url);
+      } else {
+        const after = $('after');
+        const old = after.src;
+        after.src = url;
+        if (old.startsWith('blob:')) URL.revokeObjectURL(old);
+        $('error').textContent = '';
+        showStats(response.headers.get('X-Velmora-Stats'), response.headers.get('X-Velmora-Render-Ms'),
+                  job.scale);
+        fitAfter();
+        adaptScale(job.scale, performance.now() - started);
+      }
+    }
   } catch (e) {
-    return false;  // aborted by a newer request
+    // Dropped for a newer request, or the server is gone.
+    if (job === inFlight) $('error').textContent = 'the preview server did not answer: ' + e;
   }
-  if (controller !== pending) return false;
-  // Two requests sent together can reach the server out of order, and the one it took as newer
-  // may be one this page has already dropped: the newest asks again.
-  if (response.status === 409) return render(scale);
-  if (!response.ok) {
-    $('error').textContent = (await response.text()).trim();
-    pending = null;
-    return false;
+  if (job === inFlight) {
+    inFlight = null;
+    pump();
   }
-  const blob = await response.blob();
-  if (controller !== pending) return false;
-  pending = null;
-  const after = $('after');
-  const old = after.src;
-  after.src = URL.createObjectURL(blob);
-  await after.decode().catch(() => {});
-  if (old.startsWith('blob:')) URL.revokeObjectURL(old);
-  $('error').textContent = '';
-  showStats(response.headers.get('X-Velmora-Stats'), response.headers.get('X-Velmora-Render-Ms'), scale);
-  fitAfter();
-  if (scale === 1) {
-    lastFull = query();
-    renders++;
-  }
-  return scale === 1;
 }
 
 function fitAfter() {
@@ -91,7 +134,7 @@ function greyTint() {
 function set(name, value, scale) {
   values[name] = String(value);
   greyTint();
-  return render(scale);
+  render(scale);
 }
 
 function numberControl(c, box, row) {
@@ -204,52 +247,6 @@ function setupView() {
   $('save').addEventListener('click', savePreset);
 }
 
-function pixelsOf(img) {
-  const canvas = document.createElement('canvas');
-  canvas.width = img.naturalWidth;
-  canvas.height = img.naturalHeight;
-  const context = canvas.getContext('2d');
-  context.drawImage(img, 0, 0);
-  return context.getImageData(0, 0, canvas.width, canvas.height).data;
-}
-
-function samePixels(a, b) {
-  if (a.length !== b.length) return false;
-  for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
-  return true;
-}
-
-// /?selftest=1: the page moves the radius as a user would, waits for the frame, saves the
-// preset, and posts what it saw for the test to read.
-async function selfTest() {
-  const report = {changed: false};
-  try {
-    // The tint starts off, so its controls start greyed.
-    report.tintGreyed = inputs['tint-mode'].fields[0].disabled && inputs.tint.fields[1].disabled;
-    const before = pixelsOf($('after'));
-    const slider = inputs.radius.fields[0];
-    const min = Number(slider.min), max = Number(slider.max);
-    const target = Math.round(Number(slider.value) > (min + max) / 4 ? min + (max - min) / 16 : min + (max - min) / 4);
-    slider.value = target;
-    slider.dispatchEvent(new Event('input'));
-    const shown = renders;
-    slider.dispatchEvent(new Event('change'));
-    while (renders === shown) await new Promise((r) => setTimeout(r, 50));
-    report.radius = values.radius;
-    report.changed = !samePixels(before, pixelsOf($('after')));
-    report.query = lastFull;
-    $('save').click();
-    while ($('saved').hidden && !$('error').textContent) await new Promise((r) => setTimeout(r, 50));
-    report.file = $('saved-file').textContent;
-    report.command = $('command').textContent;
-    report.error = $('error').textContent;
-  } catch (e) {
-    report.error = String(e);
-  }
-  await fetch('/selftest', {method: 'POST', body: JSON.stringify(report)});
-  document.body.dataset.selftest = 'done';
-}
-
 async function start() {
   setupView();
   const [controls, begin] = await Promise.all([
@@ -265,8 +262,7 @@ async function start() {
   greyTint();
   $('before').src = '/source.png';
   await $('before').decode().catch(() => {});
-  await render(1);
-  if (new URLSearchParams(location.search).get('selftest') === '1') await selfTest();
+  render(1);
 }
 
 start();
