@@ -138,7 +138,7 @@ void AddSetting(cli::ControlSettings& settings, const std::string& keyword,
     throw Error(keyword, "not a control (controls: " + known + ")", velmora::engine::kExitUsage);
   }
   if (value.is_none()) return;
-  settings[name] = cli::ControlSetting{name == "tint" ? TintText(value) : Text(value), keyword};
+  settings[name] = cli::ControlSetting{name == "tint" ? TintText(value) : Text(value), "--" + name};
 }
 
 // ---- arrays ----
@@ -189,7 +189,7 @@ hostsim::Depth DepthFrom(const py::object& depth, hostsim::Depth array_depth) {
                                                           : py::str(depth).cast<std::string>();
   if (text == "float") return hostsim::Depth::k32;
   if (const std::optional<hostsim::Depth> parsed = hostsim::ParseDepth(text)) return *parsed;
-  throw Error("depth", "'" + text + "' is not one of 8, 16, 32", velmora::engine::kExitUsage);
+  throw Error("--depth", "'" + text + "' is not one of 8, 16, 32", velmora::engine::kExitUsage);
 }
 
 const char* kGlowDoc = R"(Glows an image held in a NumPy array and returns a new array.
@@ -358,10 +358,10 @@ void Render(const std::filesystem::path& input, const std::filesystem::path& out
   request.preset = preset;
   request.skip_existing = skip_existing;
   request.colour.ocio = ocio;
-  if (colorspace) request.colour.input = cli::ColourName{*colorspace, "colorspace"};
-  if (working_space) request.colour.working = cli::ColourName{*working_space, "working_space"};
+  if (colorspace) request.colour.input = cli::ColourName{*colorspace, "--colorspace"};
+  if (working_space) request.colour.working = cli::ColourName{*working_space, "--working-space"};
   if (output_colorspace)
-    request.colour.output = cli::ColourName{*output_colorspace, "output_colorspace"};
+    request.colour.output = cli::ColourName{*output_colorspace, "--output-colorspace"};
   if (!depth.is_none()) request.depth = DepthFrom(depth, hostsim::Depth::k32);
   for (const auto& [key, value] : controls)
     AddSetting(request.controls, key.cast<std::string>(), value);
