@@ -31,6 +31,7 @@
 #include "engine/error.h"
 #include "engine/threads.h"
 #include "hostsim/depth.h"
+#include "hostsim/parallel.h"
 
 namespace py = pybind11;
 using velmora::engine::EffectSession;
@@ -44,6 +45,7 @@ std::mutex g_effect_mutex;
 std::unique_ptr<EffectSession> g_session;
 std::atomic<EffectSession*> g_rendering{nullptr};  // the session a render runs in, to interrupt
 std::optional<std::optional<int>> g_threads;       // the thread count last set
+std::atomic<double> g_last_render_seconds{0.0};    // the engine's part of the last glow
 
 EffectSession& Session() {
   if (!g_session)
@@ -95,6 +97,18 @@ void RunInterruptible(const std::function<void()>& work, const std::function<voi
     throw std::move(*raised);
   }
   done.get();
+}
+
+// Rows in bands over the host's worker threads: converting a frame on one thread while the
+// render runs on all of them would cost a large share of a frame's time.
+template <class Row>
+void ForEachRowBand(int first, int end, const Row& row) {
+  constexpr int kBand = 16;
+  if (end <= first) return;
+  hostsim::ParallelFor((end - first + kBand - 1) / kBand, [&](std::int64_t band, int) {
+    const int from = first + static_cast<int>(band) * kBand;
+    for (int y = from; y < std::min(end, from + kBand); ++y) row(y);
+  });
 }
 
 // ---- controls given as keywords, turned into the command's text settings ----
@@ -278,17 +292,20 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
                                 std::to_string(height) + " " + hostsim::DepthName(depth) +
                                 " frame");
     }
-    for (int y = 0; y < height; ++y) {
+    ForEachRowBand(0, height, [&](int y) {
       cli::StoreFileRow(spec, layer, associated,
                         source + static_cast<std::size_t>(y) * width * pixel_bytes, width, *input,
                         0, y);
-    }
+    });
     session.ClearInterruption();
     g_rendering = &session;
     struct Done {
       ~Done() { g_rendering = nullptr; }
     } done;
+    const auto start = std::chrono::steady_clock::now();
     result = session.Render(*input, velmora::engine::TimeOfFrame(0), "pixels");
+    g_last_render_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   });
 
   // The result's corner relative to the input's; the part of the output it leaves uncovered
@@ -305,16 +322,23 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   const OIIO::ImageSpec out_spec(out_width, out_height, channels, layout.type);
   {
     py::gil_scoped_release release;
-    std::memset(target, 0, static_cast<std::size_t>(out_width) * out_height * pixel_bytes);
     const int x_begin = std::max(0, shift_x);
     const int x_end = std::min<int>(out_width, shift_x + static_cast<int>(result->width()));
     const int y_begin = std::max(0, shift_y);
     const int y_end = std::min<int>(out_height, shift_y + static_cast<int>(result->height()));
-    for (int y = y_begin; y < y_end && x_begin < x_end; ++y) {
+    const std::size_t row_bytes = static_cast<std::size_t>(out_width) * pixel_bytes;
+    ForEachRowBand(0, out_height, [&](int y) {
+      std::byte* row = target + static_cast<std::size_t>(y) * row_bytes;
+      if (y < y_begin || y >= y_end || x_begin >= x_end) {
+        std::memset(row, 0, row_bytes);
+        return;
+      }
+      std::memset(row, 0, static_cast<std::size_t>(x_begin) * pixel_bytes);
+      std::memset(row + static_cast<std::size_t>(x_end) * pixel_bytes, 0,
+                  static_cast<std::size_t>(out_width - x_end) * pixel_bytes);
       cli::LoadWorldRow(*result, x_begin - shift_x, y - shift_y, x_end - x_begin, associate,
-                        out_spec, roles,
-                        target + (static_cast<std::size_t>(y) * out_width + x_begin) * pixel_bytes);
-    }
+                        out_spec, roles, row + static_cast<std::size_t>(x_begin) * pixel_bytes);
+    });
     result = velmora::engine::OwnedWorld();
   }
   if (full) return py::make_tuple(out, py::make_tuple(origin_x, origin_y));
@@ -420,6 +444,10 @@ PYBIND11_MODULE(velmora, m) {
         py::arg("output_colorspace") = py::none(), py::arg("ocio") = py::none(),
         py::arg("skip_existing") = false, py::arg("progress") = py::none(),
         py::arg("depth") = py::none(), py::arg("threads") = py::none(), py::arg("quiet") = false);
+  m.def(
+      "_last_render_seconds", [] { return g_last_render_seconds.load(); },
+      "Seconds the engine's render took in the last glow call, without the array's conversions "
+      "and the module's own work (for bench/python_overhead.py).");
   m.def(
       "controls", [] { return py::module_::import("json").attr("loads")(ControlsJson()); },
       "The effect and its controls as `velmora info --json` gives them: a dict.");
