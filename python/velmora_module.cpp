@@ -47,6 +47,30 @@ std::atomic<EffectSession*> g_rendering{nullptr};  // the session a render runs 
 std::optional<std::optional<int>> g_threads;       // the thread count last set
 std::atomic<double> g_last_render_seconds{0.0};    // the engine's part of the last glow
 
+// The effect for this call, taken without the GIL (a thread holding the effect may be waiting
+// for the GIL). A progress callback runs while its render holds the effect: a velmora call
+// from it is refused rather than left waiting for itself.
+class EffectLock {
+ public:
+  EffectLock() : lock_(g_effect_mutex, std::defer_lock) {
+    if (held_) {
+      throw Error("", "velmora cannot be called from a progress callback of velmora.render",
+                  velmora::engine::kExitUsage);
+    }
+    py::gil_scoped_release release;
+    lock_.lock();
+    held_ = true;
+  }
+  ~EffectLock() { held_ = false; }
+  EffectLock(const EffectLock&) = delete;
+  EffectLock& operator=(const EffectLock&) = delete;
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+  static thread_local bool held_;
+};
+thread_local bool EffectLock::held_ = false;
+
 EffectSession& Session() {
   if (!g_session)
     g_session = std::make_unique<EffectSession>(velmora::engine::LocateEffectModule(std::nullopt));
@@ -269,11 +293,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   const std::size_t pixel_bytes = spec.pixel_bytes(true);
   const auto* source = static_cast<const std::byte*>(pixels.data());
 
-  std::unique_lock lock(g_effect_mutex, std::defer_lock);
-  {
-    py::gil_scoped_release release;
-    lock.lock();
-  }
+  const EffectLock lock;
   SetThreadsOnce(threads);
   EffectSession& session = Session();
   const velmora::engine::GlowControls glow = cli::ParseControls(settings, session.declared());
@@ -346,11 +366,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
 }
 
 std::string ControlsJson() {
-  std::unique_lock lock(g_effect_mutex, std::defer_lock);
-  {
-    py::gil_scoped_release release;
-    lock.lock();
-  }
+  const EffectLock lock;
   EffectSession& session = Session();
   return cli::InfoJson(session.module_path(), session.host().params());
 }
@@ -400,11 +416,7 @@ void Render(const std::filesystem::path& input, const std::filesystem::path& out
   };
   request.on_session = [&](EffectSession* session) { g_rendering = session; };
 
-  std::unique_lock lock(g_effect_mutex, std::defer_lock);
-  {
-    py::gil_scoped_release release;
-    lock.lock();
-  }
+  const EffectLock lock;
   SetThreadsOnce(threads);
   g_session.reset();  // the host is one per process: the render's session replaces it
   std::ostringstream dry_run;

@@ -58,3 +58,11 @@ def test_render_refuses_unreadable_input_and_unknown_controls(tmp_path):
     with pytest.raises(velmora.Error, match="not a control"):
         velmora.render(str(tmp_path / "broken.exr"), str(tmp_path / "out.exr"), glare=3)
     assert not (tmp_path / "out.exr").exists()
+
+
+def test_a_velmora_call_from_a_progress_callback_is_refused(tmp_path):
+    write_image(tmp_path / "in.exr", test_image(np.float32, 4))
+    with pytest.raises(velmora.Error, match="progress callback"):
+        velmora.render(str(tmp_path / "in.exr"), str(tmp_path / "out.exr"),
+                       progress=lambda done, total: velmora.controls())
+    assert velmora.controls()["controls"]
