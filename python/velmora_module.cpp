@@ -3,7 +3,6 @@
 // way the command's file reader moves them, so an array and a file of the same values give
 // the same result.
 
-#include <pybind11/functional.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
