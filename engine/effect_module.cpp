@@ -43,7 +43,10 @@ std::filesystem::path LocateEffectModule(const std::optional<std::filesystem::pa
   }
   std::vector<std::filesystem::path> places;
   if (const std::filesystem::path folder = OwnFolder(); !folder.empty()) {
-    places = {folder, folder / ".." / "velmora", folder / ".." / "lib" / "velmora"};
+    // Beside it; lib/velmora from lib/frei0r-1/ or bin/; from the Python module installed in
+    // lib/python3/dist-packages/.
+    places = {folder, folder / ".." / "velmora", folder / ".." / "lib" / "velmora",
+              folder / ".." / ".." / "velmora"};
   }
   places.emplace_back(std::filesystem::path(VELMORA_BUILT_MODULE_PATH).parent_path());
   std::string looked;

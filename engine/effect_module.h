@@ -3,8 +3,9 @@
 //   1. the module asked for (the command's --plugin), else VELMORA_EFFECT_MODULE when set: it
 //      must be there;
 //   2. Velmora.so beside the front-end's own file (the velmora program, the frei0r filter);
-//   3. the installed layout, lib/velmora/Velmora.so under the prefix, seen from bin/ or from
-//      a library folder such as lib/frei0r-1/;
+//   3. the installed layout, lib/velmora/Velmora.so under the prefix, seen from bin/, from
+//      a library folder such as lib/frei0r-1/, or from the Python module's
+//      lib/python3/dist-packages/;
 //   4. the module this build made.
 
 #include <filesystem>

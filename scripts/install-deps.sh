@@ -13,6 +13,7 @@ packages=(
   ffmpeg melt frei0r-plugins frei0r-plugins-dev time
   slurm-wlm munge
   libcpp-httplib-dev chromium python3-websocket
+  python3-pybind11 python3-numpy python3-pytest python3-openimageio python3-pyopencolorio
 )
 
 missing=()

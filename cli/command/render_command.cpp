@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -189,6 +190,13 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
   const std::shared_ptr<const ColourPlan> colour = ColourPlan::Make(colour_request);
 
   velmora::engine::EffectSession session(velmora::engine::LocateEffectModule(request.plugin));
+  struct SessionShown {
+    const RenderRequest& request;
+    ~SessionShown() {
+      if (request.on_session) request.on_session(nullptr);
+    }
+  } shown{request};
+  if (request.on_session) request.on_session(&session);
   const GlowControls glow = ParseControls(controls, session.declared());
   session.SetControls(glow);
   if (request.dry_run) {
@@ -210,6 +218,10 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
   // redoes only the frames that failed, and one bad input frame costs no others.
   std::vector<long> failed;
   Progress progress(to_render, request.verbosity);
+  std::atomic<long> finished{0};
+  const auto frame_finished = [&] {
+    if (request.on_frame) request.on_frame(++finished, to_render);
+  };
   FrameStages stages;
   stages.kept = [&](const Frame& frame) { return request.skip_existing && IsComplete(frame); };
   stages.read = [&](const Frame& frame) {
@@ -255,9 +267,11 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
     char time[32];
     std::snprintf(time, sizeof time, ", %.2f s", seconds);
     progress.FrameDone(frame.output.string(), written + time);
+    frame_finished();
   };
   stages.on_failed = [&](const Frame& frame, std::exception_ptr error) {
     if (!frames.is_sequence()) std::rethrow_exception(error);
+    frame_finished();
     failed.push_back(frame.number);
     try {
       std::rethrow_exception(error);

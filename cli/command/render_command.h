@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -12,6 +13,10 @@
 #include "cli/image/image_io.h"
 #include "cli/report/progress.h"
 #include "hostsim/world_store.h"
+
+namespace velmora::engine {
+class EffectSession;
+}
 
 namespace cli {
 
@@ -32,6 +37,11 @@ struct RenderRequest {
   bool skip_existing = false;  // leave frames whose output is already there
   bool strict = false;         // a frame missing among those found on disk is an error
   bool dry_run = false;        // print each frame's files on stdout, render nothing
+  // For a caller in the same process (the Python module): told (done, total) after each frame
+  // written or failed, from the render's threads; handed the session while it lives (nullptr
+  // when it goes), so another thread can interrupt the frame in flight.
+  std::function<void(long done, long total)> on_frame;
+  std::function<void(velmora::engine::EffectSession*)> on_session;
 };
 
 // Throws CliError. Nothing is written for a frame that fails; in a sequence the other frames

@@ -25,6 +25,7 @@ declare -A may_include=(
   [cli/preview]="hostapi hostsim effect/params engine cli/report cli/controls cli/colour cli/image cli/sequence cli/info cli/preview"
   [cli/command]="hostapi hostsim effect/params engine cli/report cli/controls cli/colour cli/image cli/sequence cli/info cli/preview cli/command"
   [frei0r]="hostapi hostsim effect/params engine frei0r"
+  [python]="hostapi hostsim effect/params engine cli/report cli/controls cli/colour cli/image cli/sequence cli/info cli/command python"
 )
 
 status=0
