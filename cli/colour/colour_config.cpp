@@ -160,6 +160,28 @@ std::string LoadFailure(std::string message) {
   return message.empty() ? "not a colour configuration" : message;
 }
 
+// One of OpenColorIO's processors as the OpenImageIO kind the pixel code applies: the same
+// packed-float call OpenImageIO makes for its own.
+class OcioConversion final : public OIIO::ColorProcessor {
+ public:
+  explicit OcioConversion(OCIO::ConstCPUProcessorRcPtr cpu) : cpu_(std::move(cpu)) {}
+  bool isNoOp() const override { return cpu_->isNoOp(); }
+  bool hasChannelCrosstalk() const override { return cpu_->hasChannelCrosstalk(); }
+  void apply(float* data, int width, int height, int channels, OIIO::stride_t chanstride,
+             OIIO::stride_t xstride, OIIO::stride_t ystride) const override {
+    OCIO::PackedImageDesc image(data, width, height, channels, OCIO::BIT_DEPTH_F32, chanstride,
+                                xstride, ystride);
+    cpu_->apply(image);
+  }
+
+ private:
+  OCIO::ConstCPUProcessorRcPtr cpu_;
+};
+
+// Roles whose space is linear light by OpenColorIO's definition of them.
+constexpr const char* kLinearRoles[] = {"scene_linear", "rendering", "compositing_linear",
+                                        "aces_interchange", "cie_xyz_d65_interchange"};
+
 std::string Padded(const std::string& text, std::size_t width) {
   return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
 }
@@ -187,9 +209,14 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
       throw CliError(who, Quoted(file) + " is no colour configuration file", kExitUsage);
     }
     CheckBoundedFile(file, kMaxColourConfigBytes, who, PathWords(file) + " is ");
-    config->CheckNamedFiles(file, who);
+    try {
+      config->ocio_ = OCIO::Config::CreateFromFile(file.c_str());
+    } catch (const OCIO::Exception&) {
+      // OpenImageIO's load below says why, in the words the user knows.
+    }
+    if (config->ocio_) config->CheckNamedFiles(*config->ocio_, who);
     config->config_ = std::make_unique<OIIO::ColorConfig>(file);
-    if (config->config_->has_error()) {
+    if (config->config_->has_error() || !config->ocio_) {
       throw CliError(who, Quoted(file) + ": " + LoadFailure(config->config_->geterror()),
                      kExitUsage);
     }
@@ -202,15 +229,9 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
   return config;
 }
 
-void ColourConfig::CheckNamedFiles(const std::string& file, const std::string& who) {
-  OCIO::ConstConfigRcPtr parsed;
-  try {
-    parsed = OCIO::Config::CreateFromFile(file.c_str());
-  } catch (const OCIO::Exception&) {
-    return;  // OpenImageIO's load says why, in the words the user knows
-  }
-  const OCIO::ConstContextRcPtr context = parsed->getCurrentContext();
-  for (const std::string& source : NamedFiles(*parsed)) {
+void ColourConfig::CheckNamedFiles(const OCIO::Config& parsed, const std::string& who) {
+  const OCIO::ConstContextRcPtr context = parsed.getCurrentContext();
+  for (const std::string& source : NamedFiles(parsed)) {
     // Where OpenColorIO itself looks: the search path, context variables, the config's folder.
     std::string resolved;
     try {
@@ -261,8 +282,50 @@ std::vector<std::string> ColourConfig::aliases(const std::string& space) const {
   return config_->getAliases(space);
 }
 
-bool ColourConfig::is_linear(const std::string& space) const {
-  return config_->isColorSpaceLinear(space);
+ColourConfig::Nature ColourConfig::nature(const std::string& space) const {
+  Nature nature;
+  const OCIO::ConstColorSpaceRcPtr found = ocio_ ? ocio_->getColorSpace(space.c_str()) : nullptr;
+  if (!found) {
+    nature.linear = config_->isColorSpaceLinear(space);
+    if (nature.linear) nature.why = "by its name";
+    return nature;
+  }
+  if (found->isData()) {
+    nature.data = true;
+    nature.why = "isdata";
+    return nature;
+  }
+  const std::string encoding = Text(found->getEncoding());
+  if (!encoding.empty()) {
+    nature.data = encoding == "data";
+    nature.linear = encoding == "scene-linear" || encoding == "display-linear";
+    nature.why = "encoding " + encoding;
+    return nature;
+  }
+  for (int i = 0; i < ocio_->getNumRoles(); ++i) {
+    const std::string role = Text(ocio_->getRoleName(i));
+    if (Text(ocio_->getRoleColorSpace(i)) != found->getName()) continue;
+    if (std::find(std::begin(kLinearRoles), std::end(kLinearRoles), role) !=
+        std::end(kLinearRoles)) {
+      nature.linear = true;
+      nature.why = "role " + role;
+      return nature;
+    }
+    if (role == "data") {
+      nature.data = true;
+      nature.why = "role data";
+      return nature;
+    }
+  }
+  const std::string family = Text(found->getFamily());
+  if (Lower(family).find("linear") != std::string::npos) {
+    nature.linear = true;
+    nature.why = "family " + family;
+    return nature;
+  }
+  nature.linear = config_->isColorSpaceLinear(space);
+  if (nature.linear) nature.why = "by its name";
+  return nature;
 }
 
 std::optional<std::string> ColourConfig::Resolve(std::string_view name) const {
@@ -325,7 +388,19 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::s
   std::lock_guard lock(mutex_);
   const auto key = std::make_pair(from, to);
   if (const auto found = converters_.find(key); found != converters_.end()) return found->second;
-  OIIO::ColorProcessorHandle made = config_->createColorProcessor(from, to);
+  std::shared_ptr<const OIIO::ColorProcessor> made;
+  if (ocio_) {
+    try {
+      made = std::make_shared<OcioConversion>(
+          ocio_->getProcessor(from.c_str(), to.c_str())->getDefaultCPUProcessor());
+    } catch (const OCIO::Exception& error) {
+      const std::string reason = ConversionFailure(error.what());
+      throw CliError("colour", "cannot convert " + Quoted(from) + " to " + Quoted(to) +
+                                   (reason.empty() ? "" : ": " + reason));
+    }
+  } else {
+    made = config_->createColorProcessor(from, to);
+  }
   if (!made) {
     // OpenColorIO's reasons about a file may quote it: a file of someone else's, named by the
     // config, is told by name only.
@@ -349,7 +424,11 @@ void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
     family_width = std::max(family_width, config.family(space).size() + 2);
   }
   for (const std::string& space : spaces) {
-    std::string notes = config.is_linear(space) ? "linear" : "";
+    const ColourConfig::Nature nature = config.nature(space);
+    std::string notes = nature.linear ? "linear" : nature.data ? "data" : "";
+    if (!nature.why.empty() && nature.why != "isdata") {
+      notes = notes.empty() ? nature.why : notes + " (" + nature.why + ")";
+    }
     const std::vector<std::string> aliases = config.aliases(space);
     for (std::size_t i = 0; i < aliases.size(); ++i) {
       notes += (i == 0 ? (notes.empty() ? "aliases: " : "; aliases: ") : ", ") + aliases[i];

@@ -7,6 +7,7 @@
 // checked (a regular file of bounded size) before anything opens it, and OpenColorIO's reasons
 // for a file it cannot read are never shown, since they may quote the file.
 
+#include <OpenColorIO/OpenColorIO.h>
 #include <OpenImageIO/color.h>
 
 #include <cstdint>
@@ -46,7 +47,17 @@ class ColourConfig {
   std::vector<std::pair<std::string, std::string>> roles() const;
   std::string family(const std::string& space) const;
   std::vector<std::string> aliases(const std::string& space) const;
-  bool is_linear(const std::string& space) const;
+  // What the config says a space holds: linear light, data, or neither, and where it says
+  // so ("encoding scene-linear", "role scene_linear", "family Utility/Linear"). A config that
+  // says nothing of a space (encodings came with version 2 configs) leaves OpenImageIO's
+  // reading of its name, and why says so.
+  struct Nature {
+    bool linear = false;
+    bool data = false;
+    std::string why;
+  };
+  Nature nature(const std::string& space) const;
+  bool is_linear(const std::string& space) const { return nature(space).linear; }
 
   // The config's own name for a colour space, role or alias, matched as written, then
   // regardless of case; nullopt when the config knows no such name.
@@ -58,7 +69,9 @@ class ColourConfig {
 
   // The conversion between two resolved spaces; null when it changes nothing. Built once per
   // pair and shared: callers on any thread may use it at once. Throws CliError when the config
-  // cannot make it.
+  // cannot make it. A loaded config's conversions are OpenColorIO's own, never OpenImageIO's
+  // built-in stand-ins for names such as "sRGB" or "linear", which it would quietly take when
+  // a file the config names is missing.
   std::shared_ptr<const OIIO::ColorProcessor> Converter(const std::string& from,
                                                         const std::string& to) const;
 
@@ -72,11 +85,12 @@ class ColourConfig {
   };
   // Refuses (CliError, usage) a config naming a file that is not a regular one of at most
   // kMaxTransformFileBytes; notes the files for ConversionFailure.
-  void CheckNamedFiles(const std::string& file, const std::string& who);
+  void CheckNamedFiles(const OCIO_NAMESPACE::Config& parsed, const std::string& who);
   // Why a conversion failed, in words of ours when OpenColorIO's name one of those files.
   std::string ConversionFailure(const std::string& reason) const;
 
   std::unique_ptr<OIIO::ColorConfig> config_;
+  OCIO_NAMESPACE::ConstConfigRcPtr ocio_;  // the loaded file; null for the built-in set
   std::string description_;
   std::vector<NamedFile> files_;
   mutable std::mutex mutex_;

@@ -120,17 +120,21 @@ std::string ColourPlan::OutputSpace(const std::string& input) const {
 
 void ColourPlan::WarnAboutSettings(bool gamma, hostsim::Depth depth) const {
   if (!working_) return;
+  const ColourConfig::Nature nature = config_->nature(*working_);
+  if (!nature.linear) return;
+  const std::string space = working_source_ + " " + Quoted(*working_);
   // Shares the key of the warning about --gamma on a linear-tagged file: with a working space
-  // that one would describe the file, not what the effect is given.
+  // that one would describe the file, not what the effect is given. A working space with a
+  // curve is what --gamma is for, and is left alone.
   if (gamma) {
-    WarnOnce("gamma", "--gamma decodes sRGB inside the effect, but " + working_source_ +
-                          " already gives it " + Quoted(*working_) +
-                          " values: the source would be decoded twice (--no-gamma glows in " +
+    WarnOnce("gamma", "--gamma decodes sRGB inside the effect, but " + space +
+                          " is linear light (" + nature.why +
+                          "): the source would be decoded twice (--no-gamma glows in " +
                           Quoted(*working_) + " alone)");
   }
-  if (depth == hostsim::Depth::k8 && config_->is_linear(*working_)) {
-    WarnOnce("working depth", working_source_ + " " + Quoted(*working_) +
-                                  " is linear light: at --depth 8 dark tones band and values "
+  if (depth == hostsim::Depth::k8) {
+    WarnOnce("working depth", space + " is linear light (" + nature.why +
+                                  "): at --depth 8 dark tones band and values "
                                   "above 1.0 clip (--depth 16, or the default float, keeps them)");
   }
 }

@@ -303,5 +303,114 @@ TEST_F(ColourTest, InfoNamesTheConfigAndListsItsSpacesAndRoles) {
   EXPECT_NE(built_in.out.find("\n  sRGB"), std::string::npos);
 }
 
+// A config of the kind studios write: spaces reached through a LUT file that is missing, one
+// of them under a name OpenImageIO also knows, and linear spaces whose names do not say so.
+constexpr const char* kStudioConfig = R"(ocio_profile_version: 2
+search_path: luts
+strictparsing: true
+roles:
+  default: Plate
+  scene_linear: Plate
+  data: Matte
+file_rules:
+  - !<Rule> {name: Default, colorspace: default}
+displays:
+  Monitor:
+    - !<View> {name: Raw, colorspace: Plate}
+active_displays: []
+active_views: []
+colorspaces:
+  - !<ColorSpace>
+    name: Plate
+  - !<ColorSpace>
+    name: ACEScg
+    encoding: scene-linear
+    from_scene_reference: !<MatrixTransform> {matrix: [0.9, 0.1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]}
+  - !<ColorSpace>
+    name: Wide
+    family: Utility/Linear
+  - !<ColorSpace>
+    name: Video
+    encoding: sdr-video
+    from_scene_reference: !<ExponentTransform> {value: [2.2, 2.2, 2.2, 1], direction: inverse}
+  - !<ColorSpace>
+    name: Matte
+    isdata: true
+  - !<ColorSpace>
+    name: sRGB
+    from_scene_reference: !<FileTransform> {src: missing.cube, interpolation: linear}
+  - !<ColorSpace>
+    name: Studio sRGB
+    from_scene_reference: !<FileTransform> {src: missing.cube, interpolation: linear}
+)";
+
+TEST_F(ColourTest, AConversionThroughAMissingFileFailsWhateverTheSpaceIsCalled) {
+  std::ofstream(config_path()) << kStudioConfig;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(8, 8, 3, TypeDesc::UINT8), Scene);
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(8, 8, 3, TypeDesc::HALF), Scene);
+  // "sRGB" is a name OpenImageIO has a curve of its own for; the config's LUT is what counts.
+  const struct {
+    std::string in, out;
+    std::vector<std::string> flags;
+  } cases[] = {
+      {"photo.png", "out.png", {"--working-space", "Plate"}},
+      {"photo.png", "out.png", {"--colorspace", "sRGB", "--working-space", "Plate"}},
+      {"photo.png", "out.png", {"--colorspace", "Studio sRGB", "--working-space", "Plate"}},
+      {"plate.exr", "out.png", {"--working-space", "Plate", "--output-colorspace", "sRGB"}},
+      {"plate.exr", "out.exr", {"--colorspace", "Plate", "--output-colorspace", "Studio sRGB"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags[1] + " " + c.flags.back());
+    const RunResult run = Render(c.in, c.out, c.flags);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("velmora: colour: cannot convert"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'missing.cube' is not in its search path"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / c.out));
+  }
+}
+
+TEST_F(ColourTest, LinearIsWhatTheConfigSaysNotWhatANameSuggests) {
+  std::ofstream(config_path()) << kStudioConfig;
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(8, 8, 3, TypeDesc::HALF), Scene);
+  const struct {
+    std::string space;
+    std::string why;  // empty: not linear
+    std::string listed;
+  } cases[] = {
+      {"ACEScg", "encoding scene-linear", "linear (encoding scene-linear)"},
+      {"Plate", "role scene_linear", "linear (role scene_linear)"},
+      {"Wide", "family Utility/Linear", "linear (family Utility/Linear)"},
+      {"Video", "", "encoding sdr-video"},
+      {"Matte", "", "data"},
+  };
+  const RunResult listed = RunVelmora({"info", "--colorspaces", "--ocio", config_path().string()});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.space);
+    const std::size_t line = listed.out.find("\n  " + c.space + " ");
+    ASSERT_NE(line, std::string::npos) << listed.out;
+    const std::string row = listed.out.substr(line + 1, listed.out.find('\n', line + 1) - line);
+    EXPECT_NE(row.find(c.listed + "\n"), std::string::npos) << row;
+    // Kept as it is, an EXR written in linear light or data draws no word; one in a curve does.
+    RunResult run =
+        Render("plate.exr", "out.exr",
+               {"--colorspace", c.space, "--working-space", c.space, "--intensity", "0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("OpenEXR keeps no colour-space name") != std::string::npos,
+              c.why.empty() && c.listed != "data")
+        << run.err;
+    // Linear light in 8 bits bands, and --gamma would decode it twice; a curve is --gamma's own.
+    run = Render("plate.exr", "out.exr",
+                 {"--colorspace", c.space, "--working-space", c.space, "--depth", "8", "--gamma"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("is linear light (" + c.why + "): at --depth 8") != std::string::npos,
+              !c.why.empty())
+        << run.err;
+    EXPECT_EQ(run.err.find("decoded twice") != std::string::npos, !c.why.empty()) << run.err;
+  }
+}
+
 }  // namespace
 }  // namespace velmora_test
