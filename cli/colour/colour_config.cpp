@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
 #include <set>
 
 #include "cli/report/cli_error.h"
+#include "cli/report/nearest.h"
 
 namespace cli {
 namespace {
@@ -20,7 +20,10 @@ namespace OCIO = OCIO_NAMESPACE;
 
 // A path in a message, whole (Quoted would shorten it) and on one line.
 std::string PathWords(const std::string& path) {
-  return "'" + OneLine(path) + "'";
+  std::string words = "'";
+  words += OneLine(path);
+  words += '\'';
+  return words;
 }
 
 std::string Megabytes(std::uintmax_t bytes) {
@@ -119,24 +122,6 @@ std::string Lower(std::string_view text) {
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return lower;
-}
-
-// Edits (insert, delete, replace) from one word to the other, regardless of case.
-std::size_t EditDistance(std::string_view a_text, std::string_view b_text) {
-  const std::string a = Lower(a_text);
-  const std::string b = Lower(b_text);
-  std::vector<std::size_t> previous(b.size() + 1);
-  std::vector<std::size_t> current(b.size() + 1);
-  std::iota(previous.begin(), previous.end(), std::size_t{0});
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    current[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      current[j] = std::min(
-          {previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-    }
-    std::swap(previous, current);
-  }
-  return previous[b.size()];
 }
 
 // The roles OpenColorIO names; the built-in set lists none of them but answers to some.
@@ -355,18 +340,7 @@ std::vector<std::string> ColourConfig::Nearest(std::string_view name, std::size_
   }
   std::sort(candidates.begin(), candidates.end());
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-  const std::string lower = Lower(name);
-  // A name holding what was typed ("acescg" in "lin_acescg") is as near as one typing slip.
-  auto score = [&](const std::string& candidate) {
-    const std::size_t edits = EditDistance(name, candidate);
-    return !lower.empty() && Lower(candidate).find(lower) != std::string::npos
-               ? std::min<std::size_t>(edits, 1)
-               : edits;
-  };
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [&](const std::string& a, const std::string& b) { return score(a) < score(b); });
-  if (candidates.size() > count) candidates.resize(count);
-  return candidates;
+  return cli::Nearest(name, std::move(candidates), count);
 }
 
 std::string ColourConfig::ResolveOrRefuse(std::string_view name, const std::string& who) const {

@@ -1,5 +1,7 @@
 // velmora: applies the Velmora glow to image files and sequences through the simulated host.
 
+#include <OpenImageIO/imageio.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include "cli/colour/colour_config.h"
 #include "cli/command/help_format.h"
 #include "cli/command/render_command.h"
+#include "cli/command/unknown_argument.h"
 #include "cli/controls/controls.h"
 #include "cli/image/frame_memory.h"
 #include "cli/image/image_io.h"
@@ -259,6 +262,10 @@ int Run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+      std::cerr << "velmora: " << cli::UnknownArgument(app, argc, argv) << "\n";
+      return cli::kExitUsage;
+    }
     std::cerr << "velmora: " << cli::OneLine(error.what()) << " (see velmora --help)\n";
     return cli::kExitUsage;
   }
@@ -289,6 +296,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The image library's debug lines (metadata it drops, say) are for its own developers, who
+  // ask for them through $OPENIMAGEIO_DEBUG; Debian's build prints them otherwise.
+  if (!std::getenv("OPENIMAGEIO_DEBUG")) OIIO::attribute("debug", 0);
   try {
     return Run(argc, argv);
   } catch (const cli::CliError& error) {

@@ -369,5 +369,46 @@ TEST(VelmoraMessages, RepeatEdgesPastTheHostLimitNamesTheRefusedSize) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"wide.png"});
 }
 
+// Arguments nothing takes: one line in velmora's form naming the first as typed (CLI11 lists
+// them backwards) and the option nearest to it.
+TEST(VelmoraMessages, AnUnknownOptionIsNamedWithTheNearestKnownOne) {
+  ScratchFolder folder;
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } cases[] = {
+      {{"render", "a.png", "b.png", "--radus", "3", "--tnt", "red"},
+       "velmora: --radus: unknown option of velmora render; nearest: --radius (see velmora render "
+       "--help)\n"},
+      {{"render", "a.png", "b.png", "--intensity=2", "--tint=red", "--gama"},
+       "velmora: --gama: unknown option of velmora render; nearest: --gamma (see velmora render "
+       "--help)\n"},
+      {{"info", "--jsn"},
+       "velmora: --jsn: unknown option of velmora info; nearest: --json (see velmora info "
+       "--help)\n"},
+      {{"render", "a.png", "b.png", "c.png"},
+       "velmora: 'c.png': unexpected argument to velmora render (see velmora render --help)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const RunResult run = RunVelmora(c.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, c.line);
+  }
+}
+
+// Metadata the OpenEXR writer drops (a JPEG's GPS version, four bytes) draws the image
+// library's debug lines unless velmora silences them: a quiet run says nothing.
+TEST(VelmoraMessages, AQuietRunPrintsNothingOfTheImageLibrarys) {
+  ScratchFolder folder;
+  OIIO::ImageSpec spec(8, 8, 3, OIIO::TypeDesc::UINT8);
+  const unsigned char version[4] = {2, 2, 0, 0};
+  spec.attribute("GPS:VersionID", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, 4), version);
+  WriteFixture(folder / "photo.jpg", spec, [](int x, int, int) { return x / 8.0f; });
+  const RunResult run = RunIn(folder, {"@/photo.jpg", "@/out.exr", "-q"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "");
+}
+
 }  // namespace
 }  // namespace velmora_test
