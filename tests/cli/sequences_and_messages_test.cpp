@@ -320,6 +320,11 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
   EXPECT_EQ(controls["tint"].at("default"), "off");
   EXPECT_EQ(controls["tint"].at("colour"), "#FF0000");
   EXPECT_EQ(controls["gamma"].at("default"), false);
+  // The effect's Chinese words, each with its English.
+  EXPECT_EQ(controls["radius"].at("label_english"), "Glow radius");
+  EXPECT_NE(table.out.find("\n  Velmora is an open-source project, released under the MIT"),
+            std::string::npos)
+      << table.out;
 
   ScratchFolder folder;
   WriteFrames(folder);
@@ -336,7 +341,9 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
     for (std::string line; std::getline(lines, line);) {
       shown |=
           line.find("  " + control.at("label").get<std::string>() + " ") != std::string::npos &&
-          line.find(" " + flag + " ") != std::string::npos;
+          line.find(" " + flag + " ") != std::string::npos &&
+          line.find(" " + control.at("label_english").get<std::string>() + " ") !=
+              std::string::npos;
     }
     EXPECT_TRUE(shown) << table.out;
     if (control.contains("range")) {
