@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -311,6 +312,31 @@ ColourConfig::Nature ColourConfig::nature(const std::string& space) const {
   nature.linear = config_->isColorSpaceLinear(space);
   if (nature.linear) nature.why = "by its name";
   return nature;
+}
+
+std::string ColourConfig::PngTag(const std::string& space) const {
+  if (Lower(space) == "srgb") return "sRGB";
+  const Nature what = nature(space);
+  if (what.linear) return "Linear";
+  if (!ocio_ || what.data) return space;
+  if (!ocio_->hasRole(OCIO::ROLE_SCENE_LINEAR)) return space;
+  try {
+    const auto decode =
+        ocio_->getProcessor(space.c_str(), OCIO::ROLE_SCENE_LINEAR)->getDefaultCPUProcessor();
+    // Greys along sRGB's curve, within a fraction of an 8-bit level, mean an sRGB encoding;
+    // a space whose primaries differ from the linear role's still keeps greys grey.
+    for (int step = 1; step <= 16; ++step) {
+      const float code = static_cast<float>(step) / 16.0f;
+      float grey[3] = {code, code, code};
+      decode->applyRGB(grey);
+      const float expected =
+          code <= 0.04045f ? code / 12.92f : std::pow((code + 0.055f) / 1.055f, 2.4f);
+      if (std::abs(grey[0] - expected) > 1e-3f * std::max(expected, 0.05f)) return space;
+    }
+  } catch (const OCIO::Exception&) {
+    return space;  // the conversion itself fails, and says so, when the pixels need it
+  }
+  return "sRGB";
 }
 
 std::optional<std::string> ColourConfig::Resolve(std::string_view name) const {

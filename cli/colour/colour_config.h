@@ -58,6 +58,10 @@ class ColourConfig {
   };
   Nature nature(const std::string& space) const;
   bool is_linear(const std::string& space) const { return nature(space).linear; }
+  // The tag a PNG of space's values is written with, so it gets the chunks that say what it
+  // holds: "sRGB" (an sRGB chunk) when the config's space carries greys by sRGB's curve,
+  // whatever it is called; "Linear" (gamma 1.0) when the config says linear light; else space.
+  std::string PngTag(const std::string& space) const;
 
   // The config's own name for a colour space, role or alias, matched as written, then
   // regardless of case; nullopt when the config knows no such name.

@@ -412,5 +412,51 @@ TEST_F(ColourTest, LinearIsWhatTheConfigSaysNotWhatANameSuggests) {
   }
 }
 
+// The chunk names of a PNG, in order.
+std::vector<std::string> PngChunks(const std::filesystem::path& path) {
+  const std::string bytes = ReadBytes(path);
+  std::vector<std::string> chunks;
+  for (std::size_t at = 8; at + 8 <= bytes.size();) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+    const std::size_t length =
+        (std::size_t{byte(0)} << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+    chunks.push_back(bytes.substr(at + 4, 4));
+    at += 12 + length;
+  }
+  return chunks;
+}
+
+// A PNG says what its pixels are: an sRGB chunk for a space that carries sRGB's curve, whatever
+// the config calls it; gamma 1.0 for linear light; neither for another curve.
+TEST_F(ColourTest, APngIsTaggedWithWhatItsPixelsAre) {
+  std::string config = kConfig;
+  config += R"(  - !<ColorSpace>
+    name: Studio Monitor
+    encoding: sdr-video
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+)";
+  std::ofstream(config_path()) << config;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(8, 8, 3, TypeDesc::UINT8), Scene);
+  const struct {
+    std::string space;
+    bool srgb, gamma;
+  } cases[] = {{"sRGB", true, true},
+               {"Studio Monitor", true, true},
+               {"linear", false, true},
+               {"log", false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.space);
+    const RunResult run = Render("photo.png", "out.png",
+                                 {"--working-space", "linear", "--output-colorspace", c.space});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> chunks = PngChunks(folder / "out.png");
+    EXPECT_EQ(std::count(chunks.begin(), chunks.end(), "sRGB"), c.srgb ? 1 : 0);
+    EXPECT_EQ(std::count(chunks.begin(), chunks.end(), "gAMA"), c.gamma ? 1 : 0);
+    if (c.space == "linear") {
+      EXPECT_EQ(ReadPixels(folder / "out.png").spec.get_float_attribute("oiio:Gamma"), 1.0f);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velmora_test
