@@ -414,6 +414,154 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::s
   return converter;
 }
 
+namespace {
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+  return joined;
+}
+
+}  // namespace
+
+std::vector<std::string> ColourConfig::displays() const {
+  std::vector<std::string> names;
+  if (!ocio_) return names;
+  for (int i = 0; i < ocio_->getNumDisplays(); ++i) names.push_back(Text(ocio_->getDisplay(i)));
+  return names;
+}
+
+std::vector<std::string> ColourConfig::views(const std::string& display) const {
+  std::vector<std::string> names;
+  if (!ocio_) return names;
+  for (int i = 0; i < ocio_->getNumViews(display.c_str()); ++i) {
+    names.push_back(Text(ocio_->getView(display.c_str(), i)));
+  }
+  return names;
+}
+
+std::vector<std::pair<std::string, std::string>> ColourConfig::looks() const {
+  std::vector<std::pair<std::string, std::string>> found;
+  if (!ocio_) return found;
+  for (int i = 0; i < ocio_->getNumLooks(); ++i) {
+    const std::string name = Text(ocio_->getLookNameByIndex(i));
+    const auto look = ocio_->getLook(name.c_str());
+    found.emplace_back(name, look ? Text(look->getProcessSpace()) : "");
+  }
+  return found;
+}
+
+ColourConfig::Delivery ColourConfig::ResolveDelivery(const Asked& display, const Asked& view,
+                                                     const Asked& looks) const {
+  Delivery delivery;
+  if (!display && !view && !looks) return delivery;
+  if (!ocio_) {
+    const std::string& who = (display ? display : view ? view : looks)->second;
+    throw CliError(who,
+                   "displays, views and looks come from a colour config (--ocio or $OCIO); " +
+                       description_ + " has none",
+                   kExitUsage);
+  }
+  const auto pick = [&](const std::string& name, const std::vector<std::string>& names,
+                        const std::string& what, const std::string& who) {
+    for (const std::string& known : names) {
+      if (known == name) return known;
+    }
+    for (const std::string& known : names) {
+      if (Lower(known) == Lower(name)) return known;
+    }
+    const std::string nearest = Joined(cli::Nearest(name, names, 3));
+    throw CliError(who,
+                   "no " + what + " " + Quoted(name) + " in " + description_ +
+                       (nearest.empty() ? "" : "; nearest: " + nearest) +
+                       " (velmora info --colorspaces lists them)",
+                   kExitUsage);
+  };
+  if (display || view) {
+    delivery.display = display ? pick(display->first, displays(), "display", display->second)
+                               : Text(ocio_->getDefaultDisplay());
+    delivery.view = view ? pick(view->first, views(delivery.display),
+                                "view of display " + Quoted(delivery.display), view->second)
+                         : Text(ocio_->getDefaultView(delivery.display.c_str()));
+  }
+  if (looks) {
+    // OpenColorIO's look syntax: names separated by commas, each may be + (forward, the
+    // default) or - (inverse).
+    std::vector<std::string> names;
+    for (const auto& [name, space] : this->looks()) names.push_back(name);
+    std::string text = looks->first + ",";
+    for (std::size_t start = 0, comma; (comma = text.find(',', start)) != std::string::npos;
+         start = comma + 1) {
+      std::string item = text.substr(start, comma - start);
+      item.erase(0, item.find_first_not_of(" \t"));
+      item.erase(item.find_last_not_of(" \t") + 1);
+      if (item.empty()) continue;
+      std::string sign;
+      if (item[0] == '+' || item[0] == '-') {
+        sign = item.substr(0, 1);
+        item.erase(0, 1);
+      }
+      const std::string name = pick(item, names, "look", looks->second);
+      delivery.looks += (delivery.looks.empty() ? "" : ", ") + sign + name;
+    }
+    if (delivery.looks.empty()) {
+      throw CliError(looks->second, "names no look", kExitUsage);
+    }
+  }
+  return delivery;
+}
+
+std::string ColourConfig::DeliveredSpace(const Delivery& delivery, const std::string& to) const {
+  if (delivery.display.empty() || !ocio_) return to;
+  const std::string space =
+      Text(ocio_->getDisplayViewColorSpaceName(delivery.display.c_str(), delivery.view.c_str()));
+  if (space.empty() || space == "<USE_DISPLAY_NAME>") return delivery.display;
+  return space;
+}
+
+std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Deliverer(
+    const std::string& from, const std::string& to, const Delivery& delivery) const {
+  if (delivery.empty()) return Converter(from, to);
+  const std::string key =
+      from + '\n' + to + '\n' + delivery.display + '\n' + delivery.view + '\n' + delivery.looks;
+  std::lock_guard lock(mutex_);
+  if (const auto found = deliverers_.find(key); found != deliverers_.end()) return found->second;
+  std::shared_ptr<const OIIO::ColorProcessor> made;
+  try {
+    const OCIO::GroupTransformRcPtr group = OCIO::GroupTransform::Create();
+    if (!delivery.looks.empty()) {
+      const OCIO::LookTransformRcPtr look = OCIO::LookTransform::Create();
+      look->setSrc(from.c_str());
+      look->setDst(from.c_str());
+      look->setLooks(delivery.looks.c_str());
+      group->appendTransform(look);
+    }
+    if (!delivery.display.empty()) {
+      const OCIO::DisplayViewTransformRcPtr view = OCIO::DisplayViewTransform::Create();
+      view->setSrc(from.c_str());
+      view->setDisplay(delivery.display.c_str());
+      view->setView(delivery.view.c_str());
+      group->appendTransform(view);
+    } else {
+      const OCIO::ColorSpaceTransformRcPtr space = OCIO::ColorSpaceTransform::Create();
+      space->setSrc(from.c_str());
+      space->setDst(to.c_str());
+      group->appendTransform(space);
+    }
+    made = std::make_shared<OcioConversion>(ocio_->getProcessor(group)->getDefaultCPUProcessor());
+  } catch (const OCIO::Exception& error) {
+    const std::string reason = ConversionFailure(error.what());
+    const std::string through = delivery.display.empty() ? Quoted(to)
+                                                         : "display " + Quoted(delivery.display) +
+                                                               ", view " + Quoted(delivery.view);
+    throw CliError("colour", "cannot deliver " + Quoted(from) + " through " +
+                                 (delivery.looks.empty() ? "" : "look " + delivery.looks + " to ") +
+                                 through + (reason.empty() ? "" : ": " + reason));
+  }
+  deliverers_.emplace(key, made);
+  return made;
+}
+
 void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
   out << "Colour config: " << config.description() << "\n\nColour spaces:\n";
   const std::vector<std::string> spaces = config.spaces();
@@ -444,6 +592,22 @@ void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
   std::size_t role_width = 0;
   for (const auto& [role, space] : roles) role_width = std::max(role_width, role.size() + 2);
   for (const auto& [role, space] : roles) out << "  " << Padded(role, role_width) << space << "\n";
+  const std::vector<std::string> displays = config.displays();
+  if (!displays.empty()) {
+    out << "\nDisplays and their views (--display, --view; the first is the default):\n";
+    for (const std::string& display : displays) {
+      out << "  " << display << ": " << Joined(config.views(display)) << "\n";
+    }
+  }
+  const auto looks = config.looks();
+  if (!looks.empty()) {
+    out << "\nLooks (--look):\n";
+    std::size_t look_width = 0;
+    for (const auto& [look, space] : looks) look_width = std::max(look_width, look.size() + 2);
+    for (const auto& [look, space] : looks) {
+      out << "  " << Padded(look, look_width) << "processed in " << space << "\n";
+    }
+  }
 }
 
 void PrintColourSummary(const std::optional<std::filesystem::path>& path, std::ostream& out) {

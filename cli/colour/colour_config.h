@@ -47,6 +47,10 @@ class ColourConfig {
   std::vector<std::pair<std::string, std::string>> roles() const;
   std::string family(const std::string& space) const;
   std::vector<std::string> aliases(const std::string& space) const;
+  std::vector<std::string> displays() const;
+  std::vector<std::string> views(const std::string& display) const;
+  // Each look with the space it is processed in.
+  std::vector<std::pair<std::string, std::string>> looks() const;
   // What the config says a space holds: linear light, data, or neither, and where it says
   // so ("encoding scene-linear", "role scene_linear", "family Utility/Linear"). A config that
   // says nothing of a space (encodings came with version 2 configs) leaves OpenImageIO's
@@ -79,6 +83,25 @@ class ColourConfig {
   std::shared_ptr<const OIIO::ColorProcessor> Converter(const std::string& from,
                                                         const std::string& to) const;
 
+  // How the output is delivered beyond a plain space: a display's view (both resolved, or
+  // empty) and looks (OpenColorIO's look syntax, "grade, +film", names resolved).
+  struct Delivery {
+    std::string display, view, looks;
+    bool empty() const { return display.empty() && looks.empty(); }
+  };
+  // Resolves --display/--view/--look as the config spells them, refusing (usage) an unknown
+  // name with the nearest ones and a config that has none (the built-in set).
+  // Each name is given with who asked for it ("--view", "look.json: view").
+  using Asked = std::optional<std::pair<std::string, std::string>>;
+  Delivery ResolveDelivery(const Asked& display, const Asked& view, const Asked& looks) const;
+  // The space a delivered picture is in: the view's colour space, else to.
+  std::string DeliveredSpace(const Delivery& delivery, const std::string& to) const;
+  // from through the looks (in from, processed in each look's own space), then to to or
+  // through the display's view. Built once and shared, as Converter.
+  std::shared_ptr<const OIIO::ColorProcessor> Deliverer(const std::string& from,
+                                                        const std::string& to,
+                                                        const Delivery& delivery) const;
+
  private:
   ColourConfig() = default;
 
@@ -100,10 +123,11 @@ class ColourConfig {
   mutable std::mutex mutex_;
   mutable std::map<std::pair<std::string, std::string>, std::shared_ptr<const OIIO::ColorProcessor>>
       converters_;
+  mutable std::map<std::string, std::shared_ptr<const OIIO::ColorProcessor>> deliverers_;
 };
 
-// The config's spaces (family, aliases, linear or data) and roles, as `velmora info
-// --colorspaces` prints them.
+// The config's spaces (family, aliases, linear or data), roles, displays with their views, and
+// looks, as `velmora info --colorspaces` prints them.
 void PrintColourSpaces(const ColourConfig& config, std::ostream& out);
 
 // The config a render would use, in one line for `velmora info`; why, when it does not load.

@@ -72,7 +72,8 @@ struct RenderFlags {
   std::string data_type;
   std::string max_memory;
   std::optional<int> threads;
-  std::string colour[3];  // --colorspace, --working-space, --output-colorspace
+  // --colorspace, --working-space, --output-colorspace, --display, --view, --look
+  std::string colour[6];
   bool quiet = false;
   bool verbose = false;
   // One entry per effect control: the text given, or the switch's state, and whether given.
@@ -144,6 +145,19 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->add_option("--output-colorspace", flags.colour[2],
                    "The output's colour space or role (default: the input's)")
       ->type_name("NAME");
+  render
+      ->add_option("--display", flags.colour[3],
+                   "Write through this display of the config (with --view; default view: the "
+                   "display's), instead of --output-colorspace")
+      ->type_name("NAME");
+  render
+      ->add_option("--view", flags.colour[4],
+                   "The display's view to write through (default display: the config's)")
+      ->type_name("NAME");
+  render
+      ->add_option("--look", flags.colour[5],
+                   "Grade the glowed picture with the config's look(s), e.g. \"grade, +film\"")
+      ->type_name("NAMES");
   render->add_flag("--skip-existing", request.skip_existing,
                    "Leave frames whose output file is already there (a rerun after a crash)");
   render->add_flag("--strict", request.strict,
@@ -188,7 +202,10 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
   const std::pair<const char*, std::optional<cli::ColourName> cli::ColourRequest::*> colour[] = {
       {"--colorspace", &cli::ColourRequest::input},
       {"--working-space", &cli::ColourRequest::working},
-      {"--output-colorspace", &cli::ColourRequest::output}};
+      {"--output-colorspace", &cli::ColourRequest::output},
+      {"--display", &cli::ColourRequest::display},
+      {"--view", &cli::ColourRequest::view},
+      {"--look", &cli::ColourRequest::look}};
   for (std::size_t i = 0; i < std::size(colour); ++i) {
     if (render.count(colour[i].first)) {
       request.colour.*colour[i].second = cli::ColourName{flags.colour[i], colour[i].first};

@@ -458,5 +458,78 @@ TEST_F(ColourTest, APngIsTaggedWithWhatItsPixelsAre) {
   }
 }
 
+// --display, --view and --look against OpenColorIO's own processors (through OpenImageIO's
+// calls to it), at zero intensity, where the glow leaves the picture as it was.
+TEST_F(ColourTest, DisplaysViewsAndLooksAgreeWithOpenColorIO) {
+  std::string config = kConfig;
+  const std::string views = "    - !<View> {name: Display, colorspace: sRGB}\n";
+  config.replace(config.find(views), views.size(),
+                 views +
+                     "    - !<View> {name: Film, colorspace: log, looks: warm}\n"
+                     "looks:\n"
+                     "  - !<Look>\n"
+                     "    name: warm\n"
+                     "    process_space: linear\n"
+                     "    transform: !<CDLTransform> {slope: [1.2, 1.0, 0.8]}\n");
+  std::ofstream(config_path()) << config;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(24, 16, 3, TypeDesc::UINT8), Scene);
+  OIIO::ColorConfig ocio(config_path().string());
+  ASSERT_FALSE(ocio.has_error()) << ocio.geterror();
+  OIIO::ImageBuf photo((folder / "photo.png").string());
+  ASSERT_TRUE(photo.read(0, 0, true, TypeDesc::FLOAT));
+  namespace IBA = OIIO::ImageBufAlgo;
+  const OIIO::ImageBuf linear = IBA::colorconvert(photo, "sRGB", "linear", true, "", "", &ocio);
+  const OIIO::ImageBuf warm =
+      IBA::ociolook(linear, "warm", "linear", "linear", true, false, "", "", &ocio);
+  const struct {
+    std::vector<std::string> flags;
+    OIIO::ImageBuf expected;
+  } cases[] = {
+      {{"--display", "sRGB", "--view", "film"},
+       IBA::ociodisplay(photo, "sRGB", "Film", "sRGB", "", true, "", "", &ocio)},
+      {{"--working-space", "linear", "--look", "warm", "--output-colorspace", "sRGB"},
+       IBA::colorconvert(warm, "linear", "sRGB", true, "", "", &ocio)},
+      {{"--working-space", "linear", "--look", "+warm", "--display", "sRGB"},
+       IBA::ociodisplay(warm, "sRGB", "Display", "linear", "", true, "", "", &ocio)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags[1] + " " + c.flags[3]);
+    // In 8 bits as the PNG holds it: values the look lifts past 1.0 clip in both.
+    ASSERT_TRUE(c.expected.write((folder / "expected.png").string(), TypeDesc::UINT8));
+    std::vector<std::string> flags = c.flags;
+    flags.insert(flags.end(), {"--intensity", "0"});
+    const RunResult run = Render("photo.png", "out.png", flags);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Pixels out = ReadPixels(folder / "out.png");
+    const Pixels expected = ReadPixels(folder / "expected.png");
+    ASSERT_EQ(out.values.size(), expected.values.size());
+    EXPECT_LE(MaxDifference(out, expected), 1.0f / 255 + 1e-6f);
+  }
+  // Names the config does not have, and a view beside an output space.
+  const struct {
+    std::vector<std::string> flags;
+    std::string words;
+  } refused[] = {
+      {{"--view", "Flim"}, "--view: no view of display 'sRGB' 'Flim'"},
+      {{"--view", "Flim"}, "nearest: Film"},
+      {{"--display", "Rec709"}, "--display: no display 'Rec709'"},
+      {{"--look", "wram"}, "--look: no look 'wram'"},
+      {{"--look", "wram"}, "nearest: warm"},
+      {{"--view", "Film", "--output-colorspace", "log"}, "instead of --output-colorspace"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.words);
+    std::filesystem::remove(folder / "out.png");
+    const RunResult run = Render("photo.png", "out.png", c.flags);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.png"));
+  }
+  const RunResult listed = RunVelmora({"info", "--colorspaces", "--ocio", config_path().string()});
+  EXPECT_NE(listed.out.find("  sRGB: Display, Film\n"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("  warm  processed in linear\n"), std::string::npos) << listed.out;
+}
+
 }  // namespace
 }  // namespace velmora_test
