@@ -337,13 +337,12 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
     EXPECT_EQ(flag, "--" + name);
     // The table shows the same label beside the same flag.
     std::istringstream lines(table.out);
+    const std::string label = control.at("label").get<std::string>();
+    const std::string english = control.at("label_english").get<std::string>();
     bool shown = false;
     for (std::string line; std::getline(lines, line);) {
-      shown |=
-          line.find("  " + control.at("label").get<std::string>() + " ") != std::string::npos &&
-          line.find(" " + flag + " ") != std::string::npos &&
-          line.find(" " + control.at("label_english").get<std::string>() + " ") !=
-              std::string::npos;
+      shown |= line.find(label) == 6 && line.find(" " + flag + " ") != std::string::npos &&
+               line.find(english) != std::string::npos;
     }
     EXPECT_TRUE(shown) << table.out;
     if (control.contains("range")) {
