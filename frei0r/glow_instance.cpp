@@ -1,5 +1,6 @@
 #include "frei0r/glow_instance.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -65,6 +66,7 @@ void GlowInstance::GetParam(int index, void* param) const {
 
 void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t* out) {
   if (!in || !out) return;
+  ++frames_;
   std::string failure;
   try {
     const std::lock_guard lock(EffectLock());
@@ -84,10 +86,18 @@ void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t
   if (in != out) std::memcpy(out, in, static_cast<std::size_t>(width_) * height_ * 4);
   if (!failure_told_) {
     failure_told_ = true;
+    // Ten years of video is more than any tool's timeline.
+    const bool a_time = std::isfinite(seconds) && seconds >= 0.0 && seconds < 3.2e8;
+    char frame[64];
+    if (a_time) {
+      std::snprintf(frame, sizeof frame, "frame at time %g", seconds);
+    } else {
+      std::snprintf(frame, sizeof frame, "frame %llu (no timestamp)",
+                    static_cast<unsigned long long>(frames_));
+    }
     std::fprintf(stderr,
-                 "velmora: frei0r: frame at time %g: %s; frames the effect fails on pass through "
-                 "unchanged\n",
-                 seconds, failure.c_str());
+                 "velmora: frei0r: %s: %s; frames the effect fails on pass through unchanged\n",
+                 frame, failure.c_str());
   }
 }
 

@@ -22,7 +22,9 @@ class GlowInstance {
   void SetParam(int index, const void* param);
   void GetParam(int index, void* param) const;
 
-  // Renders in into out. A frame the effect fails on passes through unchanged, said once.
+  // Renders in into out. A frame the effect fails on passes through unchanged, said once, by its
+  // time, or by its number among this instance's frames when the tool gave no time (ffmpeg
+  // hands on its "no timestamp" value, scaled, as a time).
   void Update(double seconds, const std::uint32_t* in, std::uint32_t* out);
 
  private:
@@ -30,6 +32,7 @@ class GlowInstance {
   int width_, height_;
   std::array<ControlValue, kControlCount> values_{};
   bool failure_told_ = false;
+  std::uint64_t frames_ = 0;  // Update calls so far: a frame's number when its time is not one
 };
 
 }  // namespace frei0r_glow

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
 #include <set>
 
 #include "cli/report/cli_error.h"
+#include "cli/report/nearest.h"
 
 namespace cli {
 namespace {
@@ -20,7 +21,10 @@ namespace OCIO = OCIO_NAMESPACE;
 
 // A path in a message, whole (Quoted would shorten it) and on one line.
 std::string PathWords(const std::string& path) {
-  return "'" + OneLine(path) + "'";
+  std::string words = "'";
+  words += OneLine(path);
+  words += '\'';
+  return words;
 }
 
 std::string Megabytes(std::uintmax_t bytes) {
@@ -121,24 +125,6 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
-// Edits (insert, delete, replace) from one word to the other, regardless of case.
-std::size_t EditDistance(std::string_view a_text, std::string_view b_text) {
-  const std::string a = Lower(a_text);
-  const std::string b = Lower(b_text);
-  std::vector<std::size_t> previous(b.size() + 1);
-  std::vector<std::size_t> current(b.size() + 1);
-  std::iota(previous.begin(), previous.end(), std::size_t{0});
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    current[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      current[j] = std::min(
-          {previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-    }
-    std::swap(previous, current);
-  }
-  return previous[b.size()];
-}
-
 // The roles OpenColorIO names; the built-in set lists none of them but answers to some.
 constexpr const char* kStandardRoles[] = {
     "default",       "reference",        "data",
@@ -159,6 +145,28 @@ std::string LoadFailure(std::string message) {
   }
   return message.empty() ? "not a colour configuration" : message;
 }
+
+// One of OpenColorIO's processors as the OpenImageIO kind the pixel code applies: the same
+// packed-float call OpenImageIO makes for its own.
+class OcioConversion final : public OIIO::ColorProcessor {
+ public:
+  explicit OcioConversion(OCIO::ConstCPUProcessorRcPtr cpu) : cpu_(std::move(cpu)) {}
+  bool isNoOp() const override { return cpu_->isNoOp(); }
+  bool hasChannelCrosstalk() const override { return cpu_->hasChannelCrosstalk(); }
+  void apply(float* data, int width, int height, int channels, OIIO::stride_t chanstride,
+             OIIO::stride_t xstride, OIIO::stride_t ystride) const override {
+    OCIO::PackedImageDesc image(data, width, height, channels, OCIO::BIT_DEPTH_F32, chanstride,
+                                xstride, ystride);
+    cpu_->apply(image);
+  }
+
+ private:
+  OCIO::ConstCPUProcessorRcPtr cpu_;
+};
+
+// Roles whose space is linear light by OpenColorIO's definition of them.
+constexpr const char* kLinearRoles[] = {"scene_linear", "rendering", "compositing_linear",
+                                        "aces_interchange", "cie_xyz_d65_interchange"};
 
 std::string Padded(const std::string& text, std::size_t width) {
   return text + std::string(text.size() < width ? width - text.size() : 1, ' ');
@@ -187,9 +195,14 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
       throw CliError(who, Quoted(file) + " is no colour configuration file", kExitUsage);
     }
     CheckBoundedFile(file, kMaxColourConfigBytes, who, PathWords(file) + " is ");
-    config->CheckNamedFiles(file, who);
+    try {
+      config->ocio_ = OCIO::Config::CreateFromFile(file.c_str());
+    } catch (const OCIO::Exception&) {
+      // OpenImageIO's load below says why, in the words the user knows.
+    }
+    if (config->ocio_) config->CheckNamedFiles(*config->ocio_, who);
     config->config_ = std::make_unique<OIIO::ColorConfig>(file);
-    if (config->config_->has_error()) {
+    if (config->config_->has_error() || !config->ocio_) {
       throw CliError(who, Quoted(file) + ": " + LoadFailure(config->config_->geterror()),
                      kExitUsage);
     }
@@ -202,15 +215,9 @@ std::shared_ptr<const ColourConfig> ColourConfig::Load(
   return config;
 }
 
-void ColourConfig::CheckNamedFiles(const std::string& file, const std::string& who) {
-  OCIO::ConstConfigRcPtr parsed;
-  try {
-    parsed = OCIO::Config::CreateFromFile(file.c_str());
-  } catch (const OCIO::Exception&) {
-    return;  // OpenImageIO's load says why, in the words the user knows
-  }
-  const OCIO::ConstContextRcPtr context = parsed->getCurrentContext();
-  for (const std::string& source : NamedFiles(*parsed)) {
+void ColourConfig::CheckNamedFiles(const OCIO::Config& parsed, const std::string& who) {
+  const OCIO::ConstContextRcPtr context = parsed.getCurrentContext();
+  for (const std::string& source : NamedFiles(parsed)) {
     // Where OpenColorIO itself looks: the search path, context variables, the config's folder.
     std::string resolved;
     try {
@@ -261,8 +268,75 @@ std::vector<std::string> ColourConfig::aliases(const std::string& space) const {
   return config_->getAliases(space);
 }
 
-bool ColourConfig::is_linear(const std::string& space) const {
-  return config_->isColorSpaceLinear(space);
+ColourConfig::Nature ColourConfig::nature(const std::string& space) const {
+  Nature nature;
+  const OCIO::ConstColorSpaceRcPtr found = ocio_ ? ocio_->getColorSpace(space.c_str()) : nullptr;
+  if (!found) {
+    nature.linear = config_->isColorSpaceLinear(space);
+    if (nature.linear) nature.why = "by its name";
+    return nature;
+  }
+  if (found->isData()) {
+    nature.data = true;
+    nature.why = "isdata";
+    return nature;
+  }
+  const std::string encoding = Text(found->getEncoding());
+  if (!encoding.empty()) {
+    nature.data = encoding == "data";
+    nature.linear = encoding == "scene-linear" || encoding == "display-linear";
+    nature.why = "encoding " + encoding;
+    return nature;
+  }
+  for (int i = 0; i < ocio_->getNumRoles(); ++i) {
+    const std::string role = Text(ocio_->getRoleName(i));
+    if (Text(ocio_->getRoleColorSpace(i)) != found->getName()) continue;
+    if (std::find(std::begin(kLinearRoles), std::end(kLinearRoles), role) !=
+        std::end(kLinearRoles)) {
+      nature.linear = true;
+      nature.why = "role " + role;
+      return nature;
+    }
+    if (role == "data") {
+      nature.data = true;
+      nature.why = "role data";
+      return nature;
+    }
+  }
+  const std::string family = Text(found->getFamily());
+  if (Lower(family).find("linear") != std::string::npos) {
+    nature.linear = true;
+    nature.why = "family " + family;
+    return nature;
+  }
+  nature.linear = config_->isColorSpaceLinear(space);
+  if (nature.linear) nature.why = "by its name";
+  return nature;
+}
+
+std::string ColourConfig::PngTag(const std::string& space) const {
+  if (Lower(space) == "srgb") return "sRGB";
+  const Nature what = nature(space);
+  if (what.linear) return "Linear";
+  if (!ocio_ || what.data) return space;
+  if (!ocio_->hasRole(OCIO::ROLE_SCENE_LINEAR)) return space;
+  try {
+    const auto decode =
+        ocio_->getProcessor(space.c_str(), OCIO::ROLE_SCENE_LINEAR)->getDefaultCPUProcessor();
+    // Greys along sRGB's curve, within a fraction of an 8-bit level, mean an sRGB encoding;
+    // a space whose primaries differ from the linear role's still keeps greys grey.
+    for (int step = 1; step <= 16; ++step) {
+      const float code = static_cast<float>(step) / 16.0f;
+      float grey[3] = {code, code, code};
+      decode->applyRGB(grey);
+      const float expected =
+          code <= 0.04045f ? code / 12.92f : std::pow((code + 0.055f) / 1.055f, 2.4f);
+      if (std::abs(grey[0] - expected) > 1e-3f * std::max(expected, 0.05f)) return space;
+    }
+  } catch (const OCIO::Exception&) {
+    return space;  // the conversion itself fails, and says so, when the pixels need it
+  }
+  return "sRGB";
 }
 
 std::optional<std::string> ColourConfig::Resolve(std::string_view name) const {
@@ -292,18 +366,7 @@ std::vector<std::string> ColourConfig::Nearest(std::string_view name, std::size_
   }
   std::sort(candidates.begin(), candidates.end());
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-  const std::string lower = Lower(name);
-  // A name holding what was typed ("acescg" in "lin_acescg") is as near as one typing slip.
-  auto score = [&](const std::string& candidate) {
-    const std::size_t edits = EditDistance(name, candidate);
-    return !lower.empty() && Lower(candidate).find(lower) != std::string::npos
-               ? std::min<std::size_t>(edits, 1)
-               : edits;
-  };
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [&](const std::string& a, const std::string& b) { return score(a) < score(b); });
-  if (candidates.size() > count) candidates.resize(count);
-  return candidates;
+  return cli::Nearest(name, std::move(candidates), count);
 }
 
 std::string ColourConfig::ResolveOrRefuse(std::string_view name, const std::string& who) const {
@@ -325,7 +388,19 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::s
   std::lock_guard lock(mutex_);
   const auto key = std::make_pair(from, to);
   if (const auto found = converters_.find(key); found != converters_.end()) return found->second;
-  OIIO::ColorProcessorHandle made = config_->createColorProcessor(from, to);
+  std::shared_ptr<const OIIO::ColorProcessor> made;
+  if (ocio_) {
+    try {
+      made = std::make_shared<OcioConversion>(
+          ocio_->getProcessor(from.c_str(), to.c_str())->getDefaultCPUProcessor());
+    } catch (const OCIO::Exception& error) {
+      const std::string reason = ConversionFailure(error.what());
+      throw CliError("colour", "cannot convert " + Quoted(from) + " to " + Quoted(to) +
+                                   (reason.empty() ? "" : ": " + reason));
+    }
+  } else {
+    made = config_->createColorProcessor(from, to);
+  }
   if (!made) {
     // OpenColorIO's reasons about a file may quote it: a file of someone else's, named by the
     // config, is told by name only.
@@ -339,6 +414,154 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Converter(const std::s
   return converter;
 }
 
+namespace {
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+  return joined;
+}
+
+}  // namespace
+
+std::vector<std::string> ColourConfig::displays() const {
+  std::vector<std::string> names;
+  if (!ocio_) return names;
+  for (int i = 0; i < ocio_->getNumDisplays(); ++i) names.push_back(Text(ocio_->getDisplay(i)));
+  return names;
+}
+
+std::vector<std::string> ColourConfig::views(const std::string& display) const {
+  std::vector<std::string> names;
+  if (!ocio_) return names;
+  for (int i = 0; i < ocio_->getNumViews(display.c_str()); ++i) {
+    names.push_back(Text(ocio_->getView(display.c_str(), i)));
+  }
+  return names;
+}
+
+std::vector<std::pair<std::string, std::string>> ColourConfig::looks() const {
+  std::vector<std::pair<std::string, std::string>> found;
+  if (!ocio_) return found;
+  for (int i = 0; i < ocio_->getNumLooks(); ++i) {
+    const std::string name = Text(ocio_->getLookNameByIndex(i));
+    const auto look = ocio_->getLook(name.c_str());
+    found.emplace_back(name, look ? Text(look->getProcessSpace()) : "");
+  }
+  return found;
+}
+
+ColourConfig::Delivery ColourConfig::ResolveDelivery(const Asked& display, const Asked& view,
+                                                     const Asked& looks) const {
+  Delivery delivery;
+  if (!display && !view && !looks) return delivery;
+  if (!ocio_) {
+    const std::string& who = (display ? display : view ? view : looks)->second;
+    throw CliError(who,
+                   "displays, views and looks come from a colour config (--ocio or $OCIO); " +
+                       description_ + " has none",
+                   kExitUsage);
+  }
+  const auto pick = [&](const std::string& name, const std::vector<std::string>& names,
+                        const std::string& what, const std::string& who) {
+    for (const std::string& known : names) {
+      if (known == name) return known;
+    }
+    for (const std::string& known : names) {
+      if (Lower(known) == Lower(name)) return known;
+    }
+    const std::string nearest = Joined(cli::Nearest(name, names, 3));
+    throw CliError(who,
+                   "no " + what + " " + Quoted(name) + " in " + description_ +
+                       (nearest.empty() ? "" : "; nearest: " + nearest) +
+                       " (velmora info --colorspaces lists them)",
+                   kExitUsage);
+  };
+  if (display || view) {
+    delivery.display = display ? pick(display->first, displays(), "display", display->second)
+                               : Text(ocio_->getDefaultDisplay());
+    delivery.view = view ? pick(view->first, views(delivery.display),
+                                "view of display " + Quoted(delivery.display), view->second)
+                         : Text(ocio_->getDefaultView(delivery.display.c_str()));
+  }
+  if (looks) {
+    // OpenColorIO's look syntax: names separated by commas, each may be + (forward, the
+    // default) or - (inverse).
+    std::vector<std::string> names;
+    for (const auto& [name, space] : this->looks()) names.push_back(name);
+    std::string text = looks->first + ",";
+    for (std::size_t start = 0, comma; (comma = text.find(',', start)) != std::string::npos;
+         start = comma + 1) {
+      std::string item = text.substr(start, comma - start);
+      item.erase(0, item.find_first_not_of(" \t"));
+      item.erase(item.find_last_not_of(" \t") + 1);
+      if (item.empty()) continue;
+      std::string sign;
+      if (item[0] == '+' || item[0] == '-') {
+        sign = item.substr(0, 1);
+        item.erase(0, 1);
+      }
+      const std::string name = pick(item, names, "look", looks->second);
+      delivery.looks += (delivery.looks.empty() ? "" : ", ") + sign + name;
+    }
+    if (delivery.looks.empty()) {
+      throw CliError(looks->second, "names no look", kExitUsage);
+    }
+  }
+  return delivery;
+}
+
+std::string ColourConfig::DeliveredSpace(const Delivery& delivery, const std::string& to) const {
+  if (delivery.display.empty() || !ocio_) return to;
+  const std::string space =
+      Text(ocio_->getDisplayViewColorSpaceName(delivery.display.c_str(), delivery.view.c_str()));
+  if (space.empty() || space == "<USE_DISPLAY_NAME>") return delivery.display;
+  return space;
+}
+
+std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Deliverer(
+    const std::string& from, const std::string& to, const Delivery& delivery) const {
+  if (delivery.empty()) return Converter(from, to);
+  const std::string key =
+      from + '\n' + to + '\n' + delivery.display + '\n' + delivery.view + '\n' + delivery.looks;
+  std::lock_guard lock(mutex_);
+  if (const auto found = deliverers_.find(key); found != deliverers_.end()) return found->second;
+  std::shared_ptr<const OIIO::ColorProcessor> made;
+  try {
+    const OCIO::GroupTransformRcPtr group = OCIO::GroupTransform::Create();
+    if (!delivery.looks.empty()) {
+      const OCIO::LookTransformRcPtr look = OCIO::LookTransform::Create();
+      look->setSrc(from.c_str());
+      look->setDst(from.c_str());
+      look->setLooks(delivery.looks.c_str());
+      group->appendTransform(look);
+    }
+    if (!delivery.display.empty()) {
+      const OCIO::DisplayViewTransformRcPtr view = OCIO::DisplayViewTransform::Create();
+      view->setSrc(from.c_str());
+      view->setDisplay(delivery.display.c_str());
+      view->setView(delivery.view.c_str());
+      group->appendTransform(view);
+    } else {
+      const OCIO::ColorSpaceTransformRcPtr space = OCIO::ColorSpaceTransform::Create();
+      space->setSrc(from.c_str());
+      space->setDst(to.c_str());
+      group->appendTransform(space);
+    }
+    made = std::make_shared<OcioConversion>(ocio_->getProcessor(group)->getDefaultCPUProcessor());
+  } catch (const OCIO::Exception& error) {
+    const std::string reason = ConversionFailure(error.what());
+    const std::string through = delivery.display.empty() ? Quoted(to)
+                                                         : "display " + Quoted(delivery.display) +
+                                                               ", view " + Quoted(delivery.view);
+    throw CliError("colour", "cannot deliver " + Quoted(from) + " through " +
+                                 (delivery.looks.empty() ? "" : "look " + delivery.looks + " to ") +
+                                 through + (reason.empty() ? "" : ": " + reason));
+  }
+  deliverers_.emplace(key, made);
+  return made;
+}
+
 void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
   out << "Colour config: " << config.description() << "\n\nColour spaces:\n";
   const std::vector<std::string> spaces = config.spaces();
@@ -349,7 +572,11 @@ void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
     family_width = std::max(family_width, config.family(space).size() + 2);
   }
   for (const std::string& space : spaces) {
-    std::string notes = config.is_linear(space) ? "linear" : "";
+    const ColourConfig::Nature nature = config.nature(space);
+    std::string notes = nature.linear ? "linear" : nature.data ? "data" : "";
+    if (!nature.why.empty() && nature.why != "isdata") {
+      notes = notes.empty() ? nature.why : notes + " (" + nature.why + ")";
+    }
     const std::vector<std::string> aliases = config.aliases(space);
     for (std::size_t i = 0; i < aliases.size(); ++i) {
       notes += (i == 0 ? (notes.empty() ? "aliases: " : "; aliases: ") : ", ") + aliases[i];
@@ -365,6 +592,22 @@ void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
   std::size_t role_width = 0;
   for (const auto& [role, space] : roles) role_width = std::max(role_width, role.size() + 2);
   for (const auto& [role, space] : roles) out << "  " << Padded(role, role_width) << space << "\n";
+  const std::vector<std::string> displays = config.displays();
+  if (!displays.empty()) {
+    out << "\nDisplays and their views (--display, --view; the first is the default):\n";
+    for (const std::string& display : displays) {
+      out << "  " << display << ": " << Joined(config.views(display)) << "\n";
+    }
+  }
+  const auto looks = config.looks();
+  if (!looks.empty()) {
+    out << "\nLooks (--look):\n";
+    std::size_t look_width = 0;
+    for (const auto& [look, space] : looks) look_width = std::max(look_width, look.size() + 2);
+    for (const auto& [look, space] : looks) {
+      out << "  " << Padded(look, look_width) << "processed in " << space << "\n";
+    }
+  }
 }
 
 void PrintColourSummary(const std::optional<std::filesystem::path>& path, std::ostream& out) {

@@ -7,6 +7,7 @@
 // checked (a regular file of bounded size) before anything opens it, and OpenColorIO's reasons
 // for a file it cannot read are never shown, since they may quote the file.
 
+#include <OpenColorIO/OpenColorIO.h>
 #include <OpenImageIO/color.h>
 
 #include <cstdint>
@@ -46,7 +47,25 @@ class ColourConfig {
   std::vector<std::pair<std::string, std::string>> roles() const;
   std::string family(const std::string& space) const;
   std::vector<std::string> aliases(const std::string& space) const;
-  bool is_linear(const std::string& space) const;
+  std::vector<std::string> displays() const;
+  std::vector<std::string> views(const std::string& display) const;
+  // Each look with the space it is processed in.
+  std::vector<std::pair<std::string, std::string>> looks() const;
+  // What the config says a space holds: linear light, data, or neither, and where it says
+  // so ("encoding scene-linear", "role scene_linear", "family Utility/Linear"). A config that
+  // says nothing of a space (encodings came with version 2 configs) leaves OpenImageIO's
+  // reading of its name, and why says so.
+  struct Nature {
+    bool linear = false;
+    bool data = false;
+    std::string why;
+  };
+  Nature nature(const std::string& space) const;
+  bool is_linear(const std::string& space) const { return nature(space).linear; }
+  // The tag a PNG of space's values is written with, so it gets the chunks that say what it
+  // holds: "sRGB" (an sRGB chunk) when the config's space carries greys by sRGB's curve,
+  // whatever it is called; "Linear" (gamma 1.0) when the config says linear light; else space.
+  std::string PngTag(const std::string& space) const;
 
   // The config's own name for a colour space, role or alias, matched as written, then
   // regardless of case; nullopt when the config knows no such name.
@@ -58,9 +77,30 @@ class ColourConfig {
 
   // The conversion between two resolved spaces; null when it changes nothing. Built once per
   // pair and shared: callers on any thread may use it at once. Throws CliError when the config
-  // cannot make it.
+  // cannot make it. A loaded config's conversions are OpenColorIO's own, never OpenImageIO's
+  // built-in stand-ins for names such as "sRGB" or "linear", which it would quietly take when
+  // a file the config names is missing.
   std::shared_ptr<const OIIO::ColorProcessor> Converter(const std::string& from,
                                                         const std::string& to) const;
+
+  // How the output is delivered beyond a plain space: a display's view (both resolved, or
+  // empty) and looks (OpenColorIO's look syntax, "grade, +film", names resolved).
+  struct Delivery {
+    std::string display, view, looks;
+    bool empty() const { return display.empty() && looks.empty(); }
+  };
+  // Resolves --display/--view/--look as the config spells them, refusing (usage) an unknown
+  // name with the nearest ones and a config that has none (the built-in set).
+  // Each name is given with who asked for it ("--view", "look.json: view").
+  using Asked = std::optional<std::pair<std::string, std::string>>;
+  Delivery ResolveDelivery(const Asked& display, const Asked& view, const Asked& looks) const;
+  // The space a delivered picture is in: the view's colour space, else to.
+  std::string DeliveredSpace(const Delivery& delivery, const std::string& to) const;
+  // from through the looks (in from, processed in each look's own space), then to to or
+  // through the display's view. Built once and shared, as Converter.
+  std::shared_ptr<const OIIO::ColorProcessor> Deliverer(const std::string& from,
+                                                        const std::string& to,
+                                                        const Delivery& delivery) const;
 
  private:
   ColourConfig() = default;
@@ -72,20 +112,22 @@ class ColourConfig {
   };
   // Refuses (CliError, usage) a config naming a file that is not a regular one of at most
   // kMaxTransformFileBytes; notes the files for ConversionFailure.
-  void CheckNamedFiles(const std::string& file, const std::string& who);
+  void CheckNamedFiles(const OCIO_NAMESPACE::Config& parsed, const std::string& who);
   // Why a conversion failed, in words of ours when OpenColorIO's name one of those files.
   std::string ConversionFailure(const std::string& reason) const;
 
   std::unique_ptr<OIIO::ColorConfig> config_;
+  OCIO_NAMESPACE::ConstConfigRcPtr ocio_;  // the loaded file; null for the built-in set
   std::string description_;
   std::vector<NamedFile> files_;
   mutable std::mutex mutex_;
   mutable std::map<std::pair<std::string, std::string>, std::shared_ptr<const OIIO::ColorProcessor>>
       converters_;
+  mutable std::map<std::string, std::shared_ptr<const OIIO::ColorProcessor>> deliverers_;
 };
 
-// The config's spaces (family, aliases, linear or data) and roles, as `velmora info
-// --colorspaces` prints them.
+// The config's spaces (family, aliases, linear or data), roles, displays with their views, and
+// looks, as `velmora info --colorspaces` prints them.
 void PrintColourSpaces(const ColourConfig& config, std::ostream& out);
 
 // The config a render would use, in one line for `velmora info`; why, when it does not load.

@@ -49,7 +49,10 @@ void TakePresetColour(std::map<std::string, std::string>& preset, const std::str
   const std::pair<const char*, std::optional<ColourName> ColourRequest::*> keys[] = {
       {"colorspace", &ColourRequest::input},
       {"working-space", &ColourRequest::working},
-      {"output-colorspace", &ColourRequest::output}};
+      {"output-colorspace", &ColourRequest::output},
+      {"display", &ColourRequest::display},
+      {"view", &ColourRequest::view},
+      {"look", &ColourRequest::look}};
   for (const auto& [key, member] : keys) {
     const auto found = preset.find(key);
     if (found == preset.end()) continue;
@@ -61,7 +64,10 @@ void TakePresetColour(std::map<std::string, std::string>& preset, const std::str
 }
 
 std::shared_ptr<const ColourPlan> ColourPlan::Make(const ColourRequest& request) {
-  if (!request.input && !request.working && !request.output) return nullptr;
+  if (!request.input && !request.working && !request.output && !request.display && !request.view &&
+      !request.look) {
+    return nullptr;
+  }
   auto plan = std::make_shared<ColourPlan>();
   plan->config_ = ColourConfig::Load(request.ocio);
   const auto resolve = [&](const std::optional<ColourName>& given) -> std::optional<std::string> {
@@ -72,6 +78,18 @@ std::shared_ptr<const ColourPlan> ColourPlan::Make(const ColourRequest& request)
   plan->working_ = resolve(request.working);
   plan->output_ = resolve(request.output);
   if (request.working) plan->working_source_ = request.working->source;
+  const auto asked = [](const std::optional<ColourName>& given) -> ColourConfig::Asked {
+    if (!given) return std::nullopt;
+    return std::make_pair(given->name, given->source);
+  };
+  if ((request.display || request.view) && request.output) {
+    throw CliError((request.display ? request.display : request.view)->source,
+                   "writes through a display's view instead of " + request.output->source +
+                       "; name one of the two",
+                   kExitUsage);
+  }
+  plan->delivery_ = plan->config_->ResolveDelivery(asked(request.display), asked(request.view),
+                                                   asked(request.look));
   // Every converter the names alone decide is built now: a config that cannot make one fails
   // the run before the first frame, and the frames share them.
   if (plan->input_) {
@@ -111,26 +129,32 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourPlan::ToWorking(const std::str
 }
 
 std::shared_ptr<const OIIO::ColorProcessor> ColourPlan::ToOutput(const std::string& input) const {
-  return config_->Converter(working_.value_or(input), OutputSpace(input));
+  // Looks grade the glowed picture in the working space (the input's without one), on its way
+  // out, as a view applies its own looks to the finished composite.
+  return config_->Deliverer(working_.value_or(input), output_.value_or(input), delivery_);
 }
 
 std::string ColourPlan::OutputSpace(const std::string& input) const {
-  return output_.value_or(input);
+  return config_->DeliveredSpace(delivery_, output_.value_or(input));
 }
 
 void ColourPlan::WarnAboutSettings(bool gamma, hostsim::Depth depth) const {
   if (!working_) return;
+  const ColourConfig::Nature nature = config_->nature(*working_);
+  if (!nature.linear) return;
+  const std::string space = working_source_ + " " + Quoted(*working_);
   // Shares the key of the warning about --gamma on a linear-tagged file: with a working space
-  // that one would describe the file, not what the effect is given.
+  // that one would describe the file, not what the effect is given. A working space with a
+  // curve is what --gamma is for, and is left alone.
   if (gamma) {
-    WarnOnce("gamma", "--gamma decodes sRGB inside the effect, but " + working_source_ +
-                          " already gives it " + Quoted(*working_) +
-                          " values: the source would be decoded twice (--no-gamma glows in " +
+    WarnOnce("gamma", "--gamma decodes sRGB inside the effect, but " + space +
+                          " is linear light (" + nature.why +
+                          "): the source would be decoded twice (--no-gamma glows in " +
                           Quoted(*working_) + " alone)");
   }
-  if (depth == hostsim::Depth::k8 && config_->is_linear(*working_)) {
-    WarnOnce("working depth", working_source_ + " " + Quoted(*working_) +
-                                  " is linear light: at --depth 8 dark tones band and values "
+  if (depth == hostsim::Depth::k8) {
+    WarnOnce("working depth", space + " is linear light (" + nature.why +
+                                  "): at --depth 8 dark tones band and values "
                                   "above 1.0 clip (--depth 16, or the default float, keeps them)");
   }
 }

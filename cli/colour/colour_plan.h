@@ -28,9 +28,13 @@ struct ColourRequest {
   std::optional<ColourName> input;            // --colorspace
   std::optional<ColourName> working;          // --working-space
   std::optional<ColourName> output;           // --output-colorspace
+  std::optional<ColourName> display;          // --display
+  std::optional<ColourName> view;             // --view
+  std::optional<ColourName> look;             // --look
 };
 
-// Moves a preset's colour entries (colorspace, working_space, output_colorspace) out of its
+// Moves a preset's colour entries (colorspace, working_space, output_colorspace, display, view,
+// look) out of its
 // control settings into request, where the command line left them unset.
 void TakePresetColour(std::map<std::string, std::string>& preset, const std::string& preset_name,
                       ColourRequest& request);
@@ -71,6 +75,7 @@ class ColourPlan {
  private:
   std::shared_ptr<const ColourConfig> config_;
   std::optional<std::string> input_, working_, output_;  // resolved names
+  ColourConfig::Delivery delivery_;                      // display, view and looks
   std::string working_source_;
 };
 

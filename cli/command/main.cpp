@@ -1,5 +1,7 @@
 // velmora: applies the Velmora glow to image files and sequences through the simulated host.
 
+#include <OpenImageIO/imageio.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <iostream>
@@ -9,6 +11,7 @@
 #include "cli/colour/colour_config.h"
 #include "cli/command/help_format.h"
 #include "cli/command/render_command.h"
+#include "cli/command/unknown_argument.h"
 #include "cli/controls/controls.h"
 #include "cli/image/frame_memory.h"
 #include "cli/image/image_io.h"
@@ -69,7 +72,8 @@ struct RenderFlags {
   std::string data_type;
   std::string max_memory;
   std::optional<int> threads;
-  std::string colour[3];  // --colorspace, --working-space, --output-colorspace
+  // --colorspace, --working-space, --output-colorspace, --display, --view, --look
+  std::string colour[6];
   bool quiet = false;
   bool verbose = false;
   // One entry per effect control: the text given, or the switch's state, and whether given.
@@ -141,6 +145,19 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->add_option("--output-colorspace", flags.colour[2],
                    "The output's colour space or role (default: the input's)")
       ->type_name("NAME");
+  render
+      ->add_option("--display", flags.colour[3],
+                   "Write through this display of the config (with --view; default view: the "
+                   "display's), instead of --output-colorspace")
+      ->type_name("NAME");
+  render
+      ->add_option("--view", flags.colour[4],
+                   "The display's view to write through (default display: the config's)")
+      ->type_name("NAME");
+  render
+      ->add_option("--look", flags.colour[5],
+                   "Grade the glowed picture with the config's look(s), e.g. \"grade, +film\"")
+      ->type_name("NAMES");
   render->add_flag("--skip-existing", request.skip_existing,
                    "Leave frames whose output file is already there (a rerun after a crash)");
   render->add_flag("--strict", request.strict,
@@ -185,7 +202,10 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
   const std::pair<const char*, std::optional<cli::ColourName> cli::ColourRequest::*> colour[] = {
       {"--colorspace", &cli::ColourRequest::input},
       {"--working-space", &cli::ColourRequest::working},
-      {"--output-colorspace", &cli::ColourRequest::output}};
+      {"--output-colorspace", &cli::ColourRequest::output},
+      {"--display", &cli::ColourRequest::display},
+      {"--view", &cli::ColourRequest::view},
+      {"--look", &cli::ColourRequest::look}};
   for (std::size_t i = 0; i < std::size(colour); ++i) {
     if (render.count(colour[i].first)) {
       request.colour.*colour[i].second = cli::ColourName{flags.colour[i], colour[i].first};
@@ -259,6 +279,10 @@ int Run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+      std::cerr << "velmora: " << cli::UnknownArgument(app, argc, argv) << "\n";
+      return cli::kExitUsage;
+    }
     std::cerr << "velmora: " << cli::OneLine(error.what()) << " (see velmora --help)\n";
     return cli::kExitUsage;
   }
@@ -289,6 +313,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The image library's debug lines (metadata it drops, say) are for its own developers, who
+  // ask for them through $OPENIMAGEIO_DEBUG; Debian's build prints them otherwise.
+  if (!std::getenv("OPENIMAGEIO_DEBUG")) OIIO::attribute("debug", 0);
   try {
     return Run(argc, argv);
   } catch (const cli::CliError& error) {

@@ -134,7 +134,9 @@ const std::vector<Control>& Controls() {
       if (named.index == velmora::PARAM_INTENSITY) control.value_name = "NUMBER";
       if (named.index == velmora::PARAM_TINT_COLOR) {
         control.name = velmora::ControlNameOf(velmora::PARAM_TINT_ENABLE).name;
-        control.help = "Tint the glow: #RRGGBB, #RRGGBBAA, r,g,b[,a] or off";
+        control.help =
+            "Tint the accumulated picture, source and glow together: #RRGGBB, #RRGGBBAA, "
+            "r,g,b[,a] or off";
         control.value_name = "COLOUR";
         control.enable_index = velmora::PARAM_TINT_ENABLE;
       }

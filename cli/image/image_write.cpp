@@ -252,8 +252,10 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   if (options.colour && !source.colour_space.empty()) {
     const std::string space = options.colour->OutputSpace(source.colour_space);
     out.to_output = options.colour->ToOutput(source.colour_space);
-    spec.attribute("oiio:ColorSpace", space);
-    if (format == "openexr" && !options.colour->config().is_linear(space)) {
+    spec.attribute("oiio:ColorSpace",
+                   format == "png" ? options.colour->config().PngTag(space) : space);
+    const ColourConfig::Nature nature = options.colour->config().nature(space);
+    if (format == "openexr" && !nature.linear && !nature.data) {
       WarnOnce("exr colour", name +
                                  ": OpenEXR keeps no colour-space name and its readers take it "
                                  "as linear, but this file holds " +

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/controls/controls.h"
@@ -73,14 +75,45 @@ std::vector<DeclaredControl> MatchControls(const hostsim::ParamStore& params) {
   return matched;
 }
 
+// The effect speaks Simplified Chinese; the command's flags are English. Its labels and about
+// lines in English, beside its own words (a module that says something else shows it as is).
+constexpr std::pair<std::string_view, std::string_view> kEnglish[] = {
+    {"辉光半径", "Glow radius"},
+    {"辉光强度", "Glow intensity"},
+    {"辉光模式", "Glow mode"},
+    {"启用色调", "Enable tint"},
+    {"色调", "Tint"},
+    {"色调模式", "Tint mode"},
+    {"不相乘(所需的文本)", "Unmultiply (for text)"},
+    {"伽马校正", "Gamma correction"},
+    {"重复边缘像素", "Repeat edge pixels"},
+    {"Velmora是一个基于物理的辉光模拟器，模仿光物理和光的行为，与发光的方式.",
+     "Velmora is a physically based glow simulator, after the physics of light and the way "
+     "light glows."},
+    {"十级多尺度辉光，屏幕或添加模式叠加。",
+     "A ten-level multi-scale glow, combined by Screen or Add."},
+    {"支持8位、16位和32位浮点色彩深度。", "Works at 8 bits, 16 bits and 32-bit float."},
+    {"可选色调、伽马校正与边缘像素重复。", "Optional tint, gamma correction and edge repeat."},
+    {"Velmora 开源项目，以 MIT 许可证发布。",
+     "Velmora is an open-source project, released under the MIT licence."},
+};
+
+std::string English(std::string_view words) {
+  for (const auto& [own, english] : kEnglish) {
+    if (own == words) return std::string(english);
+  }
+  return "";
+}
+
 // The flag sits beside the label it sets.
 struct Row {
-  std::string id, label, option, type, range, dephault;
+  std::string id, label, english, option, type, range, dephault;
 };
 
 Row DescribeParameter(const DeclaredControl& entry) {
   const PF_ParamDef& def = *entry.def;
-  Row row{std::to_string(def.uu.id), text::Cp936ToUtf8(def.name), "", TypeName(def), "", ""};
+  const std::string label = text::Cp936ToUtf8(def.name);
+  Row row{std::to_string(def.uu.id), label, English(label), "", TypeName(def), "", ""};
   if (!entry.control) return row;
   const std::string flag = "--" + std::string(entry.control->name);
   if (entry.enables) {
@@ -105,7 +138,9 @@ nlohmann::ordered_json ControlJson(const DeclaredControl& entry, const DeclaredC
   json["name"] = control.name;
   json["flag"] = "--" + std::string(control.name);
   json["label"] = text::Cp936ToUtf8(def.name);
+  json["label_english"] = English(json["label"].get<std::string>());
   json["parameter"] = def.uu.id;
+  json["help"] = control.help;
   json["kind"] = kKindNames[static_cast<int>(control.kind)];
   switch (control.kind) {
     case ControlKind::kWholeNumber:
@@ -138,16 +173,16 @@ nlohmann::ordered_json ControlJson(const DeclaredControl& entry, const DeclaredC
 }
 
 void PrintTable(const std::vector<Row>& rows, std::ostream& out) {
-  std::size_t widths[6] = {};
+  std::size_t widths[7] = {};
   for (const Row& row : rows) {
-    const std::string* cells[] = {&row.id,   &row.label, &row.option,
+    const std::string* cells[] = {&row.id,   &row.label, &row.english, &row.option,
                                   &row.type, &row.range, &row.dephault};
-    for (int i = 0; i < 6; ++i) widths[i] = std::max(widths[i], DisplayWidth(*cells[i]) + 2);
+    for (int i = 0; i < 7; ++i) widths[i] = std::max(widths[i], DisplayWidth(*cells[i]) + 2);
   }
   for (const Row& row : rows) {
     out << "  " << Padded(row.id, widths[0]) << Padded(row.label, widths[1])
-        << Padded(row.option, widths[2]) << Padded(row.type, widths[3])
-        << Padded(row.range, widths[4]) << row.dephault << "\n";
+        << Padded(row.english, widths[2]) << Padded(row.option, widths[3])
+        << Padded(row.type, widths[4]) << Padded(row.range, widths[5]) << row.dephault << "\n";
   }
 }
 
@@ -188,10 +223,13 @@ void RunInfo(const std::optional<std::filesystem::path>& plugin, std::ostream& o
     const std::size_t end = std::min(lines.find('\r', start), lines.size());
     const std::string line = lines.substr(start, end - start);
     out << (line.empty() ? "" : "  ") << line << "\n";
+    if (const std::string english = English(line); !english.empty()) {
+      out << "  " << english << "\n";
+    }
     start = end + 1;
   }
 
-  std::vector<Row> rows = {{"id", "label", "option", "type", "range", "default"}};
+  std::vector<Row> rows = {{"id", "label", "in English", "option", "type", "range", "default"}};
   for (const DeclaredControl& entry : MatchControls(session.host().params())) {
     rows.push_back(DescribeParameter(entry));
   }

@@ -40,6 +40,11 @@ std::string EncodePng(const hostsim::World& world, int x, int y, const SourceIma
   OIIO::ImageSpec spec(region.width, region.height, static_cast<int>(roles.size()), colour);
   spec.alpha_channel = alpha ? static_cast<int>(roles.size()) - 1 : -1;
   if (alpha && !associate) spec.attribute("oiio:UnassociatedAlpha", 1);
+  // The source's colour tag, as `velmora render` carries it to a PNG: an OpenEXR's frame says
+  // linear light (gamma 1.0), not sRGB.
+  if (const std::string tag = from.get_string_attribute("oiio:ColorSpace"); !tag.empty()) {
+    spec.attribute("oiio:ColorSpace", tag);
+  }
   // The page asks again at every change: speed over size.
   spec.attribute("png:compressionLevel", 1);
 

@@ -303,5 +303,233 @@ TEST_F(ColourTest, InfoNamesTheConfigAndListsItsSpacesAndRoles) {
   EXPECT_NE(built_in.out.find("\n  sRGB"), std::string::npos);
 }
 
+// A config of the kind studios write: spaces reached through a LUT file that is missing, one
+// of them under a name OpenImageIO also knows, and linear spaces whose names do not say so.
+constexpr const char* kStudioConfig = R"(ocio_profile_version: 2
+search_path: luts
+strictparsing: true
+roles:
+  default: Plate
+  scene_linear: Plate
+  data: Matte
+file_rules:
+  - !<Rule> {name: Default, colorspace: default}
+displays:
+  Monitor:
+    - !<View> {name: Raw, colorspace: Plate}
+active_displays: []
+active_views: []
+colorspaces:
+  - !<ColorSpace>
+    name: Plate
+  - !<ColorSpace>
+    name: ACEScg
+    encoding: scene-linear
+    from_scene_reference: !<MatrixTransform> {matrix: [0.9, 0.1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]}
+  - !<ColorSpace>
+    name: Wide
+    family: Utility/Linear
+  - !<ColorSpace>
+    name: Video
+    encoding: sdr-video
+    from_scene_reference: !<ExponentTransform> {value: [2.2, 2.2, 2.2, 1], direction: inverse}
+  - !<ColorSpace>
+    name: Matte
+    isdata: true
+  - !<ColorSpace>
+    name: sRGB
+    from_scene_reference: !<FileTransform> {src: missing.cube, interpolation: linear}
+  - !<ColorSpace>
+    name: Studio sRGB
+    from_scene_reference: !<FileTransform> {src: missing.cube, interpolation: linear}
+)";
+
+TEST_F(ColourTest, AConversionThroughAMissingFileFailsWhateverTheSpaceIsCalled) {
+  std::ofstream(config_path()) << kStudioConfig;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(8, 8, 3, TypeDesc::UINT8), Scene);
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(8, 8, 3, TypeDesc::HALF), Scene);
+  // "sRGB" is a name OpenImageIO has a curve of its own for; the config's LUT is what counts.
+  const struct {
+    std::string in, out;
+    std::vector<std::string> flags;
+  } cases[] = {
+      {"photo.png", "out.png", {"--working-space", "Plate"}},
+      {"photo.png", "out.png", {"--colorspace", "sRGB", "--working-space", "Plate"}},
+      {"photo.png", "out.png", {"--colorspace", "Studio sRGB", "--working-space", "Plate"}},
+      {"plate.exr", "out.png", {"--working-space", "Plate", "--output-colorspace", "sRGB"}},
+      {"plate.exr", "out.exr", {"--colorspace", "Plate", "--output-colorspace", "Studio sRGB"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags[1] + " " + c.flags.back());
+    const RunResult run = Render(c.in, c.out, c.flags);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("velmora: colour: cannot convert"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'missing.cube' is not in its search path"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / c.out));
+  }
+}
+
+TEST_F(ColourTest, LinearIsWhatTheConfigSaysNotWhatANameSuggests) {
+  std::ofstream(config_path()) << kStudioConfig;
+  WriteFixture(folder / "plate.exr", OIIO::ImageSpec(8, 8, 3, TypeDesc::HALF), Scene);
+  const struct {
+    std::string space;
+    std::string why;  // empty: not linear
+    std::string listed;
+  } cases[] = {
+      {"ACEScg", "encoding scene-linear", "linear (encoding scene-linear)"},
+      {"Plate", "role scene_linear", "linear (role scene_linear)"},
+      {"Wide", "family Utility/Linear", "linear (family Utility/Linear)"},
+      {"Video", "", "encoding sdr-video"},
+      {"Matte", "", "data"},
+  };
+  const RunResult listed = RunVelmora({"info", "--colorspaces", "--ocio", config_path().string()});
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.space);
+    const std::size_t line = listed.out.find("\n  " + c.space + " ");
+    ASSERT_NE(line, std::string::npos) << listed.out;
+    const std::string row = listed.out.substr(line + 1, listed.out.find('\n', line + 1) - line);
+    EXPECT_NE(row.find(c.listed + "\n"), std::string::npos) << row;
+    // Kept as it is, an EXR written in linear light or data draws no word; one in a curve does.
+    RunResult run =
+        Render("plate.exr", "out.exr",
+               {"--colorspace", c.space, "--working-space", c.space, "--intensity", "0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("OpenEXR keeps no colour-space name") != std::string::npos,
+              c.why.empty() && c.listed != "data")
+        << run.err;
+    // Linear light in 8 bits bands, and --gamma would decode it twice; a curve is --gamma's own.
+    run = Render("plate.exr", "out.exr",
+                 {"--colorspace", c.space, "--working-space", c.space, "--depth", "8", "--gamma"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("is linear light (" + c.why + "): at --depth 8") != std::string::npos,
+              !c.why.empty())
+        << run.err;
+    EXPECT_EQ(run.err.find("decoded twice") != std::string::npos, !c.why.empty()) << run.err;
+  }
+}
+
+// The chunk names of a PNG, in order.
+std::vector<std::string> PngChunks(const std::filesystem::path& path) {
+  const std::string bytes = ReadBytes(path);
+  std::vector<std::string> chunks;
+  for (std::size_t at = 8; at + 8 <= bytes.size();) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+    const std::size_t length =
+        (std::size_t{byte(0)} << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+    chunks.push_back(bytes.substr(at + 4, 4));
+    at += 12 + length;
+  }
+  return chunks;
+}
+
+// A PNG says what its pixels are: an sRGB chunk for a space that carries sRGB's curve, whatever
+// the config calls it; gamma 1.0 for linear light; neither for another curve.
+TEST_F(ColourTest, APngIsTaggedWithWhatItsPixelsAre) {
+  std::string config = kConfig;
+  config += R"(  - !<ColorSpace>
+    name: Studio Monitor
+    encoding: sdr-video
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+)";
+  std::ofstream(config_path()) << config;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(8, 8, 3, TypeDesc::UINT8), Scene);
+  const struct {
+    std::string space;
+    bool srgb, gamma;
+  } cases[] = {{"sRGB", true, true},
+               {"Studio Monitor", true, true},
+               {"linear", false, true},
+               {"log", false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.space);
+    const RunResult run = Render("photo.png", "out.png",
+                                 {"--working-space", "linear", "--output-colorspace", c.space});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> chunks = PngChunks(folder / "out.png");
+    EXPECT_EQ(std::count(chunks.begin(), chunks.end(), "sRGB"), c.srgb ? 1 : 0);
+    EXPECT_EQ(std::count(chunks.begin(), chunks.end(), "gAMA"), c.gamma ? 1 : 0);
+    if (c.space == "linear") {
+      EXPECT_EQ(ReadPixels(folder / "out.png").spec.get_float_attribute("oiio:Gamma"), 1.0f);
+    }
+  }
+}
+
+// --display, --view and --look against OpenColorIO's own processors (through OpenImageIO's
+// calls to it), at zero intensity, where the glow leaves the picture as it was.
+TEST_F(ColourTest, DisplaysViewsAndLooksAgreeWithOpenColorIO) {
+  std::string config = kConfig;
+  const std::string views = "    - !<View> {name: Display, colorspace: sRGB}\n";
+  config.replace(config.find(views), views.size(),
+                 views +
+                     "    - !<View> {name: Film, colorspace: log, looks: warm}\n"
+                     "looks:\n"
+                     "  - !<Look>\n"
+                     "    name: warm\n"
+                     "    process_space: linear\n"
+                     "    transform: !<CDLTransform> {slope: [1.2, 1.0, 0.8]}\n");
+  std::ofstream(config_path()) << config;
+  WriteFixture(folder / "photo.png", OIIO::ImageSpec(24, 16, 3, TypeDesc::UINT8), Scene);
+  OIIO::ColorConfig ocio(config_path().string());
+  ASSERT_FALSE(ocio.has_error()) << ocio.geterror();
+  OIIO::ImageBuf photo((folder / "photo.png").string());
+  ASSERT_TRUE(photo.read(0, 0, true, TypeDesc::FLOAT));
+  namespace IBA = OIIO::ImageBufAlgo;
+  const OIIO::ImageBuf linear = IBA::colorconvert(photo, "sRGB", "linear", true, "", "", &ocio);
+  const OIIO::ImageBuf warm =
+      IBA::ociolook(linear, "warm", "linear", "linear", true, false, "", "", &ocio);
+  const struct {
+    std::vector<std::string> flags;
+    OIIO::ImageBuf expected;
+  } cases[] = {
+      {{"--display", "sRGB", "--view", "film"},
+       IBA::ociodisplay(photo, "sRGB", "Film", "sRGB", "", true, "", "", &ocio)},
+      {{"--working-space", "linear", "--look", "warm", "--output-colorspace", "sRGB"},
+       IBA::colorconvert(warm, "linear", "sRGB", true, "", "", &ocio)},
+      {{"--working-space", "linear", "--look", "+warm", "--display", "sRGB"},
+       IBA::ociodisplay(warm, "sRGB", "Display", "linear", "", true, "", "", &ocio)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags[1] + " " + c.flags[3]);
+    // In 8 bits as the PNG holds it: values the look lifts past 1.0 clip in both.
+    ASSERT_TRUE(c.expected.write((folder / "expected.png").string(), TypeDesc::UINT8));
+    std::vector<std::string> flags = c.flags;
+    flags.insert(flags.end(), {"--intensity", "0"});
+    const RunResult run = Render("photo.png", "out.png", flags);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Pixels out = ReadPixels(folder / "out.png");
+    const Pixels expected = ReadPixels(folder / "expected.png");
+    ASSERT_EQ(out.values.size(), expected.values.size());
+    EXPECT_LE(MaxDifference(out, expected), 1.0f / 255 + 1e-6f);
+  }
+  // Names the config does not have, and a view beside an output space.
+  const struct {
+    std::vector<std::string> flags;
+    std::string words;
+  } refused[] = {
+      {{"--view", "Flim"}, "--view: no view of display 'sRGB' 'Flim'"},
+      {{"--view", "Flim"}, "nearest: Film"},
+      {{"--display", "Rec709"}, "--display: no display 'Rec709'"},
+      {{"--look", "wram"}, "--look: no look 'wram'"},
+      {{"--look", "wram"}, "nearest: warm"},
+      {{"--view", "Film", "--output-colorspace", "log"}, "instead of --output-colorspace"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.words);
+    std::filesystem::remove(folder / "out.png");
+    const RunResult run = Render("photo.png", "out.png", c.flags);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.png"));
+  }
+  const RunResult listed = RunVelmora({"info", "--colorspaces", "--ocio", config_path().string()});
+  EXPECT_NE(listed.out.find("  sRGB: Display, Film\n"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("  warm  processed in linear\n"), std::string::npos) << listed.out;
+}
+
 }  // namespace
 }  // namespace velmora_test

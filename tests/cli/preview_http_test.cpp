@@ -163,6 +163,11 @@ TEST_F(PreviewHttpTest, AFullSizeFrameEqualsTheCommandsPng) {
   WriteFixture(grey, OIIO::ImageSpec(48, 30, 1, OIIO::TypeDesc::UINT8),
                [](int x, int y, int) { return (x + y) % 9 == 0 ? 1.0f : 0.1f; });
 
+  // Linear light: the frame says so as the command's PNG does.
+  const auto plate = folder / "plate.exr";
+  WriteFixture(plate, OIIO::ImageSpec(40, 24, 3, OIIO::TypeDesc::HALF),
+               [](int x, int y, int c) { return (x * 5 + y * 3 + c * 7) % 32 / 20.0f; });
+
   struct Case {
     std::filesystem::path input;
     std::vector<std::pair<std::string, std::string>> controls;
@@ -172,6 +177,7 @@ TEST_F(PreviewHttpTest, AFullSizeFrameEqualsTheCommandsPng) {
       {rgba16, {{"radius", "9"}, {"unmultiply", "true"}, {"gamma", "true"}}},
       {grey, {{"radius", "5"}, {"repeat-edges", "true"}}},
       {grey, {{"radius", "5"}, {"tint", "0.2,0.5,1"}, {"tint-mode", "soft"}}},
+      {plate, {{"radius", "6"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.filename().string());
@@ -197,7 +203,13 @@ TEST_F(PreviewHttpTest, AFullSizeFrameEqualsTheCommandsPng) {
     ASSERT_EQ(frame->status, 200) << frame->body;
     const RunResult run = RunVelmora(flags);
     ASSERT_EQ(run.status, 0) << run.err;
-    ExpectSamePixels(PixelsOf(frame->body, folder, "page.png"), ReadPixels(folder / "command.png"));
+    const Pixels page = PixelsOf(frame->body, folder, "page.png");
+    const Pixels command = ReadPixels(folder / "command.png");
+    ExpectSamePixels(page, command);
+    EXPECT_EQ(page.spec.get_string_attribute("oiio:ColorSpace"),
+              command.spec.get_string_attribute("oiio:ColorSpace"));
+    EXPECT_EQ(page.spec.get_float_attribute("oiio:Gamma"),
+              command.spec.get_float_attribute("oiio:Gamma"));
   }
 }
 

@@ -320,6 +320,11 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
   EXPECT_EQ(controls["tint"].at("default"), "off");
   EXPECT_EQ(controls["tint"].at("colour"), "#FF0000");
   EXPECT_EQ(controls["gamma"].at("default"), false);
+  // The effect's Chinese words, each with its English.
+  EXPECT_EQ(controls["radius"].at("label_english"), "Glow radius");
+  EXPECT_NE(table.out.find("\n  Velmora is an open-source project, released under the MIT"),
+            std::string::npos)
+      << table.out;
 
   ScratchFolder folder;
   WriteFrames(folder);
@@ -332,11 +337,12 @@ TEST(VelmoraMessages, InfoJsonGivesEachControlAsRenderTakesIt) {
     EXPECT_EQ(flag, "--" + name);
     // The table shows the same label beside the same flag.
     std::istringstream lines(table.out);
+    const std::string label = control.at("label").get<std::string>();
+    const std::string english = control.at("label_english").get<std::string>();
     bool shown = false;
     for (std::string line; std::getline(lines, line);) {
-      shown |=
-          line.find("  " + control.at("label").get<std::string>() + " ") != std::string::npos &&
-          line.find(" " + flag + " ") != std::string::npos;
+      shown |= line.find(label) == 6 && line.find(" " + flag + " ") != std::string::npos &&
+               line.find(english) != std::string::npos;
     }
     EXPECT_TRUE(shown) << table.out;
     if (control.contains("range")) {
@@ -367,6 +373,47 @@ TEST(VelmoraMessages, RepeatEdgesPastTheHostLimitNamesTheRefusedSize) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"wide.png"});
+}
+
+// Arguments nothing takes: one line in velmora's form naming the first as typed (CLI11 lists
+// them backwards) and the option nearest to it.
+TEST(VelmoraMessages, AnUnknownOptionIsNamedWithTheNearestKnownOne) {
+  ScratchFolder folder;
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } cases[] = {
+      {{"render", "a.png", "b.png", "--radus", "3", "--tnt", "red"},
+       "velmora: --radus: unknown option of velmora render; nearest: --radius (see velmora render "
+       "--help)\n"},
+      {{"render", "a.png", "b.png", "--intensity=2", "--tint=red", "--gama"},
+       "velmora: --gama: unknown option of velmora render; nearest: --gamma (see velmora render "
+       "--help)\n"},
+      {{"info", "--jsn"},
+       "velmora: --jsn: unknown option of velmora info; nearest: --json (see velmora info "
+       "--help)\n"},
+      {{"render", "a.png", "b.png", "c.png"},
+       "velmora: 'c.png': unexpected argument to velmora render (see velmora render --help)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const RunResult run = RunVelmora(c.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, c.line);
+  }
+}
+
+// Metadata the OpenEXR writer drops (a JPEG's GPS version, four bytes) draws the image
+// library's debug lines unless velmora silences them: a quiet run says nothing.
+TEST(VelmoraMessages, AQuietRunPrintsNothingOfTheImageLibrarys) {
+  ScratchFolder folder;
+  OIIO::ImageSpec spec(8, 8, 3, OIIO::TypeDesc::UINT8);
+  const unsigned char version[4] = {2, 2, 0, 0};
+  spec.attribute("GPS:VersionID", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, 4), version);
+  WriteFixture(folder / "photo.jpg", spec, [](int x, int, int) { return x / 8.0f; });
+  const RunResult run = RunIn(folder, {"@/photo.jpg", "@/out.exr", "-q"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -188,6 +189,25 @@ TEST_F(Frei0rApi, RendersInPlace) {
   module_.update(instance, 0.0, input.data(), apart.data());
   module_.update(instance, 0.0, input.data(), input.data());
   EXPECT_EQ(input, apart);
+  module_.destruct(instance);
+}
+
+// A frame the effect fails on (too wide once its edges are repeated), from a tool that gave it
+// no timestamp: told once, by its number.
+TEST_F(Frei0rApi, AFailedFrameWithoutATimeIsToldByItsNumber) {
+  constexpr int kWidth = 29984;
+  f0r_instance_t instance = module_.construct(kWidth, 2);
+  ASSERT_NE(instance, nullptr);
+  SetNumber(instance, 0, 1.0);  // the widest radius
+  SetNumber(instance, 8, 1.0);  // edges repeated
+  std::vector<std::uint32_t> input = Pattern(kWidth, 2), output(input.size());
+  testing::internal::CaptureStderr();
+  module_.update(instance, -3.68935e+20, input.data(), output.data());
+  module_.update(instance, 0.04, input.data(), output.data());
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(output, input);
+  EXPECT_EQ(told.rfind("velmora: frei0r: frame 1 (no timestamp): ", 0), 0u) << told;
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
   module_.destruct(instance);
 }
 
