@@ -90,6 +90,7 @@ void Join(const hostsim::World& plate, const hostsim::World& keyed, const hostsi
   const A_long origin_x = output.effect_world.origin_x;
   const A_long origin_y = output.effect_world.origin_y;
   const bool screen = controls.glow_mode == GLOW_MODE_SCREEN;
+  const bool keyed_out = options.threshold > 0.0;
   for (A_long y = 0; y < output.height(); ++y) {
     for (A_long x = 0; x < output.width(); ++x) {
       const Rgba p = Read<Traits>(plate, x + origin_x, y + origin_y);
@@ -104,6 +105,9 @@ void Join(const hostsim::World& plate, const hostsim::World& keyed, const hostsi
         glow.g *= ScreenShare(p.g, k.g);
         glow.b *= ScreenShare(p.b, k.b);
       }
+      // The effect makes its whole output opaque, the keyed copy's black included; with a key
+      // only the glow's light may reach the plate, so the glow covers no more than it lights.
+      if (keyed_out) glow.a = std::clamp(glow.a, 0.0, std::max({0.0, glow.r, glow.g, glow.b}));
       const Rgba pass{options.mix * glow.a, options.mix * glow.r, options.mix * glow.g,
                       options.mix * glow.b};
       if (options.glow_pass) {
@@ -111,6 +115,9 @@ void Join(const hostsim::World& plate, const hostsim::World& keyed, const hostsi
         // alpha is at least its brightest channel, so its premultiplied colour is the light.
         const double alpha = std::clamp(std::max({pass.a, pass.r, pass.g, pass.b}), 0.0, 1.0);
         Write<Traits>(output, x, y, Straight(pass, alpha));
+      } else if (!controls.unmultiply && pass.a == 0.0 && pass.r == 0.0 && pass.g == 0.0 &&
+                 pass.b == 0.0) {
+        Write<Traits>(output, x, y, p);  // no light here: the plate exactly, not divided again
       } else {
         const Rgba full{pp.a + pass.a, pp.r + pass.r, pp.g + pass.g, pp.b + pass.b};
         Write<Traits>(output, x, y, Straight(full, std::clamp(full.a, 0.0, 1.0)));
