@@ -88,9 +88,19 @@ function greyTint() {
   if (inputs[colourControl]) inputs[colourControl].fields[1].disabled = !on;
 }
 
+// The knee widens the threshold: greyed while the threshold keys nothing out.
+function greyKnee() {
+  const knee = inputs.softness;
+  if (!knee) return;
+  const on = Number(values.threshold) > 0;
+  knee.box.classList.toggle('off', !on);
+  for (const el of knee.fields) el.disabled = !on;
+}
+
 function set(name, value, scale) {
   values[name] = String(value);
   greyTint();
+  greyKnee();
   return render(scale);
 }
 
@@ -262,7 +272,13 @@ async function start() {
     values[c.name] = c.name in begin.controls ? begin.controls[c.name] : String(c.default);
     form.append(buildControl(c));
   }
+  // Highlights, mix and the glow pass: the tool's, around the effect.
+  for (const c of controls.options || []) {
+    values[c.name] = c.name in begin.controls ? begin.controls[c.name] : String(c.default);
+    form.append(buildControl(c));
+  }
   greyTint();
+  greyKnee();
   $('before').src = '/source.png';
   await $('before').decode().catch(() => {});
   await render(1);
