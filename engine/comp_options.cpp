@@ -55,9 +55,10 @@ void KeyHighlights(const hostsim::World& input, const hostsim::World& keyed,
     for (A_long x = 0; x < input.width(); ++x) {
       Rgba p = Read<Traits>(input, x, y);
       const double w = HighlightWeight(Luminance(p), options.threshold, options.softness);
-      p.r *= w;
-      p.g *= w;
-      p.b *= w;
+      // Black below the knee, whatever the pixel held (0 x NaN would keep a NaN).
+      p.r = w > 0.0 ? p.r * w : 0.0;
+      p.g = w > 0.0 ? p.g * w : 0.0;
+      p.b = w > 0.0 ? p.b * w : 0.0;
       Write<Traits>(keyed, x, y, p);
     }
   }
