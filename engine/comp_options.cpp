@@ -144,11 +144,12 @@ std::string Number(double value) {
 
 const std::array<CompRange, 3>& CompRanges() {
   static const std::array<CompRange, 3> ranges{{
-      {"threshold", 0.0, 1000.0, 0.0, &CompOptions::threshold,
+      {"threshold", 0.0, 1000.0, 0.0, 4.0, &CompOptions::threshold,
        "Glow only what is brighter: luminance in the working space, 1 is white (0: all)"},
-      {"softness", 0.0, 1.0, 0.0, &CompOptions::softness,
+      {"softness", 0.0, 1.0, 0.0, 1.0, &CompOptions::softness,
        "Widen the threshold into a smooth knee, as a fraction of the threshold"},
-      {"mix", 0.0, 1.0, 1.0, &CompOptions::mix, "Blend from the plate (0) to the glowed plate (1)"},
+      {"mix", 0.0, 1.0, 1.0, 1.0, &CompOptions::mix,
+       "Blend from the plate (0) to the glowed plate (1)"},
   }};
   return ranges;
 }

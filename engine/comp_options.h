@@ -28,6 +28,7 @@ struct CompOptions {
 struct CompRange {
   std::string_view name;  // flag (with "--") and preset key
   double min, max, fallback;
+  double slider_max;  // where a slider's travel ends: the useful part of a long range
   double CompOptions::*field;
   std::string_view help;
 };

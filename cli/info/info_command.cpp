@@ -222,6 +222,7 @@ std::string InfoJson(const std::filesystem::path& module_path, const hostsim::Pa
                                {"flag", "--" + std::string(range.name)},
                                {"kind", "number"},
                                {"range", {range.min, range.max}},
+                               {"slider", {range.min, range.slider_max}},
                                {"default", range.fallback},
                                {"help", range.help}});
   }

@@ -105,7 +105,8 @@ function set(name, value, scale) {
 }
 
 function numberControl(c, box, row) {
-  const [min, max] = c.range;
+  // A long range (the threshold's) has a slider over its useful part; the field takes it all.
+  const [min, max] = c.slider || c.range;
   const whole = c.kind === 'whole number';
   const slider = document.createElement('input');
   slider.type = 'range';
@@ -113,7 +114,7 @@ function numberControl(c, box, row) {
   slider.step = whole ? 1 : (max - min) / 1000;
   const field = document.createElement('input');
   field.type = 'number';
-  field.min = min; field.max = max; field.step = whole ? 1 : 'any';
+  field.min = c.range[0]; field.max = c.range[1]; field.step = whole ? 1 : 'any';
   slider.value = field.value = values[c.name];
   slider.name = c.name;
   slider.addEventListener('input', () => { field.value = slider.value; set(c.name, slider.value, previewScale()); });
