@@ -62,7 +62,9 @@ void LoadFrame(const hostsim::World& result, std::uint32_t* frame, int width, in
 
 }  // namespace
 
-void RenderRgba8(velmora::engine::EffectSession& session, const std::uint32_t* in,
+void RenderRgba8(velmora::engine::EffectSession& session,
+                 const velmora::engine::GlowControls& controls,
+                 const velmora::engine::CompOptions& comp, const std::uint32_t* in,
                  std::uint32_t* out, int width, int height, double seconds) {
   hostsim::WorldStore& worlds = session.host().worlds();
   const velmora::engine::OwnedWorld input(worlds, worlds.Create(hostsim::Depth::k8, width, height));
@@ -71,8 +73,8 @@ void RenderRgba8(velmora::engine::EffectSession& session, const std::uint32_t* i
                                          std::to_string(height) + " frame");
   }
   StoreFrame(in, *input);
-  const velmora::engine::OwnedWorld result =
-      session.Render(*input, velmora::engine::TimeOfSeconds(seconds), "");
+  const velmora::engine::OwnedWorld result = velmora::engine::RenderComposited(
+      session, *input, controls, comp, velmora::engine::TimeOfSeconds(seconds), "");
   LoadFrame(*result, out, width, height);
 }
 

@@ -4,13 +4,17 @@
 
 #include <cstdint>
 
+#include "engine/comp_options.h"
 #include "engine/effect_session.h"
 
 namespace frei0r_glow {
 
 // Renders the width x height frame `in` into `out` (they may be the same buffer) at `seconds`,
-// with the controls the session holds. Throws velmora::engine::Error, leaving `out` unwritten.
-void RenderRgba8(velmora::engine::EffectSession& session, const std::uint32_t* in,
+// with the controls the session holds (controls is their value) and the options around the
+// effect. Throws velmora::engine::Error, leaving `out` unwritten.
+void RenderRgba8(velmora::engine::EffectSession& session,
+                 const velmora::engine::GlowControls& controls,
+                 const velmora::engine::CompOptions& comp, const std::uint32_t* in,
                  std::uint32_t* out, int width, int height, double seconds);
 
 }  // namespace frei0r_glow

@@ -104,11 +104,18 @@ void f0r_get_plugin_info(f0r_plugin_info_t* info) {
   info->frei0r_version = FREI0R_MAJOR_VERSION;
   info->major_version = VELMORA_FREI0R_MAJOR;
   info->minor_version = VELMORA_FREI0R_MINOR;
-  info->num_params = kControlCount;
+  info->num_params = frei0r_glow::kParamCount;
   info->explanation = "Multi-level glow, rendered by the Velmora effect at 8 bits";
 }
 
 void f0r_get_param_info(f0r_param_info_t* info, int param_index) {
+  if (info && param_index >= kControlCount && param_index < frei0r_glow::kParamCount) {
+    const frei0r_glow::CompParam& comp = frei0r_glow::kCompParams[param_index - kControlCount];
+    info->name = comp.name;
+    info->type = comp.is_switch ? F0R_PARAM_BOOL : F0R_PARAM_DOUBLE;
+    info->explanation = comp.explanation;
+    return;
+  }
   if (!info || param_index < 0 || param_index >= kControlCount) return;
   const frei0r_glow::Control& control = Controls()[static_cast<std::size_t>(param_index)];
   info->name = control.name.data();

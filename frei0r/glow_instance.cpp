@@ -25,6 +25,9 @@ GlowInstance::GlowInstance(unsigned width, unsigned height)
     const Control& control = Controls()[static_cast<std::size_t>(i)];
     values_[static_cast<std::size_t>(i)] = DefaultValue(control, effect_->declared());
   }
+  for (int i = 0; i < kCompCount; ++i) {
+    comp_values_[static_cast<std::size_t>(i)] = kCompParams[i].fallback;
+  }
 }
 
 GlowInstance::~GlowInstance() {
@@ -33,6 +36,14 @@ GlowInstance::~GlowInstance() {
 }
 
 void GlowInstance::SetParam(int index, const void* param) {
+  if (index >= kControlCount && index < kParamCount && param) {
+    double number;
+    std::memcpy(&number, param, sizeof number);
+    const std::lock_guard lock(EffectLock());
+    double& value = comp_values_[static_cast<std::size_t>(index - kControlCount)];
+    value = Limited(number, value);
+    return;
+  }
   if (index < 0 || index >= kControlCount || !param) return;
   const Control& control = Controls()[static_cast<std::size_t>(index)];
   const std::lock_guard lock(EffectLock());
@@ -53,6 +64,12 @@ void GlowInstance::SetParam(int index, const void* param) {
 }
 
 void GlowInstance::GetParam(int index, void* param) const {
+  if (index >= kControlCount && index < kParamCount && param) {
+    const std::lock_guard lock(EffectLock());
+    std::memcpy(param, &comp_values_[static_cast<std::size_t>(index - kControlCount)],
+                sizeof(double));
+    return;
+  }
   if (index < 0 || index >= kControlCount || !param) return;
   const Control& control = Controls()[static_cast<std::size_t>(index)];
   const std::lock_guard lock(EffectLock());
@@ -76,7 +93,12 @@ void GlowInstance::Update(double seconds, const std::uint32_t* in, std::uint32_t
                  values_[static_cast<std::size_t>(i)], controls);
     }
     effect_->SetControls(controls);
-    RenderRgba8(*effect_, in, out, width_, height_, seconds);
+    velmora::engine::CompOptions comp;
+    comp.threshold = comp_values_[0];
+    comp.softness = comp_values_[1];
+    comp.mix = comp_values_[2];
+    comp.glow_pass = comp_values_[3] >= 0.5;
+    RenderRgba8(*effect_, controls, comp, in, out, width_, height_, seconds);
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
   } catch (const std::exception& error) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/comp_options.h"
 #include "frei0r/loaded_effect.h"
 #include "frei0r/value_mapping.h"
 
@@ -31,6 +32,7 @@ class GlowInstance {
   std::shared_ptr<velmora::engine::EffectSession> effect_;
   int width_, height_;
   std::array<ControlValue, kControlCount> values_{};
+  std::array<double, kCompCount> comp_values_{};
   bool failure_told_ = false;
   std::uint64_t frames_ = 0;  // Update calls so far: a frame's number when its time is not one
 };

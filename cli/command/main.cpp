@@ -18,6 +18,7 @@
 #include "cli/info/info_command.h"
 #include "cli/preview/preview_command.h"
 #include "cli/report/cli_error.h"
+#include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
 #include "engine/threads.h"
@@ -184,6 +185,18 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
           render->add_option("--" + name, flags.texts[name], help)->type_name(ValueName(control));
     }
   }
+  // The options built around the effect: highlights, mix and the glow pass.
+  for (const velmora::engine::CompRange& range : velmora::engine::CompRanges()) {
+    const std::string name(range.name);
+    flags.given[name] =
+        render
+            ->add_option("--" + name, flags.texts[name],
+                         std::string(range.help) + " (" + velmora::engine::RangeText(range) + ")")
+            ->type_name("NUMBER");
+  }
+  const std::string pass(velmora::engine::kGlowPassName);
+  flags.given[pass] = render->add_flag("--" + pass + ",!--no-" + pass, flags.switches[pass],
+                                       std::string(velmora::engine::kGlowPassHelp));
   return render;
 }
 
@@ -217,6 +230,14 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
     const std::string text = control.kind == cli::ControlKind::kSwitch
                                  ? (flags.switches[name] ? "true" : "false")
                                  : flags.texts[name];
+    request.controls[name] = cli::ControlSetting{text, "--" + name};
+  }
+  for (const std::string_view comp : cli::CompOptionNames()) {
+    const std::string name(comp);
+    if (flags.given[name]->count() == 0) continue;
+    const bool is_switch = comp == velmora::engine::kGlowPassName;
+    const std::string text =
+        is_switch ? (flags.switches[name] ? "true" : "false") : flags.texts[name];
     request.controls[name] = cli::ControlSetting{text, "--" + name};
   }
   request.plugin = plugin;

@@ -25,6 +25,7 @@
 #include "cli/report/warnings.h"
 #include "cli/sequence/frame_pipeline.h"
 #include "cli/sequence/frame_plan.h"
+#include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
 
@@ -102,9 +103,13 @@ std::string Describe(const hostsim::World& result) {
 // Renders one frame while, on a terminal, a watcher thread moves the bar with the progress
 // the host's services report inside the frame.
 OwnedWorld RenderWatched(velmora::engine::EffectSession& session, const hostsim::World& input,
+                         const GlowControls& glow, const velmora::engine::CompOptions& comp,
                          long frame_time, const std::string& subject, Progress& progress) {
-  if (!progress.shows_bar())
-    return session.Render(input, velmora::engine::TimeOfFrame(frame_time), subject);
+  const auto render = [&] {
+    return velmora::engine::RenderComposited(session, input, glow, comp,
+                                             velmora::engine::TimeOfFrame(frame_time), subject);
+  };
+  if (!progress.shows_bar()) return render();
   const hostsim::Host& host = session.host();
   std::jthread watcher([&](std::stop_token stop) {
     while (!stop.stop_requested()) {
@@ -112,7 +117,7 @@ OwnedWorld RenderWatched(velmora::engine::EffectSession& session, const hostsim:
       progress.WithinFrame(host.progress_current(), host.progress_total());
     }
   });
-  return session.Render(input, velmora::engine::TimeOfFrame(frame_time), subject);
+  return render();
 }
 
 // The closing line of a sequence in which frames failed; a long list is cut short.
@@ -198,6 +203,7 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
   } shown{request};
   if (request.on_session) request.on_session(&session);
   const GlowControls glow = ParseControls(controls, session.declared());
+  const velmora::engine::CompOptions comp = ParseCompOptions(controls);
   session.SetControls(glow);
   if (request.dry_run) {
     PrintDryRun(frames, request.skip_existing, out);
@@ -232,15 +238,16 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
       WarnOnce("gamma", frame.input.string() +
                             ": --gamma decodes sRGB, but this file is tagged scene-linear");
     }
-    OwnedWorld result = RenderWatched(session, *input.world, frame.number - frames.earliest(),
-                                      frame.input.string(), progress);
+    OwnedWorld result =
+        RenderWatched(session, *input.world, glow, comp, frame.number - frames.earliest(),
+                      frame.input.string(), progress);
     // The writer needs only the file's description: the input world goes back to the pool
     // now, not when the frame has been written, so it can serve the next frame's read.
     input.world = OwnedWorld();
-    // Unmultiply makes an alpha worth keeping even for sources without one.
+    // Unmultiply and the glow pass make an alpha worth keeping even for sources without one.
     WriteOptions write = request.write;
     write.colour = colour;
-    write.alpha = input.source.layer.has_alpha() || unmultiply;
+    write.alpha = input.source.layer.has_alpha() || unmultiply || comp.glow_pass;
     write.keep_grey = !tinted;
     if (tinted && input.source.layer.grey()) {
       WarnOnce("grey",

@@ -157,9 +157,10 @@ const Control* FindControl(std::string_view name) {
 void MergePreset(ControlSettings& settings, const std::map<std::string, std::string>& preset,
                  const std::string& preset_name) {
   for (const auto& [name, text] : preset) {
-    if (!FindControl(name)) {
+    if (!FindControl(name) && !IsCompOption(name)) {
       std::vector<std::string_view> names;
       for (const Control& control : Controls()) names.push_back(control.name);
+      for (const std::string_view comp : CompOptionNames()) names.push_back(comp);
       throw CliError(
           preset_name,
           "unknown control " + Quoted(name) + " (known: " + Joined(names, names.size(), ", ") + ")",
@@ -181,6 +182,44 @@ GlowControls ParseControls(const ControlSettings& settings, const DeclaredContro
   GlowControls controls = declared.Defaults();
   ApplyControls(settings, declared, controls);
   return controls;
+}
+
+std::vector<std::string_view> CompOptionNames() {
+  std::vector<std::string_view> names;
+  for (const velmora::engine::CompRange& range : velmora::engine::CompRanges()) {
+    names.push_back(range.name);
+  }
+  names.push_back(velmora::engine::kGlowPassName);
+  return names;
+}
+
+bool IsCompOption(std::string_view name) {
+  const std::vector<std::string_view> names = CompOptionNames();
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+velmora::engine::CompOptions ParseCompOptions(const ControlSettings& settings) {
+  velmora::engine::CompOptions options;
+  for (const velmora::engine::CompRange& range : velmora::engine::CompRanges()) {
+    const auto found = settings.find(range.name);
+    if (found == settings.end()) continue;
+    const auto& [text, source] = found->second;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const bool number = !text.empty() && end == text.data() + text.size() &&
+                        (error == std::errc() || error == std::errc::result_out_of_range);
+    if (!number || std::isnan(value)) {
+      throw CliError(source,
+                     Quoted(text) + " is not a number (" + velmora::engine::RangeText(range) + ")",
+                     kExitUsage);
+    }
+    if (error == std::errc::result_out_of_range) value = HUGE_VAL;
+    velmora::engine::SetCompOption(options, range, value, text, source);
+  }
+  if (const auto found = settings.find(velmora::engine::kGlowPassName); found != settings.end()) {
+    options.glow_pass = ParseSwitch(found->second.text, found->second.source);
+  }
+  return options;
 }
 
 std::string DescribeRange(const Control& control, const PF_ParamDef& declared) {

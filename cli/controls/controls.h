@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "effect/params/control_names.h"
+#include "engine/comp_options.h"
 #include "engine/glow_controls.h"
 #include "hostapi/host_api.h"
 
@@ -49,6 +50,13 @@ void ApplyControls(const ControlSettings& settings, const DeclaredControls& decl
                    GlowControls& controls);
 // The settings over the effect's declared defaults.
 GlowControls ParseControls(const ControlSettings& settings, const DeclaredControls& declared);
+
+// The options the tools build around the effect (threshold, softness, mix, glow-pass): the
+// same settings carry them, by flag and preset key; ApplyControls leaves them alone.
+bool IsCompOption(std::string_view name);
+std::vector<std::string_view> CompOptionNames();
+// Throws CliError (usage) with the words ApplyControls uses.
+velmora::engine::CompOptions ParseCompOptions(const ControlSettings& settings);
 
 // A declared parameter's valid values and default, as the user writes them ("0 to 500",
 // "screen|add", "off").

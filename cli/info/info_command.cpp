@@ -253,6 +253,22 @@ std::string InfoJson(const std::filesystem::path& module_path, const hostsim::Pa
     });
     json["controls"].push_back(ControlJson(entry, enabler == matched.end() ? nullptr : &*enabler));
   }
+  // What the tools build around the effect: not the effect's parameters, so apart.
+  json["options"] = nlohmann::ordered_json::array();
+  for (const velmora::engine::CompRange& range : velmora::engine::CompRanges()) {
+    json["options"].push_back({{"name", range.name},
+                               {"flag", "--" + std::string(range.name)},
+                               {"kind", "number"},
+                               {"range", {range.min, range.max}},
+                               {"slider", {range.min, range.slider_max}},
+                               {"default", range.fallback},
+                               {"help", range.help}});
+  }
+  json["options"].push_back({{"name", velmora::engine::kGlowPassName},
+                             {"flag", "--" + std::string(velmora::engine::kGlowPassName)},
+                             {"kind", "switch"},
+                             {"default", false},
+                             {"help", velmora::engine::kGlowPassHelp}});
   // Labels are the effect's text: a byte that is not UTF-8 must not stop the listing.
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

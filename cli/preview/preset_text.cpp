@@ -1,6 +1,8 @@
 #include "cli/preview/preset_text.h"
 
 #include <charconv>
+#include <iomanip>
+#include <sstream>
 
 namespace cli::preview {
 namespace {
@@ -60,6 +62,18 @@ std::string PresetToml(const ControlSettings& settings, const GlowControls& cont
     const auto found = settings.find(control.name);
     if (found == settings.end()) continue;
     text += std::string(control.name) + " = " + Value(control, found->second, controls) + "\n";
+  }
+  // The options around the effect, as read (".5" is no TOML number; 0.5 is).
+  const velmora::engine::CompOptions comp = ParseCompOptions(settings);
+  for (const velmora::engine::CompRange& range : velmora::engine::CompRanges()) {
+    if (settings.find(range.name) == settings.end()) continue;
+    std::ostringstream number;
+    number << std::setprecision(17) << comp.*range.field;
+    text += std::string(range.name) + " = " + number.str() + "\n";
+  }
+  if (settings.find(velmora::engine::kGlowPassName) != settings.end()) {
+    text += std::string(velmora::engine::kGlowPassName) + " = " +
+            (comp.glow_pass ? "true" : "false") + "\n";
   }
   return text;
 }

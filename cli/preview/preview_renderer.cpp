@@ -45,6 +45,7 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   if (stopped_ || latest_ != ticket) throw Superseded{};
 
   const GlowControls glow = Checked(controls);
+  const velmora::engine::CompOptions comp = ParseCompOptions(controls);
   session_.SetControls(glow);
   // A test that needs a render overtaken in flight holds the first one until a newer request
   // interrupts it.
@@ -53,7 +54,8 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   const auto started = std::chrono::steady_clock::now();
   OwnedWorld result;
   try {
-    result = session_.Render(*frame_.world, 0, name_, static_cast<A_u_long>(downsample));
+    result = velmora::engine::RenderComposited(session_, *frame_.world, glow, comp, 0, name_,
+                                               static_cast<A_u_long>(downsample));
   } catch (const CliError&) {
     if (stopped_ || latest_ != ticket) throw Superseded{};
     throw;
@@ -66,7 +68,7 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   PngChoice choice;
   // As the command writes the frame: unmultiply makes an alpha worth keeping, a tint makes
   // a grey layer colour.
-  choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply;
+  choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply || comp.glow_pass;
   choice.keep_grey = !glow.tint;
   choice.downsample = downsample;
   rendered.png =

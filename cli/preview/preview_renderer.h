@@ -17,6 +17,7 @@
 #include "cli/image/image_io.h"
 #include "cli/preview/frame_stats.h"
 #include "cli/preview/png_frame.h"
+#include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
 

@@ -30,6 +30,7 @@ std::string KnownNames(bool with_scale) {
   for (const Control& control : Controls()) {
     names += (names.empty() ? "" : ", ") + std::string(control.name);
   }
+  for (const std::string_view option : CompOptionNames()) names += ", " + std::string(option);
   return with_scale ? names + ", scale" : names;
 }
 
@@ -46,7 +47,7 @@ PreviewQuery ParseQuery(const std::vector<std::pair<std::string, std::string>>& 
       query.downsample = ParseScale(text);
       continue;
     }
-    if (!FindControl(name)) {
+    if (!FindControl(name) && !IsCompOption(name)) {
       throw CliError("preview",
                      "unknown control " + Quoted(name) + " (known: " + KnownNames(with_scale) + ")",
                      kExitUsage);

@@ -291,7 +291,9 @@ TEST_F(PreviewHttpTest, SettingsThatNeedTooMuchMemoryAreRefused) {
 TEST_F(PreviewHttpTest, SaveWritesAPresetWhoseRenderIsTheFrame) {
   const auto preset = folder / "look.toml";
   Start({kSample.string(), "--save-as", preset.string()});
-  const std::string controls = "radius=33&intensity=1.75&tint=%23ffa040&tint-mode=soft";
+  // The options around the effect too (".5" is saved as a number TOML reads).
+  const std::string controls =
+      "radius=33&intensity=1.75&tint=%23ffa040&tint-mode=soft&threshold=0.4&softness=.5&mix=0.8";
   // Saving asks for the page's header: a form on another site cannot send it.
   const auto forged = client().Post("/save-preset?" + controls, "", "text/plain");
   ASSERT_TRUE(forged);

@@ -78,7 +78,7 @@ TEST_F(Frei0rApi, ReportsOneParameterPerControlWithItsMapping) {
   EXPECT_EQ(plugin.plugin_type, F0R_PLUGIN_TYPE_FILTER);
   EXPECT_EQ(plugin.color_model, F0R_COLOR_MODEL_RGBA8888);
   EXPECT_EQ(plugin.frei0r_version, FREI0R_MAJOR_VERSION);
-  ASSERT_EQ(plugin.num_params, 9);
+  ASSERT_EQ(plugin.num_params, 13);
 
   const struct {
     const char* name;
@@ -94,6 +94,11 @@ TEST_F(Frei0rApi, ReportsOneParameterPerControlWithItsMapping) {
       {"unmultiply", F0R_PARAM_BOOL, "on from 0.5"},
       {"gamma", F0R_PARAM_BOOL, "on from 0.5"},
       {"repeat-edges", F0R_PARAM_BOOL, "on from 0.5"},
+      // The options around the effect come last, so positional uses keep their meaning.
+      {"threshold", F0R_PARAM_DOUBLE, "0..1 as it is"},
+      {"softness", F0R_PARAM_DOUBLE, "0..1 as it is"},
+      {"mix", F0R_PARAM_DOUBLE, "0..1 as it is"},
+      {"glow-pass", F0R_PARAM_BOOL, "on from 0.5"},
   };
   for (int i = 0; i < plugin.num_params; ++i) {
     f0r_param_info_t info{};
@@ -129,7 +134,7 @@ TEST_F(Frei0rApi, HoldsValuesToZeroToOneAndIgnoresNaN) {
   EXPECT_FLOAT_EQ(color.b, 0.75f);
 
   // Indices it does not have and null records are ignored.
-  SetNumber(instance, 9, 0.5);
+  SetNumber(instance, 13, 0.5);
   SetNumber(instance, -1, 0.5);
   module_.set(instance, nullptr, 0);
   module_.get(instance, nullptr, 0);
@@ -179,6 +184,36 @@ TEST_F(Frei0rApi, InstancesOfTwoSizesRenderFromTwoThreads) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(mismatches, (std::vector<int>{0, 0}));
   for (Case& c : cases) module_.destruct(c.instance);
+}
+
+// The options around the effect: a threshold above every pixel and a mix of 0 give the frame
+// back; mix 1 (its default) is the effect's frame.
+TEST_F(Frei0rApi, HighlightsAndMixAroundTheEffect) {
+  f0r_instance_t instance = module_.construct(32, 16);
+  ASSERT_NE(instance, nullptr);
+  const std::vector<std::uint32_t> input = Pattern(32, 16);
+  std::vector<std::uint32_t> glowed(input.size()), output(input.size());
+  module_.update(instance, 0.0, input.data(), glowed.data());
+  ASSERT_NE(glowed, input);
+  EXPECT_DOUBLE_EQ(Number(instance, 11), 1.0);
+  const struct {
+    int index;
+    double value;
+  } back_to_input[] = {{9, 1.0}, {11, 0.0}};
+  for (const auto& c : back_to_input) {
+    SetNumber(instance, c.index, c.value);
+    module_.update(instance, 0.0, input.data(), output.data());
+    EXPECT_EQ(output, input) << "parameter " << c.index;
+    SetNumber(instance, c.index, c.index == 11 ? 1.0 : 0.0);
+  }
+  module_.update(instance, 0.0, input.data(), output.data());
+  EXPECT_EQ(output, glowed);
+  // Only the spot is above 0.9: it glows, and the pass holds light.
+  SetNumber(instance, 9, 0.9);
+  SetNumber(instance, 12, 1.0);
+  module_.update(instance, 0.0, input.data(), output.data());
+  EXPECT_NE(output, input);
+  module_.destruct(instance);
 }
 
 // The input and output may be one buffer.

@@ -131,14 +131,25 @@ function greyTint() {
   if (inputs[colourControl]) inputs[colourControl].fields[1].disabled = !on;
 }
 
+// The knee widens the threshold: greyed while the threshold keys nothing out.
+function greyKnee() {
+  const knee = inputs.softness;
+  if (!knee) return;
+  const on = Number(values.threshold) > 0;
+  knee.box.classList.toggle('off', !on);
+  for (const el of knee.fields) el.disabled = !on;
+}
+
 function set(name, value, scale) {
   values[name] = String(value);
   greyTint();
+  greyKnee();
   render(scale);
 }
 
 function numberControl(c, box, row) {
-  const [min, max] = c.range;
+  // A long range (the threshold's) has a slider over its useful part; the field takes it all.
+  const [min, max] = c.slider || c.range;
   const whole = c.kind === 'whole number';
   const slider = document.createElement('input');
   slider.type = 'range';
@@ -146,7 +157,7 @@ function numberControl(c, box, row) {
   slider.step = whole ? 1 : (max - min) / 1000;
   const field = document.createElement('input');
   field.type = 'number';
-  field.min = min; field.max = max; field.step = whole ? 1 : 'any';
+  field.min = c.range[0]; field.max = c.range[1]; field.step = whole ? 1 : 'any';
   slider.value = field.value = values[c.name];
   slider.name = c.name;
   slider.addEventListener('input', () => { field.value = slider.value; set(c.name, slider.value, previewScale()); });
@@ -259,7 +270,13 @@ async function start() {
     values[c.name] = c.name in begin.controls ? begin.controls[c.name] : String(c.default);
     form.append(buildControl(c));
   }
+  // Highlights, mix and the glow pass: the tool's, around the effect.
+  for (const c of controls.options || []) {
+    values[c.name] = c.name in begin.controls ? begin.controls[c.name] : String(c.default);
+    form.append(buildControl(c));
+  }
   greyTint();
+  greyKnee();
   $('before').src = '/source.png';
   await $('before').decode().catch(() => {});
   render(1);
