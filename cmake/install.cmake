@@ -44,8 +44,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@tarnwick.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmora glow for images, image sequences and video tools")
 set(CPACK_PACKAGE_DESCRIPTION
-    "The velmora command renders the Velmora glow effect on image files and numbered\n"
-    "sequences through a simulated host; the frei0r filter brings it to ffmpeg and melt.")
+    "The velmora command renders the Velmora glow effect on image files and numbered sequences through a simulated host; the frei0r filter brings it to ffmpeg and melt.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
