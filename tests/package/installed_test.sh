@@ -29,6 +29,10 @@ bin/velmora --version | grep -q '^effect Velmora ' || fail "velmora --version sh
 got=$(loaded_module bin/velmora render share/velmora/samples/sample.png glow.png -q \
   --preset share/velmora/presets/look.toml)
 [ "$got" = "$module" ] && [ -s glow.png ] || fail "velmora render loaded '$got', not $module"
+# Run from PATH, as users do: the loader then knows the program only as "velmora".
+got=$(cd share && PATH=$prefix/bin:$PATH loaded_module velmora render velmora/samples/sample.png \
+  ../glow2.png -q)
+[ "$got" = "$module" ] || fail "velmora from PATH loaded '$got', not $module"
 if command -v ffmpeg > /dev/null; then
   got=$(FREI0R_PATH=$prefix/lib/frei0r-1 loaded_module ffmpeg -v error -f lavfi \
     -i testsrc2=size=64x48:rate=25 -frames:v 1 -vf "frei0r=velmora:0.1" -f null -)
