@@ -10,15 +10,16 @@ listing() {
     -o -path /home -o -path /root -o -path /velmora-test -o -path /var/cache \
     -o -path /var/log -o -path /var/lib/apt -o -path /var/lib/dpkg \) -prune -o -print | sort
 }
+useradd -m tester
 listing > /velmora-test/before
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq "$deb" > /velmora-test/install.log
-useradd -m tester
+(cd "$(dirname "$deb")" && apt-get install -y -qq "./$(basename "$deb")") > /velmora-test/install.log
 
 run() { runuser -u tester -- env -u FREI0R_PATH -u VELMORA_EFFECT_MODULE sh -c "cd ~ && $1"; }
-run 'velmora --version' | grep -q '^effect Velmora ' || fail "velmora --version shows no effect"
+run 'velmora --version' | tee /dev/stderr | grep -q '^effect Velmora ' \
+  || fail "velmora --version shows no effect"
 run 'velmora render /usr/share/velmora/samples/sample.png glow.png -q && test -s glow.png' \
   || fail "velmora render of the sample"
 run 'velmora render /usr/share/velmora/samples/sample.png look.png -q --preset /usr/share/velmora/presets/look.toml' \
