@@ -91,15 +91,16 @@ package: deps-build
 	cd build/release && cpack -G DEB
 
 test-package: deps package
-	bash tests/package/package_test.sh build/release/velmora_*.deb
+	bash tests/package/package_test.sh build/release/velmora_$(VERSION)_amd64.deb
 
 # The Windows DLL (the one the wine test runs, build/windows/plugin/Velmora.aex) in a zip with
 # its install text, the licence, the version and SHA-256 sums; the zip's contents checked.
 RELEASE_DIR ?= out
+VERSION := $(shell awk '/^project.Velmora VERSION/ {print $$3}' CMakeLists.txt)
 
 release: windows
 	bash scripts/make-release.sh build/windows $(RELEASE_DIR)
-	bash tests/release/release_zip_test.sh $(RELEASE_DIR)/velmora-*-windows.zip build/windows
+	bash tests/release/release_zip_test.sh $(RELEASE_DIR)/velmora-$(VERSION)-windows.zip build/windows
 
 test: format-check test-linux test-sanitize test-tsan test-fuzz
 
