@@ -1,19 +1,35 @@
 # The two commands of the README, each doing its own set-up on a fresh Debian machine:
 #   make demo   installs, builds and renders the bundled sample with the glow
 #   make test   installs, builds (Linux, sanitizers, Windows DLL) and runs every test
-.PHONY: deps build demo test test-linux test-sanitize test-tsan test-fuzz soak windows format format-check clean
+# and, for users and releases:
+#   make install        the command, the effect module, the frei0r filter, man page, completion
+#   make package        the Debian package, build/release/velmora_<version>_amd64.deb
+#   make test-package   that package on a clean Debian 12 root (not in `make test`: minutes)
+#   make release        the Windows plug-in's zip, out/velmora-<version>-windows.zip
+.PHONY: deps deps-build deps-package build demo test test-linux test-sanitize test-tsan test-fuzz soak windows \
+	install package test-package release format format-check clean
 
 JOBS ?= $(shell nproc)
 SAMPLE_OUT ?= out/sample_glow.png
 
 deps:
-	bash scripts/install-deps.sh
+	bash scripts/install-deps.sh all
+
+# Only what building and rendering need: no wine, Chromium, Slurm or MLT.
+deps-build:
+	bash scripts/install-deps.sh build
+
+# Building, and the Python module the package carries.
+deps-package:
+	bash scripts/install-deps.sh package
 
 build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-demo: build
+demo: deps-build
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target velmora
 	mkdir -p $(dir $(SAMPLE_OUT))
 	build/release/cli/velmora render samples/sample.png $(SAMPLE_OUT)
 	@echo "wrote $(SAMPLE_OUT)"
@@ -61,6 +77,36 @@ soak: build
 	build/release/fuzz/velmora_soak $(SOAK_FRAMES)
 
 SOAK_FRAMES ?= 3000
+
+# What `cmake --install` places: bin/velmora, lib/velmora/Velmora.so with Velmora.pipl,
+# lib/frei0r-1/velmora.so, the man page, bash completion, docs, sample and preset examples.
+PREFIX ?= /usr/local
+PACKAGE_TARGETS = velmora Velmora velmora_frei0r velmora_manual
+# The Python module, when the configure step found pybind11 (its install rule exists then).
+PYTHON_TARGET = $$(cmake --build --preset release --target help | grep -q '^velmora_python:' && echo velmora_python)
+
+install: deps-package
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target $(PACKAGE_TARGETS) $(PYTHON_TARGET)
+	cmake --install build/release --prefix $(PREFIX)
+
+package: deps-package
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target $(PACKAGE_TARGETS) $(PYTHON_TARGET)
+	rm -f build/release/velmora_*.deb
+	cd build/release && cpack -G DEB
+
+test-package: deps package
+	bash tests/package/package_test.sh build/release/velmora_$(VERSION)_amd64.deb
+
+# The Windows DLL (the one the wine test runs, build/windows/plugin/Velmora.aex) in a zip with
+# its install text, the licence, the version and SHA-256 sums; the zip's contents checked.
+RELEASE_DIR ?= out
+VERSION := $(shell awk '/^project.Velmora VERSION/ {print $$3}' CMakeLists.txt)
+
+release: windows
+	bash scripts/make-release.sh build/windows $(RELEASE_DIR)
+	bash tests/release/release_zip_test.sh $(RELEASE_DIR)/velmora-$(VERSION)-windows.zip build/windows
 
 test: format-check test-linux test-sanitize test-tsan test-fuzz
 

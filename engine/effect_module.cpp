@@ -1,6 +1,7 @@
 #include "engine/effect_module.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
 #include <string>
@@ -11,16 +12,23 @@
 namespace velmora::engine {
 namespace {
 
-// The file this code was loaded from, as the dynamic loader names it: the program for the
-// command, the filter's library for frei0r hosts.
+// The file this code was loaded from: the filter's library for frei0r hosts, or the program
+// itself for the command. The loader names the program only as argv[0] ("velmora" when run
+// from PATH), so the program's own file comes from /proc/self/exe.
 std::filesystem::path OwnFolder() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&LocateEffectModule), &info) == 0 || !info.dli_fname) {
+  link_map* map = nullptr;
+  if (dladdr1(reinterpret_cast<void*>(&LocateEffectModule), &info, reinterpret_cast<void**>(&map),
+              RTLD_DL_LINKMAP) == 0) {
     return {};
   }
+  const bool in_program = !map || !map->l_name || map->l_name[0] == '\0';
   std::error_code error;
-  const std::filesystem::path self = std::filesystem::canonical(info.dli_fname, error);
-  return error ? std::filesystem::path(info.dli_fname).parent_path() : self.parent_path();
+  std::filesystem::path self = std::filesystem::canonical(
+      in_program ? std::filesystem::path("/proc/self/exe") : std::filesystem::path(map->l_name),
+      error);
+  if (error && info.dli_fname) self = std::filesystem::canonical(info.dli_fname, error);
+  return error ? std::filesystem::path{} : self.parent_path();
 }
 
 bool IsFile(const std::filesystem::path& path) {

@@ -10,6 +10,7 @@
 
 #include "cli/colour/colour_config.h"
 #include "cli/command/help_format.h"
+#include "cli/command/manual.h"
 #include "cli/command/render_command.h"
 #include "cli/command/unknown_argument.h"
 #include "cli/controls/controls.h"
@@ -42,7 +43,7 @@ std::string ValueName(const cli::Control& control) {
 bool AsksForHelp(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
-    if (word == "-h" || word == "--help") return true;
+    if (word == "-h" || word == "--help" || word == "--manual") return true;
   }
   return false;
 }
@@ -296,6 +297,12 @@ int Run(int argc, char** argv) {
   cli::preview::PreviewFlags preview_flags;
   CLI::App* preview = cli::preview::AddPreviewCommand(app, preview_flags);
 
+  // Hidden: the build writes the manual page and the bash completion from these definitions.
+  std::string manual;
+  app.add_option("--manual", manual, "Write the manual page or the bash completion")
+      ->check(CLI::IsMember({"man", "bash"}))
+      ->group("");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -308,7 +315,11 @@ int Run(int argc, char** argv) {
     return cli::kExitUsage;
   }
 
-  if (version) {
+  if (manual == "man") {
+    cli::WriteManPage(app, kToolVersion, std::cout);
+  } else if (manual == "bash") {
+    cli::WriteBashCompletion(app, std::cout);
+  } else if (version) {
     PrintVersions(plugin);
   } else if (info->parsed()) {
     if (info_colorspaces) {
