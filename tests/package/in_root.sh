@@ -29,10 +29,12 @@ run 'ffmpeg -v error -f lavfi -i testsrc2=size=320x180:rate=25 -t 0.4 -vf "frei0
 run 'melt -query filter=frei0r.velmora' | grep -q 'identifier: frei0r.velmora' \
   || fail "melt does not list frei0r.velmora"
 run 'melt -query filters' | grep -c 'frei0r\.' | { read -r n; [ "$n" -gt 1 ] || fail "melt lists $n frei0r filters"; }
+run 'python3 -c "import velmora; print(velmora.__version__)"' | grep -q '^[0-9]' \
+  || fail "import velmora"
 run 'MANPAGER=cat MANWIDTH=80 man velmora' | grep -q 'velmora render' || fail "man velmora"
 run 'bash -c ". /usr/share/bash-completion/completions/velmora && complete -p velmora"' >/dev/null \
   || fail "bash completion"
-echo "installed and used as a user: velmora, ffmpeg, melt, man"
+echo "installed and used as a user: velmora, ffmpeg, melt, import velmora, man"
 
 apt-get purge -y -qq --autoremove velmora > /velmora-test/purge.log
 ! dpkg -s velmora >/dev/null 2>&1 || fail "velmora still known to dpkg"

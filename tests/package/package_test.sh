@@ -21,7 +21,7 @@ chmod 0644 "$work/$(basename "$deb")"
 # The root holds what a user of the package would have: the video tools with the system's
 # frei0r filters, and man; nothing of the build. The hooks run with the root's /proc and /dev mounted; the result is thrown away.
 $sudo mmdebstrap --variant=apt --mode=root \
-  --include=ffmpeg,melt,frei0r-plugins,man-db,passwd,util-linux \
+  --include=ffmpeg,melt,frei0r-plugins,man-db,passwd,util-linux,python3-numpy \
   --customize-hook="mkdir -p \"\$1/velmora-test\" && cp -a $work/. \"\$1/velmora-test/\"" \
   --customize-hook="chroot \"\$1\" /velmora-test/in_root.sh /velmora-test/$(basename "$deb")" \
   bookworm /dev/null "$mirror"
