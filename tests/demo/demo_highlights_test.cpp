@@ -17,35 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/demo/picture.h"
+
 namespace {
 
-struct Picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<float> samples;  // 0..1
-  float at(int x, int y, int c) const {
-    return samples[(static_cast<std::size_t>(y) * width + x) * channels + c];
-  }
-};
-
-Picture Read(const std::string& path) {
-  Picture picture;
-  auto in = OIIO::ImageInput::open(path);
-  if (!in) {
-    ADD_FAILURE() << "cannot open " << path;
-    return picture;
-  }
-  const OIIO::ImageSpec& spec = in->spec();
-  picture.width = spec.width;
-  picture.height = spec.height;
-  picture.channels = spec.nchannels;
-  picture.samples.resize(static_cast<std::size_t>(spec.width) * spec.height * spec.nchannels);
-  EXPECT_TRUE(
-      in->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, picture.samples.data()));
-  return picture;
-}
+using velmora_test::Picture;
+using velmora_test::ReadPicture;
 
 TEST(DemoImage, TheHighlightsPictureIsWhatTheCommandsRender) {
-  const Picture committed = Read(VELMORA_HIGHLIGHTS_IMAGE);
+  const Picture committed = ReadPicture(VELMORA_HIGHLIGHTS_IMAGE);
   const struct {
     const char* name;
     const char* flags;
@@ -61,7 +41,7 @@ TEST(DemoImage, TheHighlightsPictureIsWhatTheCommandsRender) {
     const std::string command = std::string("\"") + VELMORA_CLI_PATH + "\" render -q \"" +
                                 VELMORA_SAMPLE + "\" \"" + output + "\"" + tiles[tile].flags;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const Picture fresh = Read(output);
+    const Picture fresh = ReadPicture(output);
     ASSERT_EQ(committed.width, 3 * fresh.width + 2 * 8);
     ASSERT_EQ(committed.height, fresh.height);
     const int left = tile * (fresh.width + 8);

@@ -13,29 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/demo/picture.h"
+
 namespace {
 
-struct Picture {
-  int width = 0, height = 0, channels = 0;
-  std::vector<float> samples;  // 0..1
-};
-
-Picture Read(const std::string& path) {
-  Picture picture;
-  auto in = OIIO::ImageInput::open(path);
-  if (!in) {
-    ADD_FAILURE() << "cannot open " << path;
-    return picture;
-  }
-  const OIIO::ImageSpec& spec = in->spec();
-  picture.width = spec.width;
-  picture.height = spec.height;
-  picture.channels = spec.nchannels;
-  picture.samples.resize(static_cast<std::size_t>(spec.width) * spec.height * spec.nchannels);
-  EXPECT_TRUE(
-      in->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, picture.samples.data()));
-  return picture;
-}
+using velmora_test::Picture;
+using velmora_test::ReadPicture;
 
 TEST(DemoImage, TheReadmePictureIsWhatTheDemoRenders) {
   std::filesystem::remove(VELMORA_DEMO_OUTPUT);
@@ -43,8 +26,8 @@ TEST(DemoImage, TheReadmePictureIsWhatTheDemoRenders) {
                               VELMORA_SAMPLE + "\" \"" + VELMORA_DEMO_OUTPUT + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-  const Picture fresh = Read(VELMORA_DEMO_OUTPUT);
-  const Picture committed = Read(VELMORA_DEMO_IMAGE);
+  const Picture fresh = ReadPicture(VELMORA_DEMO_OUTPUT);
+  const Picture committed = ReadPicture(VELMORA_DEMO_IMAGE);
   ASSERT_EQ(fresh.width, committed.width);
   ASSERT_EQ(fresh.height, committed.height);
   ASSERT_EQ(fresh.channels, committed.channels);
