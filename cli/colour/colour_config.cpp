@@ -562,6 +562,47 @@ std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Deliverer(
   return made;
 }
 
+std::shared_ptr<const OIIO::ColorProcessor> ColourConfig::Viewer(const std::string& from,
+                                                                 const Delivery& delivery,
+                                                                 double stops) const {
+  if (!ocio_ || delivery.display.empty()) {
+    throw CliError(
+        "view", "views come from a colour config (--ocio or $OCIO); " + description_ + " has none",
+        kExitUsage);
+  }
+  try {
+    const OCIO::GroupTransformRcPtr group = OCIO::GroupTransform::Create();
+    std::string source = from;
+    if (stops != 0) {
+      // Exposure is a scale of light: done in the scene-linear role when the frame's space has
+      // a curve.
+      if (ocio_->hasRole(OCIO::ROLE_SCENE_LINEAR)) {
+        const OCIO::ColorSpaceTransformRcPtr linear = OCIO::ColorSpaceTransform::Create();
+        linear->setSrc(from.c_str());
+        linear->setDst(OCIO::ROLE_SCENE_LINEAR);
+        group->appendTransform(linear);
+        source = OCIO::ROLE_SCENE_LINEAR;
+      }
+      const double gain = std::exp2(stops);
+      const double m44[16] = {gain, 0, 0, 0, 0, gain, 0, 0, 0, 0, gain, 0, 0, 0, 0, 1};
+      const OCIO::MatrixTransformRcPtr scale = OCIO::MatrixTransform::Create();
+      scale->setMatrix(m44);
+      group->appendTransform(scale);
+    }
+    const OCIO::DisplayViewTransformRcPtr view = OCIO::DisplayViewTransform::Create();
+    view->setSrc(source.c_str());
+    view->setDisplay(delivery.display.c_str());
+    view->setView(delivery.view.c_str());
+    group->appendTransform(view);
+    return std::make_shared<OcioConversion>(ocio_->getProcessor(group)->getDefaultCPUProcessor());
+  } catch (const OCIO::Exception& error) {
+    const std::string reason = ConversionFailure(error.what());
+    throw CliError("view", "cannot show " + Quoted(from) + " through display " +
+                               Quoted(delivery.display) + ", view " + Quoted(delivery.view) +
+                               (reason.empty() ? "" : ": " + reason));
+  }
+}
+
 void PrintColourSpaces(const ColourConfig& config, std::ostream& out) {
   out << "Colour config: " << config.description() << "\n\nColour spaces:\n";
   const std::vector<std::string> spaces = config.spaces();

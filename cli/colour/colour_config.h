@@ -101,6 +101,11 @@ class ColourConfig {
   std::shared_ptr<const OIIO::ColorProcessor> Deliverer(const std::string& from,
                                                         const std::string& to,
                                                         const Delivery& delivery) const;
+  // For looking only: from's values scaled by 2^stops in linear light (the scene_linear role,
+  // when the config has one) and shown through a display's view (both resolved). Built per
+  // call (the exposure varies freely); throws CliError when the config cannot make it.
+  std::shared_ptr<const OIIO::ColorProcessor> Viewer(const std::string& from,
+                                                     const Delivery& delivery, double stops) const;
 
  private:
   ColourConfig() = default;

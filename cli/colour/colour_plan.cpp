@@ -99,6 +99,14 @@ std::shared_ptr<const ColourPlan> ColourPlan::Make(const ColourRequest& request)
   return plan;
 }
 
+std::optional<std::string> ConventionalSpace(const ColourConfig& config, const FileColour& file) {
+  if (const auto tagged = config.Resolve(file.tag)) return tagged;
+  for (const std::string& name : ConventionNames(file.convention)) {
+    if (const auto resolved = config.Resolve(name)) return resolved;
+  }
+  return std::nullopt;
+}
+
 std::string ColourPlan::InputSpace(const FileColour& file, const std::string& file_name) const {
   if (input_) return *input_;
   const std::string& tag = file.tag;

@@ -47,6 +47,10 @@ struct FileColour {
   Convention convention = kSrgb;
 };
 
+// The space a file's values are in by its tag, else its format's convention, as a render
+// without --colorspace reads them; nullopt when the config has none of those names.
+std::optional<std::string> ConventionalSpace(const ColourConfig& config, const FileColour& file);
+
 class ColourPlan {
  public:
   // Null when no colour space is named: the effect sees the file's values and the file's tag

@@ -331,7 +331,7 @@ int Run(int argc, char** argv) {
       cli::PrintColourSummary(ocio, std::cout);
     }
   } else if (preview->parsed()) {
-    cli::preview::RunPreview(preview_flags, plugin, std::cout);
+    cli::preview::RunPreview(preview_flags, plugin, ocio, std::cout);
   } else if (render->parsed()) {
     cli::RunRender(MakeRenderRequest(render_flags, *render, plugin, ocio, CommandLine(argc, argv)),
                    std::cout);

@@ -24,7 +24,7 @@ std::string EncodePng(const hostsim::World& world, int x, int y, const SourceIma
   if (!output) throw CliError("preview", "no PNG writer: " + OIIO::geterror());
   const OIIO::ImageSpec& from = source.layer_spec();
   const bool alpha = choice.alpha && output->supports("alpha");
-  const bool grey = source.layer.grey() && choice.keep_grey;
+  const bool grey = source.layer.grey() && choice.keep_grey && !choice.view;
   std::vector<int> roles = grey ? std::vector<int>{0} : std::vector<int>{0, 1, 2};
   if (alpha) roles.push_back(3);
   // As the command writes a PNG: straight colour beside an alpha (unless a PNG source held
@@ -41,8 +41,10 @@ std::string EncodePng(const hostsim::World& world, int x, int y, const SourceIma
   spec.alpha_channel = alpha ? static_cast<int>(roles.size()) - 1 : -1;
   if (alpha && !associate) spec.attribute("oiio:UnassociatedAlpha", 1);
   // The source's colour tag, as `velmora render` carries it to a PNG: an OpenEXR's frame says
-  // linear light (gamma 1.0), not sRGB.
-  if (const std::string tag = from.get_string_attribute("oiio:ColorSpace"); !tag.empty()) {
+  // linear light (gamma 1.0), not sRGB. Through a view, the view's space says what it holds.
+  if (const std::string tag =
+          choice.view ? choice.tag : std::string(from.get_string_attribute("oiio:ColorSpace"));
+      !tag.empty()) {
     spec.attribute("oiio:ColorSpace", tag);
   }
   // The page asks again at every change: speed over size.
@@ -57,7 +59,8 @@ std::string EncodePng(const hostsim::World& world, int x, int y, const SourceIma
        row_y < std::min(region.y + region.height, y + world.height()) && left < right; ++row_y) {
     LoadWorldRow(world, left - x, row_y - y, right - left, associate, spec, roles,
                  pixels.data() + static_cast<std::size_t>(row_y - region.y) * row_bytes +
-                     static_cast<std::size_t>(left - region.x) * pixel_bytes);
+                     static_cast<std::size_t>(left - region.x) * pixel_bytes,
+                 choice.view);
   }
 
   std::vector<unsigned char> bytes;

@@ -4,6 +4,8 @@
 // the pixels converted by the same row code: at full size the page's frame equals the file the
 // command writes, pixel for pixel.
 
+#include <OpenImageIO/color.h>
+
 #include <string>
 
 #include "cli/image/image.h"
@@ -15,6 +17,10 @@ struct PngChoice {
   bool alpha = true;      // keep alpha: the source has one, or unmultiply made one
   bool keep_grey = true;  // a grey layer stays grey (not when the glow was tinted)
   int downsample = 1;     // the frame is the source's at 1/downsample of its size
+  // For viewing: the colour through a display's view, and the tag of the view's space (empty:
+  // the values as stored, tagged as the source).
+  const OIIO::ColorProcessor* view = nullptr;
+  std::string tag;
 };
 
 // world's origin lies at (x, y) of the source layer's coordinates at that scale. Throws

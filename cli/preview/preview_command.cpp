@@ -9,6 +9,7 @@
 #include "cli/preview/save_target.h"
 #include "cli/preview/stop_signals.h"
 #include "cli/report/cli_error.h"
+#include "cli/report/warnings.h"
 #include "cli/sequence/frame_pattern.h"
 
 namespace cli::preview {
@@ -69,7 +70,7 @@ CLI::App* AddPreviewCommand(CLI::App& app, PreviewFlags& flags) {
 }
 
 void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::path>& plugin,
-                std::ostream& out) {
+                const std::optional<std::filesystem::path>& ocio, std::ostream& out) {
   PreviewSource source;
   source.plugin = plugin;
   source.max_memory = MaxMemoryFlag(flags.max_memory);
@@ -92,6 +93,15 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
     MergePreset(source.start, preset, flags.preset->string());
   }
 
+  // Views are for looking only: a config named by --ocio must load, as for a render; one
+  // $OCIO names and cannot be loaded only leaves the page without views, since nothing is
+  // rendered through it.
+  try {
+    source.colour = ColourConfig::Load(ocio);
+  } catch (const CliError& error) {
+    if (ocio) throw;
+    WarnOnce("preview colour", std::string(error.what()) + "; the page offers no views");
+  }
   PreviewRenderer renderer(source);
   PreviewServer server(renderer,
                        {flags.input.string(), frame.number, plugin, flags.save_as, source.start});

@@ -22,7 +22,8 @@ struct PreviewFlags {
 CLI::App* AddPreviewCommand(CLI::App& app, PreviewFlags& flags);
 
 // Prints the page's address on out and serves until Ctrl-C or SIGTERM. Throws CliError.
+// ocio is the global --ocio: its views (else $OCIO's) are offered for viewing only.
 void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::path>& plugin,
-                std::ostream& out);
+                const std::optional<std::filesystem::path>& ocio, std::ostream& out);
 
 }  // namespace cli::preview

@@ -1,7 +1,9 @@
 #include "cli/preview/preview_renderer.h"
 
 #include <chrono>
+#include <nlohmann/json.hpp>
 
+#include "cli/colour/colour_plan.h"
 #include "cli/image/frame_memory.h"
 #include "cli/info/info_command.h"
 #include "cli/preview/preset_text.h"
@@ -9,17 +11,82 @@
 #include "cli/report/test_pause.h"
 
 namespace cli::preview {
+namespace {
+
+PngChoice PngAlpha(bool alpha) {
+  PngChoice choice;
+  choice.alpha = alpha;
+  return choice;
+}
+
+}  // namespace
+
 PreviewRenderer::PreviewRenderer(const PreviewSource& source)
     : name_(source.file.string()),
       max_memory_(source.max_memory),
       session_(velmora::engine::LocateEffectModule(source.plugin)) {
+  colour_ = source.colour;
   controls_json_ = InfoJson(session_.module_path(), session_.host().params());
   const GlowControls start = ParseControls(source.start, session_.declared());
   const ReadOptions options{hostsim::Depth::k32, "", max_memory_, false, start.EdgePad(), nullptr};
   frame_ = ReadImage(source.file, options, session_.host().worlds());
   const FileRect& rect = frame_.source.layer_rect;
-  source_png_ =
-      EncodePng(*frame_.world, rect.x, rect.y, frame_.source, {frame_.source.layer.has_alpha()});
+  source_png_ = EncodePng(*frame_.world, rect.x, rect.y, frame_.source,
+                          PngAlpha(frame_.source.layer.has_alpha()));
+  if (colour_) {
+    const OIIO::ImageSpec& spec = frame_.source.layer_spec();
+    const FileColour file{spec.get_string_attribute("oiio:ColorSpace"),
+                          frame_.source.linear ? FileColour::kSceneLinear : FileColour::kSrgb};
+    frame_space_ = ConventionalSpace(*colour_, file);
+  }
+}
+
+PreviewRenderer::ViewChoice PreviewRenderer::View(const Viewing& viewing) const {
+  if (!viewing.view) {
+    if (viewing.exposure != 0) {
+      throw CliError("exposure", "is shown through a view (view=DISPLAY/VIEW)", kExitUsage);
+    }
+    return {};
+  }
+  if (!colour_) {
+    throw CliError("view", "views come from a colour config (--ocio or $OCIO)", kExitUsage);
+  }
+  const ColourConfig::Delivery delivery = colour_->ResolveDelivery(
+      std::make_pair(viewing.view->first, std::string("view")),
+      std::make_pair(viewing.view->second, std::string("view")), std::nullopt);
+  if (!frame_space_) {
+    throw CliError("view",
+                   name_ + ": the frame's colour is not a space of " + colour_->description(),
+                   kExitUsage);
+  }
+  ViewChoice choice;
+  choice.processor = colour_->Viewer(*frame_space_, delivery, viewing.exposure);
+  choice.tag = colour_->PngTag(colour_->DeliveredSpace(delivery, *frame_space_));
+  return choice;
+}
+
+std::string PreviewRenderer::SourcePng(const Viewing& viewing) {
+  const ViewChoice view = View(viewing);
+  if (!view.processor) return source_png_;
+  // The frame is the render's input: read while no render runs.
+  std::lock_guard lock(mutex_);
+  const FileRect& rect = frame_.source.layer_rect;
+  PngChoice choice = PngAlpha(frame_.source.layer.has_alpha());
+  choice.view = view.processor.get();
+  choice.tag = view.tag;
+  return EncodePng(*frame_.world, rect.x, rect.y, frame_.source, choice);
+}
+
+std::string PreviewRenderer::ViewsJson() const {
+  nlohmann::json json;
+  json["config"] = colour_ ? colour_->description() : "";
+  json["displays"] = nlohmann::json::array();
+  if (colour_ && frame_space_) {
+    for (const std::string& display : colour_->displays()) {
+      json["displays"].push_back({{"name", display}, {"views", colour_->views(display)}});
+    }
+  }
+  return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
@@ -34,7 +101,10 @@ GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
   return controls;
 }
 
-RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downsample) {
+RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downsample,
+                                      const Viewing& viewing) {
+  // Refused before it takes a newer render's place.
+  const ViewChoice view = View(viewing);
   const std::uint64_t ticket = ++latest_;
   // Whatever renders now is stale. The request is made before the lock is taken and cleared
   // only under it, before the check below: a newer request either is seen there or interrupts
@@ -71,6 +141,8 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply || comp.glow_pass;
   choice.keep_grey = !glow.tint;
   choice.downsample = downsample;
+  choice.view = view.processor.get();
+  choice.tag = view.tag;
   rendered.png =
       EncodePng(*result, rect.x / downsample + result->effect_world.origin_x,
                 rect.y / downsample + result->effect_world.origin_y, frame_.source, choice);

@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/colour/colour_config.h"
 #include "cli/controls/controls.h"
 #include "cli/image/image_io.h"
 #include "cli/preview/frame_stats.h"
 #include "cli/preview/png_frame.h"
+#include "cli/preview/query_controls.h"
 #include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
@@ -28,6 +30,9 @@ struct PreviewSource {
   std::optional<std::filesystem::path> plugin;
   std::optional<std::uint64_t> max_memory;
   ControlSettings start;  // the --preset's settings: the frame is read with room for them
+  // The colour config whose views the page offers (--ocio, else $OCIO, else the built-in set,
+  // which has none); null offers none.
+  std::shared_ptr<const ColourConfig> colour;
 };
 
 struct RenderedFrame {
@@ -47,11 +52,15 @@ class PreviewRenderer {
 
   // Throws CliError (usage) for a setting the flags would refuse or a frame too large for the
   // memory allowed at these settings, CliError for a render that failed, Superseded.
-  RenderedFrame Render(const ControlSettings& controls, int downsample);
+  // viewing changes the PNG alone; an unknown view or one the config cannot make is refused.
+  RenderedFrame Render(const ControlSettings& controls, int downsample,
+                       const Viewing& viewing = {});
   // The effect's controls as `velmora info --json` lists them.
   const std::string& ControlsJson() const { return controls_json_; }
   // The source frame as read, encoded as the render is.
-  const std::string& SourcePng() const { return source_png_; }
+  std::string SourcePng(const Viewing& viewing = {});
+  // The config's displays with their views, for the page's menu.
+  std::string ViewsJson() const;
   // The settings checked as Render checks them, then the preset text for them.
   std::string Preset(const ControlSettings& controls);
 
@@ -61,6 +70,12 @@ class PreviewRenderer {
  private:
   // The settings over the effect's defaults, refused when the frame would need too much memory.
   GlowControls Checked(const ControlSettings& settings);  // under mutex_
+  // The processor and tag for viewing; no processor for the values as stored.
+  struct ViewChoice {
+    std::shared_ptr<const OIIO::ColorProcessor> processor;
+    std::string tag;
+  };
+  ViewChoice View(const Viewing& viewing) const;
 
   std::string name_;
   std::optional<std::uint64_t> max_memory_;
@@ -68,6 +83,8 @@ class PreviewRenderer {
   velmora::engine::EffectSession session_;
   InputFrame frame_;
   std::string source_png_;
+  std::shared_ptr<const ColourConfig> colour_;
+  std::optional<std::string> frame_space_;  // the frame's space in colour_, when it has one
   std::string controls_json_;
   std::atomic<std::uint64_t> latest_{0};
   std::atomic<bool> stopped_{false};

@@ -113,6 +113,8 @@ struct PreviewServer::Impl {
     json["save_as"] = setup.save_as.string();
     json["controls"] = nlohmann::json::object();
     for (const auto& [name, setting] : setup.start) json["controls"][name] = setting.text;
+    // The displays and views the page may show the frame through (none without a config).
+    json["viewing"] = nlohmann::json::parse(renderer.ViewsJson());
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   }
 
@@ -157,13 +159,17 @@ struct PreviewServer::Impl {
     server.Get("/start.json", [this](const httplib::Request&, httplib::Response& response) {
       response.set_content(StartJson(), "application/json");
     });
-    server.Get("/source.png", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content(renderer.SourcePng(), "image/png");
+    server.Get("/source.png", [this](const httplib::Request& request, httplib::Response& response) {
+      Answer(response, [&] {
+        const PreviewQuery query = ParseQuery(Parameters(request), false);
+        response.set_content(renderer.SourcePng(query.viewing), "image/png");
+      });
     });
     server.Get("/render.png", [this](const httplib::Request& request, httplib::Response& response) {
       Answer(response, [&] {
         const PreviewQuery query = ParseQuery(Parameters(request), true);
-        const RenderedFrame frame = renderer.Render(query.controls, query.downsample);
+        const RenderedFrame frame =
+            renderer.Render(query.controls, query.downsample, query.viewing);
         char milliseconds[32];
         std::snprintf(milliseconds, sizeof milliseconds, "%.1f", frame.milliseconds);
         response.set_header("X-Velmora-Render-Ms", milliseconds);

@@ -1,5 +1,8 @@
 // velmora preview over HTTP: a real server process on a free port of 127.0.0.1, its endpoints
 // asked with an HTTP client, its frames compared with what `velmora render` writes.
+#include <OpenImageIO/color.h>
+#include <OpenImageIO/imagebuf.h>
+#include <OpenImageIO/imagebufalgo.h>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <future>
 #include <memory>
@@ -576,6 +580,159 @@ TEST_F(PreviewHttpTest, SlowClientsNeitherLockThePageOutNorHoldTheStop) {
   EXPECT_EQ(StopServer(), 0);
   // A reply's deadline is 30 s; a stop that waited for them would take that long.
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(20));
+}
+
+// A colour config with a display and its views: a scene-linear plate is shown through them.
+constexpr const char* kViewConfig = R"(ocio_profile_version: 2
+search_path: ""
+strictparsing: true
+roles:
+  default: linear
+  scene_linear: linear
+file_rules:
+  - !<Rule> {name: Default, colorspace: default}
+displays:
+  sRGB:
+    - !<View> {name: Standard, colorspace: sRGB}
+    - !<View> {name: Log, colorspace: log}
+active_displays: []
+active_views: []
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+    encoding: scene-linear
+  - !<ColorSpace>
+    name: sRGB
+    encoding: sdr-video
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+  - !<ColorSpace>
+    name: log
+    encoding: log
+    from_scene_reference: !<LogAffineTransform> {base: 2, log_side_slope: 0.0625, log_side_offset: 0.5, lin_side_slope: 1, lin_side_offset: 0.00390625}
+)";
+
+class PreviewViewTest : public PreviewHttpTest {
+ protected:
+  void SetUp() override {
+    config_ = folder / "view.ocio";
+    std::ofstream(config_) << kViewConfig;
+    plate_ = folder / "plate.exr";
+    WriteFixture(plate_, OIIO::ImageSpec(40, 24, 3, OIIO::TypeDesc::HALF),
+                 [](int x, int y, int c) { return (x * 5 + y * 3 + c * 7) % 32 / 40.0f; });
+    Start({plate_.string(), "--ocio", config_.string(), "--save-as",
+           (folder / "look.toml").string()});
+  }
+  std::filesystem::path config_, plate_;
+};
+
+// Through a view, the served frame is OpenColorIO's display transform of the command's own
+// output (after the exposure's gain in linear light), tagged as what it now holds.
+TEST_F(PreviewViewTest, AViewShowsTheConfigsDisplayTransformOfTheFrame) {
+  const auto start = nlohmann::json::parse(client().Get("/start.json")->body);
+  EXPECT_EQ(start["viewing"]["displays"][0]["name"], "sRGB");
+  EXPECT_EQ(start["viewing"]["displays"][0]["views"], nlohmann::json({"Standard", "Log"}));
+
+  const RunResult run = RunVelmora(
+      {"render", "-q", plate_.string(), (folder / "command.exr").string(), "--radius", "6"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  OIIO::ColorConfig ocio(config_.string());
+  struct Case {
+    std::string request;
+    std::filesystem::path linear;  // the values the view is applied to
+    std::string view;
+    float gain;
+    std::string tag;
+  };
+  const Case cases[] = {
+      {"/render.png?radius=6&view=sRGB/Standard", folder / "command.exr", "Standard", 1, "sRGB"},
+      {"/render.png?radius=6&view=sRGB/Standard&exposure=1", folder / "command.exr", "Standard", 2,
+       "sRGB"},
+      {"/render.png?radius=6&view=sRGB/Log&exposure=-1.5", folder / "command.exr", "Log",
+       std::exp2(-1.5f), "log"},
+      {"/source.png?view=sRGB/Standard&exposure=0.5", plate_, "Standard", std::exp2(0.5f), "sRGB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request);
+    const auto frame = client().Get(c.request);
+    ASSERT_TRUE(frame);
+    ASSERT_EQ(frame->status, 200) << frame->body;
+    const Pixels page = PixelsOf(frame->body, folder, "page.png");
+    EXPECT_EQ(page.spec.get_string_attribute("oiio:ColorSpace"), c.tag);
+    OIIO::ImageBuf linear(c.linear.string());
+    linear = OIIO::ImageBufAlgo::mul(linear, c.gain);
+    const OIIO::ImageBuf shown =
+        OIIO::ImageBufAlgo::ociodisplay(linear, "sRGB", c.view, "linear", "", true, "", "", &ocio);
+    ASSERT_FALSE(shown.has_error()) << shown.geterror();
+    ASSERT_EQ(page.spec.width, shown.spec().width);
+    ASSERT_EQ(page.spec.height, shown.spec().height);
+    ASSERT_EQ(page.spec.nchannels, 3);
+    float worst = 0;
+    for (int y = 0; y < page.spec.height; ++y) {
+      for (int x = 0; x < page.spec.width; ++x) {
+        for (int ch = 0; ch < 3; ++ch) {
+          const float expected = std::clamp(shown.getchannel(x, y, 0, ch), 0.0f, 1.0f);
+          worst = std::max(worst, std::abs(page.at(x, y, ch) - expected));
+        }
+      }
+    }
+    EXPECT_LE(worst, 1.0f / 255.0f);
+  }
+  // As stored, the frame is the command's values, tagged linear.
+  const auto stored = client().Get("/render.png?radius=6");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(
+      PixelsOf(stored->body, folder, "stored.png").spec.get_string_attribute("oiio:ColorSpace"),
+      "Linear");
+}
+
+TEST_F(PreviewViewTest, BadViewsAndExposuresAreRefusedInOneLine) {
+  struct Case {
+    std::string query;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"/render.png?view=sRGB/Standrd", "velmora: view: no view of display 'sRGB' 'Standrd' in"},
+      {"/source.png?view=sRBG/Log", "velmora: view: no display 'sRBG' in"},
+      {"/render.png?view=sRGB", "velmora: view: 'sRGB' is not DISPLAY/VIEW"},
+      {"/render.png?view=sRGB/Log&view=sRGB/Standard", "velmora: view: given twice\n"},
+      {"/render.png?view=sRGB/Log&exposure=bright", "velmora: exposure: 'bright' is not stops"},
+      {"/render.png?view=sRGB/Log&exposure=40", "velmora: exposure: '40' is not stops"},
+      {"/render.png?exposure=1", "velmora: exposure: is shown through a view"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const auto answer = client().Get(c.query);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 400);
+    EXPECT_EQ(answer->body.substr(0, c.message.size()), c.message) << answer->body;
+    EXPECT_EQ(std::count(answer->body.begin(), answer->body.end(), '\n'), 1) << answer->body;
+  }
+  // The nearest names, to correct the spelling.
+  EXPECT_NE(client().Get("/render.png?view=sRGB/Standrd")->body.find("nearest: Standard"),
+            std::string::npos);
+  EXPECT_NE(client().Get("/render.png?view=sRBG/Log")->body.find("nearest: sRGB"),
+            std::string::npos);
+  const auto still = client().Get("/render.png?view=sRGB/Log&scale=0.5");
+  ASSERT_TRUE(still);
+  EXPECT_EQ(still->status, 200) << still->body;
+}
+
+// Viewing is for looking only: the preset and the command saved with a view chosen are those
+// saved without.
+TEST_F(PreviewViewTest, ThePresetSavedWithAViewIsTheOneSavedWithout) {
+  const std::string controls = "radius=12&intensity=1.5";
+  std::string bodies[2];
+  const std::string queries[2] = {controls, controls + "&view=sRGB%2FLog&exposure=2.5"};
+  for (int i = 0; i < 2; ++i) {
+    const auto saved =
+        client().Post("/save-preset?" + queries[i], {{"X-Velmora", "save"}}, "", "text/plain");
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->status, 200) << saved->body;
+    bodies[i] = saved->body;
+  }
+  EXPECT_EQ(bodies[0], bodies[1]);
+  EXPECT_EQ(client().Get("/preset.toml?" + queries[1])->body,
+            client().Get("/preset.toml?" + queries[0])->body);
 }
 
 }  // namespace

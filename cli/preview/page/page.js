@@ -6,6 +6,9 @@ const $ = (id) => document.getElementById(id);
 const values = {};        // control name -> value as the command's flags take it
 const inputs = {};        // control name -> the elements that show it
 let colourControl = null; // the tint: its dependants grey out while it is off
+// How both frames are shown, never what is rendered or saved: a display's view of the colour
+// config ('' shows the values as stored) after an exposure in stops.
+const viewing = {view: '', exposure: '0'};
 // One request at a time: a reduced frame takes a good part of a second on a large frame, and a
 // drag that interrupted it at every move would show none. Settings that change meanwhile wait
 // in `wanted` and go, newest only, when the frame in flight is shown. A full frame in flight is
@@ -26,6 +29,52 @@ function query(extra) {
   const params = new URLSearchParams(values);
   for (const [k, v] of Object.entries(extra || {})) params.set(k, v);
   return params.toString();
+}
+
+function viewingQuery() {
+  if (!viewing.view) return {};
+  return Number(viewing.exposure) ? {view: viewing.view, exposure: viewing.exposure} : {view: viewing.view};
+}
+
+function showSource() {
+  $('before').src = '/source.png?' + new URLSearchParams(viewingQuery()).toString();
+  return $('before').decode().catch(() => {});
+}
+
+// The config's displays and views (none without one: the menu stays hidden).
+function setupViewing(choices) {
+  const displays = (choices && choices.displays) || [];
+  if (!displays.length) return;
+  const menu = $('show-through');
+  for (const d of displays) {
+    for (const v of d.views) {
+      const option = document.createElement('option');
+      option.value = d.name + '/' + v;
+      option.textContent = d.name + ' / ' + v;
+      menu.append(option);
+    }
+  }
+  const exposure = $('exposure');
+  const greyExposure = () => {
+    exposure.disabled = !viewing.view;
+    $('exposure-row').classList.toggle('off', !viewing.view);
+  };
+  const changed = () => {
+    showSource();
+    render(1);
+  };
+  menu.addEventListener('change', () => {
+    viewing.view = menu.value;
+    greyExposure();
+    changed();
+  });
+  exposure.addEventListener('input', () => {
+    viewing.exposure = exposure.value;
+    $('exposure-value').textContent = exposure.value;
+  });
+  exposure.addEventListener('change', changed);
+  greyExposure();
+  $('viewing').hidden = false;
 }
 
 function firstDragScale() {
@@ -74,7 +123,7 @@ async function pump() {
   inFlight = job;
   const started = performance.now();
   try {
-    const response = await fetch('/render.png?' + query({scale: job.scale}),
+    const response = await fetch('/render.png?' + query({scale: job.scale, ...viewingQuery()}),
                                   {signal: job.controller.signal, cache: 'no-store'});
     if (response.status === 409) {
       // A request this page dropped reached the server after this one: ask again.
@@ -277,8 +326,8 @@ async function start() {
   }
   greyTint();
   greyKnee();
-  $('before').src = '/source.png';
-  await $('before').decode().catch(() => {});
+  setupViewing(begin.viewing);
+  await showSource();
   render(1);
 }
 
