@@ -109,6 +109,49 @@ TEST(PreviewBrowserTest, ThePageMovesTheRadiusShowsTheNewFrameAndSavesItsPreset)
   EXPECT_EQ(server.Stop(), 0) << server.err();
 }
 
+// With a colour config, the page offers its views: choosing one and an exposure asks for both
+// frames through them, and the preset saved meanwhile holds the controls alone.
+TEST(PreviewBrowserTest, TheViewMenuShowsBothFramesThroughTheViewButSavesNoView) {
+  ExpectChromium();
+  ScratchFolder folder;
+  const auto config = folder / "view.ocio";
+  std::ofstream(config) << R"(ocio_profile_version: 2
+roles:
+  default: linear
+  scene_linear: linear
+file_rules:
+  - !<Rule> {name: Default, colorspace: default}
+displays:
+  sRGB:
+    - !<View> {name: Standard, colorspace: sRGB}
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+    encoding: scene-linear
+  - !<ColorSpace>
+    name: sRGB
+    encoding: sdr-video
+    from_scene_reference: !<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055, direction: inverse}
+)";
+  const auto plate = folder / "plate.exr";
+  WriteFixture(plate, OIIO::ImageSpec(64, 40, 3, OIIO::TypeDesc::HALF),
+               [](int x, int y, int c) { return (x * 5 + y * 3 + c * 7) % 32 / 20.0f; });
+  PreviewProcess server(
+      {plate.string(), "--ocio", config.string(), "--save-as", (folder / "look.toml").string()});
+  ASSERT_GT(server.port(), 0) << server.line() << server.err();
+  const nlohmann::json report = DrivePage("view", server.url(), folder.path());
+  ASSERT_EQ(report["error"], "") << report.dump();
+  EXPECT_EQ(report["menuShown"], true);
+  EXPECT_EQ(report["exposureGreyedAsStored"], true);
+  EXPECT_EQ(report["view"], "sRGB/Standard");
+  EXPECT_EQ(report["exposureLive"], true);
+  EXPECT_EQ(report["source"], "view=sRGB%2FStandard&exposure=1");
+  const std::string query = report["query"];
+  EXPECT_EQ(query.find("view"), std::string::npos) << query;
+  EXPECT_EQ(query.find("exposure"), std::string::npos) << query;
+  EXPECT_EQ(server.Stop(), 0) << server.err();
+}
+
 // A drag of the radius over an HD frame, a move every 16 ms for about 3 s, shows frames while
 // it lasts, not only once it ends; then the full frame. It counts frames, not their pace, so a
 // loaded machine only makes them coarser.

@@ -6,6 +6,8 @@ would, and prints what the page showed as one JSON object.
     preview_page_driver.py drag URL PROFILE [SECONDS]
                                               drag the radius slider with the mouse, a move
                                               every 16 ms, and list the frames shown meanwhile
+    preview_page_driver.py view URL PROFILE   choose the first view in Show through, raise
+                                              the exposure, wait for each frame, save
 
 PROFILE is a fresh folder for the browser's profile. The page is read through Runtime.evaluate
 and acted on with DOM and Input events; the page itself has no hooks for this.
@@ -164,6 +166,41 @@ def try_page(browser, url):
     return report
 
 
+def view_page(browser, url):
+    """Chooses the first view of Show through, then an exposure of +1, waiting for the full frame
+    after each, and presses Save preset."""
+    open_page(browser, url)
+    report = {
+        "menuShown": browser.eval("!$('viewing').hidden"),
+        "exposureGreyedAsStored": browser.eval("$('exposure').disabled"),
+    }
+    browser.eval("driver.beforeSrc = $('after').src; 1")
+    report["view"] = browser.eval("""(() => {
+      const menu = $('show-through');
+      menu.value = menu.options[1].value;
+      menu.dispatchEvent(new Event('change'));
+      return menu.value;
+    })()""")
+    browser.wait("$('after').src !== driver.beforeSrc && " + FULL_FRAME_SHOWN)
+    report["exposureLive"] = browser.eval("!$('exposure').disabled")
+    browser.eval("driver.beforeSrc = $('after').src; 1")
+    browser.eval("""(() => {
+      const exposure = $('exposure');
+      exposure.value = '1';
+      exposure.dispatchEvent(new Event('input'));
+      exposure.dispatchEvent(new Event('change'));
+      return 1;
+    })()""")
+    browser.wait("$('after').src !== driver.beforeSrc && " + FULL_FRAME_SHOWN)
+    browser.wait("$('before').complete && $('before').naturalWidth > 0")
+    report["source"] = browser.eval("new URL($('before').src).search.slice(1)")
+    browser.eval("$('save').click(); 1")
+    browser.wait("!$('saved').hidden || $('error').textContent !== ''")
+    report["query"] = browser.eval("new URL($('download').href).search.slice(1)")
+    report["error"] = browser.eval("$('error').textContent")
+    return report
+
+
 def drag_page(browser, url, seconds):
     """Drags the radius slider with the mouse from a tenth of its track to nine tenths, a move
     every 16 ms, then lets go; lists the frames shown from the press to the release."""
@@ -216,7 +253,7 @@ def drag_page(browser, url, seconds):
 
 
 def main():
-    if len(sys.argv) < 4 or sys.argv[1] not in ("try", "drag"):
+    if len(sys.argv) < 4 or sys.argv[1] not in ("try", "drag", "view"):
         sys.exit(__doc__)
     mode, url, profile = sys.argv[1:4]
     signal.signal(signal.SIGALRM, lambda *_: sys.exit("velmora: preview page: timed out"))
@@ -227,6 +264,8 @@ def main():
         browser = Browser(profile)
         if mode == "try":
             report = try_page(browser, url)
+        elif mode == "view":
+            report = view_page(browser, url)
         else:
             report = drag_page(browser, url, float(sys.argv[4]) if len(sys.argv) > 4 else 3.0)
     except (Failure, OSError, websocket.WebSocketException) as e:
