@@ -115,6 +115,12 @@ void MarkProvenance(OIIO::ImageSpec& spec, const std::string& format, const Writ
   }
 }
 
+// The bits a sample may be stored in, as image files hold them.
+bool StoredDepth(int bits) {
+  return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 10 || bits == 12 ||
+         bits == 16 || bits == 32 || bits == 64;
+}
+
 // A part's attributes as they go to a file of this format.
 void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same_format) {
   for (const OIIO::ParamValue& attribute : from.extra_attribs) {
@@ -127,6 +133,9 @@ void CarryAttributes(const OIIO::ImageSpec& from, OIIO::ImageSpec& to, bool same
     if (attribute.type() == OIIO::TypeString && attribute.get_string().empty()) continue;
     // Settings that only mean something to the source's own format.
     if (!same_format && (name == "compression" || name == "oiio:BitsPerSample")) continue;
+    // A depth no writer stores (a damaged header's 85 bits): the DPX writer sizes its rows by
+    // it and stopped the process.
+    if (name == "oiio:BitsPerSample" && !StoredDepth(attribute.get_int())) continue;
     // The DPX writer derives the channel layout from the channels written, which may not be
     // the source's (an alpha added, grey made RGB); a layout it cannot map stops the process.
     if (name == "dpx:ImageDescriptor") continue;
@@ -411,7 +420,13 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
       specs.push_back(layer.spec);
     } else if (all_parts) {
       written.push_back(part);
+      // Written as stored, but for what the writer would size itself by from a damaged header.
       OIIO::ImageSpec spec = source.parts[static_cast<std::size_t>(part)];
+      if (!StoredDepth(spec.get_int_attribute("oiio:BitsPerSample", 8))) {
+        spec.erase_attribute("oiio:BitsPerSample");
+      }
+      spec.erase_attribute("dpx:EndOfImagePadding");
+      spec.erase_attribute("dpx:EndOfLinePadding");
       ChooseCompression(spec, format, true, source, options, name);
       MarkProvenance(spec, format, options);
       specs.push_back(spec);
