@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 #include "engine/error.h"
 #include "hostsim/depth.h"
@@ -134,12 +133,6 @@ OwnedWorld Scaled(hostsim::WorldStore& worlds, const hostsim::World& layer, A_u_
   return scaled;
 }
 
-std::string Number(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
-
 }  // namespace
 
 const std::array<CompRange, 3>& CompRanges() {
@@ -155,7 +148,7 @@ const std::array<CompRange, 3>& CompRanges() {
 }
 
 std::string RangeText(const CompRange& range) {
-  return Number(range.min) + " to " + Number(range.max);
+  return NumberText(range.min) + " to " + NumberText(range.max);
 }
 
 void SetCompOption(CompOptions& options, const CompRange& range, double value,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 #include "effect/params/glow_extent.h"
 #include "engine/error.h"
@@ -80,6 +81,12 @@ GlowControls DeclaredControls::Defaults() const {
   controls.gamma = (*this)[PARAM_GAMMA].u.bd.dephault != 0;
   controls.repeat_edges = (*this)[PARAM_REPEAT_EDGES].u.bd.dephault != 0;
   return controls;
+}
+
+std::string NumberText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
 }
 
 void WriteControls(const GlowControls& controls, hostsim::ParamStore& params) {

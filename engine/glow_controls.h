@@ -55,6 +55,9 @@ class DeclaredControls {
   std::vector<PF_ParamDef> declared_;  // by index; the input layer's slot unused
 };
 
+// A control's number as ranges, defaults and messages show it: "0.004", "500".
+std::string NumberText(double value);
+
 // Sets every control's parameter as the user would in the host.
 void WriteControls(const GlowControls& controls, hostsim::ParamStore& params);
 

@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace frei0r_glow {
-namespace {
 
-std::string Number(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
+using velmora::engine::NumberText;
+namespace {
 
 float LimitedChannel(float value) {
   return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
@@ -112,20 +107,20 @@ std::string Explanation(const Control& control, const DeclaredControls& declared
   switch (control.kind) {
     case ControlKind::kWholeNumber: {
       const double low = declared.u.sd.valid_min, high = declared.u.sd.valid_max;
-      return help + ": " + Number(low) + " + value x " + Number(high - low) +
-             ", rounded (0..1 = " + Number(low) + " to " + Number(high) + ")";
+      return help + ": " + NumberText(low) + " + value x " + NumberText(high - low) +
+             ", rounded (0..1 = " + NumberText(low) + " to " + NumberText(high) + ")";
     }
     case ControlKind::kNumber: {
       const double low = declared.u.fs_d.valid_min, high = declared.u.fs_d.valid_max;
-      return help + ": " + Number(low) + " + value x " + Number(high - low) +
-             " (0..1 = " + Number(low) + " to " + Number(high) + ")";
+      return help + ": " + NumberText(low) + " + value x " + NumberText(high - low) +
+             " (0..1 = " + NumberText(low) + " to " + NumberText(high) + ")";
     }
     case ControlKind::kChoice: {
       const int count = declared_controls.ChoiceCount(control.index);
       std::string text = help + ": 0..1 in " + std::to_string(count) + " equal steps:";
       for (int i = 0; i < count; ++i) {
         text += (i ? ", " : " ") + std::string(control.choices[static_cast<std::size_t>(i)]) +
-                " from " + Number(static_cast<double>(i) / count);
+                " from " + NumberText(static_cast<double>(i) / count);
       }
       return text;
     }

@@ -67,6 +67,33 @@ const CLI::Validator kNotEmpty(
     [](const std::string& text) { return text.empty() ? "an empty value is not a number" : ""; },
     "", "not empty");
 
+// The colour flags of velmora render, in the order RenderFlags::colour holds their values.
+struct ColourOption {
+  const char* flag;
+  std::optional<cli::ColourName> cli::ColourRequest::*member;
+  const char* help;
+  const char* value_name;
+};
+constexpr ColourOption kColourOptions[] = {
+    {"--colorspace", &cli::ColourRequest::input,
+     "The input's colour space or role (default: the file's tag, else its format's convention)",
+     "NAME"},
+    {"--working-space", &cli::ColourRequest::working,
+     "Glow in this colour space or role, e.g. scene_linear (default: none, the file's values as "
+     "stored)",
+     "NAME"},
+    {"--output-colorspace", &cli::ColourRequest::output,
+     "The output's colour space or role (default: the input's)", "NAME"},
+    {"--display", &cli::ColourRequest::display,
+     "Write through this display of the config (with --view; default view: the display's), "
+     "instead of --output-colorspace",
+     "NAME"},
+    {"--view", &cli::ColourRequest::view,
+     "The display's view to write through (default display: the config's)", "NAME"},
+    {"--look", &cli::ColourRequest::look,
+     "Grade the glowed picture with the config's look(s), e.g. \"grade, +film\"", "NAMES"},
+};
+
 // What `velmora render` collects from its flags before it becomes a request.
 struct RenderFlags {
   cli::RenderRequest request;
@@ -75,7 +102,7 @@ struct RenderFlags {
   std::string max_memory;
   std::optional<int> threads;
   // --colorspace, --working-space, --output-colorspace, --display, --view, --look
-  std::string colour[6];
+  std::string colour[std::size(kColourOptions)];
   bool quiet = false;
   bool verbose = false;
   // One entry per effect control: the text given, or the switch's state, and whether given.
@@ -133,33 +160,10 @@ CLI::App* AddRenderCommand(CLI::App& app, RenderFlags& flags,
       ->option_text("N");
   render->add_option("--preset", request.preset, "JSON or TOML file of control values; flags win")
       ->type_name("FILE");
-  render
-      ->add_option("--colorspace", flags.colour[0],
-                   "The input's colour space or role (default: the file's tag, else its "
-                   "format's convention)")
-      ->type_name("NAME");
-  render
-      ->add_option("--working-space", flags.colour[1],
-                   "Glow in this colour space or role, e.g. scene_linear (default: none, the "
-                   "file's values as stored)")
-      ->type_name("NAME");
-  render
-      ->add_option("--output-colorspace", flags.colour[2],
-                   "The output's colour space or role (default: the input's)")
-      ->type_name("NAME");
-  render
-      ->add_option("--display", flags.colour[3],
-                   "Write through this display of the config (with --view; default view: the "
-                   "display's), instead of --output-colorspace")
-      ->type_name("NAME");
-  render
-      ->add_option("--view", flags.colour[4],
-                   "The display's view to write through (default display: the config's)")
-      ->type_name("NAME");
-  render
-      ->add_option("--look", flags.colour[5],
-                   "Grade the glowed picture with the config's look(s), e.g. \"grade, +film\"")
-      ->type_name("NAMES");
+  for (std::size_t i = 0; i < std::size(kColourOptions); ++i) {
+    render->add_option(kColourOptions[i].flag, flags.colour[i], kColourOptions[i].help)
+        ->type_name(kColourOptions[i].value_name);
+  }
   render->add_flag("--skip-existing", request.skip_existing,
                    "Leave frames whose output file is already there (a rerun after a crash)");
   render->add_flag("--strict", request.strict,
@@ -213,16 +217,10 @@ cli::RenderRequest MakeRenderRequest(RenderFlags& flags, const CLI::App& render,
   cli::RenderRequest request = flags.request;
   if (render.count("--depth")) request.depth = ParseDepth(flags.depth);
   request.colour.ocio = ocio;
-  const std::pair<const char*, std::optional<cli::ColourName> cli::ColourRequest::*> colour[] = {
-      {"--colorspace", &cli::ColourRequest::input},
-      {"--working-space", &cli::ColourRequest::working},
-      {"--output-colorspace", &cli::ColourRequest::output},
-      {"--display", &cli::ColourRequest::display},
-      {"--view", &cli::ColourRequest::view},
-      {"--look", &cli::ColourRequest::look}};
-  for (std::size_t i = 0; i < std::size(colour); ++i) {
-    if (render.count(colour[i].first)) {
-      request.colour.*colour[i].second = cli::ColourName{flags.colour[i], colour[i].first};
+  for (std::size_t i = 0; i < std::size(kColourOptions); ++i) {
+    const ColourOption& option = kColourOptions[i];
+    if (render.count(option.flag)) {
+      request.colour.*option.member = cli::ColourName{flags.colour[i], option.flag};
     }
   }
   for (const cli::Control& control : cli::Controls()) {

@@ -4,19 +4,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 
 #include "cli/controls/tint_color.h"
 #include "cli/report/cli_error.h"
 
 namespace cli {
-namespace {
 
-std::string Number(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
+using velmora::engine::NumberText;
+namespace {
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -225,9 +220,9 @@ velmora::engine::CompOptions ParseCompOptions(const ControlSettings& settings) {
 std::string DescribeRange(const Control& control, const PF_ParamDef& declared) {
   switch (control.kind) {
     case ControlKind::kWholeNumber:
-      return Number(declared.u.sd.valid_min) + " to " + Number(declared.u.sd.valid_max);
+      return NumberText(declared.u.sd.valid_min) + " to " + NumberText(declared.u.sd.valid_max);
     case ControlKind::kNumber:
-      return Number(declared.u.fs_d.valid_min) + " to " + Number(declared.u.fs_d.valid_max);
+      return NumberText(declared.u.fs_d.valid_min) + " to " + NumberText(declared.u.fs_d.valid_max);
     case ControlKind::kChoice:
       return Joined(control.choices, std::max(0, int{declared.u.pd.num_choices}), ", ");
     case ControlKind::kSwitch:
@@ -241,9 +236,9 @@ std::string DescribeRange(const Control& control, const PF_ParamDef& declared) {
 std::string DescribeDefault(const Control& control, const PF_ParamDef& declared) {
   switch (control.kind) {
     case ControlKind::kWholeNumber:
-      return Number(declared.u.sd.dephault);
+      return NumberText(declared.u.sd.dephault);
     case ControlKind::kNumber:
-      return Number(declared.u.fs_d.dephault);
+      return NumberText(declared.u.fs_d.dephault);
     case ControlKind::kChoice: {
       const int choice = declared.u.pd.dephault;
       return choice >= 1 && choice <= static_cast<int>(control.choices.size())
