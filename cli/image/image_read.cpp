@@ -10,6 +10,7 @@
 
 #include "cli/colour/colour_plan.h"
 #include "cli/image/frame_memory.h"
+#include "cli/image/header_checks.h"
 #include "cli/image/image_io.h"
 #include "cli/image/jpeg_quality.h"
 #include "cli/report/cli_error.h"
@@ -20,132 +21,8 @@
 namespace cli {
 namespace {
 
-// A file declaring more pixels than this many times its own size is damaged or hostile: no
-// codec a file format uses packs an image that tightly.
-constexpr std::uint64_t kMaxCompressionRatio = 100000;
 // Parts read from one file; a file with more is refused.
 constexpr int kMaxParts = 1000;
-
-// Up to count bytes from the start of a file (fewer when it is shorter or cannot be read).
-std::vector<std::uint8_t> FirstBytes(const std::filesystem::path& path, std::size_t count) {
-  std::vector<std::uint8_t> bytes(count);
-  std::size_t got = 0;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    while (got < count) {
-      const ssize_t n = read(fd, bytes.data() + got, count - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    close(fd);
-  }
-  bytes.resize(got);
-  return bytes;
-}
-
-// The sizes a DPX file's header gives, in bytes; nullopt for a file that is no DPX.
-struct DpxSizes {
-  std::uint64_t image_offset = 0;  // where the pixels start
-  std::uint64_t file_size = 0;     // the whole file, as the header declares it
-  std::uint64_t sections = 0;      // the generic, industry and user data sections together
-};
-
-std::optional<DpxSizes> ReadDpxSizes(const std::filesystem::path& path) {
-  const std::vector<std::uint8_t> header = FirstBytes(path, 36);
-  if (header.size() < 36) return std::nullopt;
-  const bool big_endian = std::memcmp(header.data(), "SDPX", 4) == 0;
-  if (!big_endian && std::memcmp(header.data(), "XPDS", 4) != 0) return std::nullopt;
-  const auto field = [&](std::size_t at) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-      value = value << 8 | header[big_endian ? at + i : at + 3 - i];
-    return value;
-  };
-  return DpxSizes{field(4), field(16), field(24) + field(28) + field(32)};
-}
-
-// OpenImageIO's DPX reader trusts the sizes in the file's header: a section said to be larger
-// than the file makes it allocate gigabytes or stop the process on an assertion. The sections
-// are read whole, so they must be in the file; the pixels may lie past a cut (a truncated file
-// is named as such later), but not past the end the header itself declares.
-void CheckDpxSections(const std::filesystem::path& path, const std::string& name) {
-  const auto sizes = ReadDpxSizes(path);
-  std::error_code error;
-  const std::uint64_t size = std::filesystem::file_size(path, error);
-  if (!sizes || error) return;  // the reader says what is wrong
-  if (sizes->sections > size || sizes->image_offset > std::max(size, sizes->file_size)) {
-    throw CliError(name, "corrupt DPX header (its sections or pixels lie beyond the file's " +
-                             std::to_string(size) + " bytes)");
-  }
-}
-
-// OpenEXR's header reader also trusts sizes: each attribute's value is read into memory as
-// long as its size field says, so a crafted size makes it take gigabytes; and a tiled part's
-// reader makes room for a whole tile when it opens, so a tile far larger than the image it
-// tiles takes gigabytes too. Each attribute of each part's header (as far as the first MiB
-// reaches) must fit in the file, and a tile may hold more pixels than its part's data window
-// only up to a bound no real file reaches.
-void CheckExrAttributes(const std::filesystem::path& path, const std::string& name) {
-  constexpr std::uint64_t kMaxTilePixels = std::uint64_t{1} << 24;  // a 4096 x 4096 tile
-  const std::vector<std::uint8_t> bytes = FirstBytes(path, std::size_t{1} << 20);
-  if (bytes.size() < 8 || bytes[0] != 0x76 || bytes[1] != 0x2f || bytes[2] != 0x31 ||
-      bytes[3] != 0x01) {
-    return;
-  }
-  std::error_code error;
-  const std::uint64_t file_size = std::filesystem::file_size(path, error);
-  if (error) return;
-  const bool multipart = (bytes[5] & 0x10) != 0;  // version flags, bit 12
-  std::size_t at = 8;
-  // A NUL-terminated text at `at`; false when it runs past what was read.
-  const auto read_text = [&](std::string& text) {
-    const std::size_t start = at;
-    while (at < bytes.size() && bytes[at] != 0) ++at;
-    if (at >= bytes.size()) return false;
-    text.assign(reinterpret_cast<const char*>(bytes.data()) + start, at - start);
-    ++at;
-    return true;
-  };
-  const auto u32 = [&](std::size_t from) {
-    return static_cast<std::uint32_t>(bytes[from]) | bytes[from + 1] << 8 | bytes[from + 2] << 16 |
-           static_cast<std::uint32_t>(bytes[from + 3]) << 24;
-  };
-  for (;;) {  // each part's header
-    std::uint64_t tile_pixels = 0, window_pixels = 0;
-    for (;;) {  // each attribute: name, type, size, value
-      std::string attribute, type;
-      if (!read_text(attribute)) return;
-      if (attribute.empty()) break;
-      if (!read_text(type) || at + 4 > bytes.size()) return;
-      const std::uint32_t size = u32(at);
-      at += 4;
-      if (size > file_size || at + size > file_size) {
-        throw CliError(name, "corrupt OpenEXR header (an attribute of " + std::to_string(size) +
-                                 " bytes in a file of " + std::to_string(file_size) + ")");
-      }
-      if (at + size <= bytes.size()) {
-        if (attribute == "tiles" && type == "tiledesc" && size >= 8) {
-          tile_pixels = std::uint64_t{u32(at)} * u32(at + 4);
-        } else if (attribute == "dataWindow" && type == "box2i" && size >= 16) {
-          const auto side = [&](std::size_t low) {
-            const auto extent = std::int64_t{static_cast<std::int32_t>(u32(low + 8))} -
-                                static_cast<std::int32_t>(u32(low)) + 1;
-            return static_cast<std::uint64_t>(std::max<std::int64_t>(extent, 0));
-          };
-          window_pixels = side(at) * side(at + 4);
-        }
-      }
-      at += size;
-    }
-    if (tile_pixels > std::max(kMaxTilePixels, window_pixels)) {
-      throw CliError(name, "corrupt OpenEXR header (tiles of " + std::to_string(tile_pixels) +
-                               " pixels for a data window of " + std::to_string(window_pixels) +
-                               ")");
-    }
-    if (!multipart || at >= bytes.size() || bytes[at] == 0) return;
-  }
-}
 
 // The quality a JPEG was saved at, from the tables at its start.
 std::optional<int> SavedJpegQuality(const std::filesystem::path& path) {
@@ -285,16 +162,6 @@ std::size_t OthersBytes(const OIIO::ImageSpec& spec, const LayerChannels& layer)
   return bytes;
 }
 
-// The file size a DPX header declares (its readers stop without a word when the file is
-// shorter); nullopt for other formats or a header that cannot be read.
-std::optional<std::uint64_t> HeaderFileSize(const std::filesystem::path& path,
-                                            const std::string& format_name) {
-  if (format_name != "dpx") return std::nullopt;
-  const auto sizes = ReadDpxSizes(path);
-  if (!sizes) return std::nullopt;
-  return sizes->file_size;
-}
-
 // Why reading rows [top, bottom) of a part failed: the reader's words, else what can be told
 // from the file itself.
 std::string ReadFailure(OIIO::ImageInput& input, const std::filesystem::path& path,
@@ -303,7 +170,7 @@ std::string ReadFailure(OIIO::ImageInput& input, const std::filesystem::path& pa
   if (!message.empty()) return CodecReason("truncated or corrupt image", message);
   std::error_code error;
   const std::uint64_t actual = std::filesystem::file_size(path, error);
-  const auto declared = HeaderFileSize(path, source.format_name);
+  const auto declared = DeclaredFileSize(path, source.format_name);
   if (!error && declared && actual < *declared) {
     return "truncated image (" + std::to_string(actual) + " of the " + std::to_string(*declared) +
            " bytes its header declares)";
@@ -391,8 +258,7 @@ InputFrame ReadImage(const std::filesystem::path& path, const ReadOptions& optio
     // Ask readers for the pixels as stored: straight colour stays straight.
     OIIO::ImageSpec config;
     config.attribute("oiio:UnassociatedAlpha", 1);
-    CheckDpxSections(path, name);
-    CheckExrAttributes(path, name);
+    CheckHeaderSizes(path, name, options.max_memory.value_or(MachineMemory()));
     auto input = OIIO::ImageInput::open(name, &config);
     if (!input) throw CliError(name, OpenFailureReason(path));
 

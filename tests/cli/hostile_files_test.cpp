@@ -315,6 +315,30 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "huge_tiles.exr", folder / "out.exr"), folder / "huge_tiles.exr",
                 {"corrupt OpenEXR header (tiles of 269189120 pixels for a data window of 16)"});
 
+  // An OpenEXR part whose data window is as wide as the coordinates reach, or one within
+  // reach whose chunks take more than the memory allowed: the reader would make room for its
+  // chunks when it opens the file.
+  const auto widened = [&](const std::string& file, const char* x_max) {
+    std::string bytes = ReadBytes(folder / "fine.exr");
+    const std::string window = std::string("dataWindow") + '\0' + "box2i" + '\0';
+    const std::size_t at = bytes.find(window);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + window.size() + 4 + 8, 4, std::string(x_max, 4));
+    std::ofstream(folder / file, std::ios::binary) << bytes;
+  };
+  widened("wide.exr", "\xff\xff\xff\x3f");
+  ExpectRefused(Render(folder / "wide.exr", folder / "out.exr"), folder / "wide.exr",
+                {"truncated or corrupt image (", "bytes cannot hold chunks of"});
+  widened("budget.exr", "\x2f\x75\0\0");  // 30000 pixels wide
+  ExpectRefused(Render(folder / "budget.exr", folder / "out.exr", {"--max-memory", "4M"}),
+                folder / "budget.exr", {"need more memory to read", "than the 4 MB allowed"});
+
+  // A GIF whose logical screen overflows its reader's canvas size.
+  std::ofstream(folder / "screen.gif", std::ios::binary)
+      << std::string("GIF89a\x67\x65\x48\x69\0\0\0;", 14);
+  ExpectRefused(Render(folder / "screen.gif", folder / "out.png"), folder / "screen.gif",
+                {"GIF screen of 25959 x 26952 pixels: larger than its reader takes"});
+
 #if !defined(__SANITIZE_ADDRESS__)
   // (Not under the sanitizers: their own checks need a descriptor, and fail without one.)
   // Out of file descriptors, a reader calls the file not one of its format; the reason is

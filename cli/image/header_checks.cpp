@@ -1,0 +1,221 @@
+#include "cli/image/header_checks.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "cli/image/frame_memory.h"
+#include "cli/image/image_io.h"
+#include "cli/report/cli_error.h"
+
+namespace cli {
+namespace {
+
+// The sizes a DPX file's header gives, in bytes; nullopt for a file that is no DPX.
+struct DpxSizes {
+  std::uint64_t image_offset = 0;  // where the pixels start
+  std::uint64_t file_size = 0;     // the whole file, as the header declares it
+  std::uint64_t sections = 0;      // the generic, industry and user data sections together
+};
+
+std::optional<DpxSizes> ReadDpxSizes(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> header = FirstBytes(path, 36);
+  if (header.size() < 36) return std::nullopt;
+  const bool big_endian = std::memcmp(header.data(), "SDPX", 4) == 0;
+  if (!big_endian && std::memcmp(header.data(), "XPDS", 4) != 0) return std::nullopt;
+  const auto field = [&](std::size_t at) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+      value = value << 8 | header[big_endian ? at + i : at + 3 - i];
+    return value;
+  };
+  return DpxSizes{field(4), field(16), field(24) + field(28) + field(32)};
+}
+
+// OpenImageIO's DPX reader trusts the sizes in the file's header: a section said to be larger
+// than the file makes it allocate gigabytes or stop the process on an assertion. The sections
+// are read whole, so they must be in the file; the pixels may lie past a cut (a truncated file
+// is named as such later), but not past the end the header itself declares.
+void CheckDpxSections(const std::filesystem::path& path, const std::string& name) {
+  const auto sizes = ReadDpxSizes(path);
+  std::error_code error;
+  const std::uint64_t size = std::filesystem::file_size(path, error);
+  if (!sizes || error) return;  // the reader says what is wrong
+  if (sizes->sections > size || sizes->image_offset > std::max(size, sizes->file_size)) {
+    throw CliError(name, "corrupt DPX header (its sections or pixels lie beyond the file's " +
+                             std::to_string(size) + " bytes)");
+  }
+}
+
+// Little-endian fields of a header read into memory.
+std::uint32_t U32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes[at]) | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+std::uint32_t U16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes[at]) | bytes[at + 1] << 8;
+}
+
+// What an OpenEXR part's header says about the buffers its reader makes room for on opening.
+struct ExrPart {
+  std::uint64_t width = 0, height = 0;  // the data window
+  std::uint64_t tile_pixels = 0;        // 0: scanlines
+  std::uint64_t pixel_bytes = 0;        // all channels of one pixel, as stored
+  int compression = 0;
+
+  // Scanlines a chunk of this part's compression holds.
+  std::uint64_t ChunkLines() const {
+    constexpr int kLines[] = {1, 1, 1, 16, 32, 16, 32, 32, 32, 256};
+    return compression >= 0 && compression < 10 ? kLines[compression] : 256;
+  }
+  std::uint64_t ChunkBytes() const {
+    const std::uint64_t pixels =
+        tile_pixels != 0 ? tile_pixels : width * std::min(height, ChunkLines());
+    return pixels * pixel_bytes;
+  }
+};
+
+// The bytes one pixel of a channel list takes: each channel is a name, a type (0 uint, 1 half,
+// 2 float), a linear flag and three reserved bytes, and its x and y sampling.
+std::uint64_t ExrPixelBytes(const std::vector<std::uint8_t>& bytes, std::size_t at,
+                            std::size_t end) {
+  std::uint64_t total = 0;
+  while (at < end && bytes[at] != 0) {
+    while (at < end && bytes[at] != 0) ++at;  // the name
+    if (at + 17 > end) break;
+    total += U32(bytes, at + 1) == 1 ? 2 : 4;
+    at += 17;
+  }
+  return total;
+}
+
+// OpenEXR's header reader trusts sizes: each attribute's value is read into memory as long as
+// its size field says, and a part's reader makes room for chunks (a tile, or a compression's
+// group of scanlines, once for each of its threads) when it opens, as large as the header
+// declares. Each attribute of each part's header (as far as the first MiB reaches) must fit in
+// the file; a tile may hold more pixels than its part's data window only up to a bound no real
+// file reaches; and a chunk can be neither packed tighter than any codec packs nor take more
+// than the budget.
+void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
+                    std::uint64_t budget) {
+  constexpr std::uint64_t kMaxTilePixels = std::uint64_t{1} << 24;  // a 4096 x 4096 tile
+  constexpr std::uint64_t kChunkBuffers = 16;  // buffers per chunk, over the reader's threads
+  const std::vector<std::uint8_t> bytes = FirstBytes(path, std::size_t{1} << 20);
+  if (bytes.size() < 8 || U32(bytes, 0) != 20000630) return;
+  std::error_code error;
+  const std::uint64_t file_size = std::filesystem::file_size(path, error);
+  if (error) return;
+  const bool multipart = (bytes[5] & 0x10) != 0;  // version flags, bit 12
+  std::size_t at = 8;
+  // A NUL-terminated text at `at`; false when it runs past what was read.
+  const auto read_text = [&](std::string& text) {
+    const std::size_t start = at;
+    while (at < bytes.size() && bytes[at] != 0) ++at;
+    if (at >= bytes.size()) return false;
+    text.assign(reinterpret_cast<const char*>(bytes.data()) + start, at - start);
+    ++at;
+    return true;
+  };
+  for (;;) {  // each part's header
+    ExrPart part;
+    for (;;) {  // each attribute: name, type, size, value
+      std::string attribute, type;
+      if (!read_text(attribute)) return;
+      if (attribute.empty()) break;
+      if (!read_text(type) || at + 4 > bytes.size()) return;
+      const std::uint32_t size = U32(bytes, at);
+      at += 4;
+      if (size > file_size || at + size > file_size) {
+        throw CliError(name, "corrupt OpenEXR header (an attribute of " + std::to_string(size) +
+                                 " bytes in a file of " + std::to_string(file_size) + ")");
+      }
+      if (at + size <= bytes.size()) {
+        if (attribute == "tiles" && type == "tiledesc" && size >= 8) {
+          part.tile_pixels = std::uint64_t{U32(bytes, at)} * U32(bytes, at + 4);
+        } else if (attribute == "dataWindow" && type == "box2i" && size >= 16) {
+          const auto side = [&](std::size_t low) {
+            const auto extent = std::int64_t{static_cast<std::int32_t>(U32(bytes, low + 8))} -
+                                static_cast<std::int32_t>(U32(bytes, low)) + 1;
+            return static_cast<std::uint64_t>(std::max<std::int64_t>(extent, 0));
+          };
+          part.width = side(at);
+          part.height = side(at + 4);
+        } else if (attribute == "channels" && type == "chlist") {
+          part.pixel_bytes = ExrPixelBytes(bytes, at, at + size);
+        } else if (attribute == "compression" && type == "compression" && size >= 1) {
+          part.compression = bytes[at];
+        }
+      }
+      at += size;
+    }
+    const std::uint64_t window_pixels = part.width * part.height;
+    if (part.tile_pixels > std::max(kMaxTilePixels, window_pixels)) {
+      throw CliError(name, "corrupt OpenEXR header (tiles of " + std::to_string(part.tile_pixels) +
+                               " pixels for a data window of " + std::to_string(window_pixels) +
+                               ")");
+    }
+    const std::uint64_t chunk = part.ChunkBytes();
+    if (chunk / kMaxCompressionRatio > file_size) {
+      throw CliError(name, "truncated or corrupt image (" + std::to_string(file_size) +
+                               " bytes cannot hold chunks of " + MemoryText(chunk) + ")");
+    }
+    if (chunk > budget / kChunkBuffers) {
+      throw CliError(name, "chunks of " + MemoryText(chunk) + " need more memory to read (" +
+                               MemoryText(chunk * kChunkBuffers) + ") than the " +
+                               MemoryText(budget) + " allowed");
+    }
+    if (!multipart || at >= bytes.size() || bytes[at] == 0) return;
+  }
+}
+
+// OpenImageIO's GIF reader sizes its canvas as the logical screen's width x height x 4 in an
+// int: a screen of more than 2^31 bytes overflows that and stops the process.
+void CheckGifScreen(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+  if (bytes.size() < 10 || std::memcmp(bytes.data(), "GIF8", 4) != 0) return;
+  const std::uint32_t width = U16(bytes, 6), height = U16(bytes, 8);
+  if (std::uint64_t{width} * height * 4 > INT_MAX) {
+    throw CliError(name, "GIF screen of " + std::to_string(width) + " x " + std::to_string(height) +
+                             " pixels: larger than its reader takes");
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> FirstBytes(const std::filesystem::path& path, std::size_t count) {
+  std::vector<std::uint8_t> bytes(count);
+  std::size_t got = 0;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    while (got < count) {
+      const ssize_t n = read(fd, bytes.data() + got, count - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    close(fd);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+std::optional<std::uint64_t> DeclaredFileSize(const std::filesystem::path& path,
+                                              const std::string& format_name) {
+  if (format_name != "dpx") return std::nullopt;
+  const auto sizes = ReadDpxSizes(path);
+  if (!sizes) return std::nullopt;
+  return sizes->file_size;
+}
+
+void CheckHeaderSizes(const std::filesystem::path& path, const std::string& name,
+                      std::uint64_t budget) {
+  CheckDpxSections(path, name);
+  CheckExrHeader(path, name, budget);
+  CheckGifScreen(FirstBytes(path, 10), name);
+}
+
+}  // namespace cli
