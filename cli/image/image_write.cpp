@@ -398,13 +398,16 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
   // Every part when the format is the source's own and holds several, else the layer's part
   // alone: the other parts are written as stored, which only their own format's writer takes
   // as they are (another's meets channel types, tiles and attributes it does not expect).
-  const bool all_parts =
-      source.parts.size() > 1 && format == source.format_name && output->supports("multiimage");
+  // OpenImageIO's DPX writer stops the process on image elements it cannot describe (two
+  // channels, some combinations of descriptors and depths), so a DPX carries the layer alone.
+  const bool multiimage = output->supports("multiimage") && format != "dpx";
+  const bool all_parts = source.parts.size() > 1 && format == source.format_name && multiimage;
   if (source.parts.size() > 1 && !all_parts) {
     WarnOnce("parts", name + ": only the glowed part written; " + format +
-                          (format == source.format_name
-                               ? " holds one image ("
-                               : " gets no other parts of a " + source.format_name + " file (") +
+                          (format != source.format_name
+                               ? " gets no other parts of a " + source.format_name + " file ("
+                           : format == "dpx" ? " gets no other image elements ("
+                                             : " holds one image (") +
                           std::to_string(source.parts.size() - 1) + " left out)");
   }
   if (source.mip_mapped) {
