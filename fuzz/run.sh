@@ -8,7 +8,8 @@
 #   fuzz/run.sh BUILD SECONDS [TARGET...]     e.g. fuzz/run.sh build/fuzz 3600 frame
 #
 # FUZZ_SEED fixes libFuzzer's seed (CI uses 1, so a failure there replays alike); unset, each
-# run explores afresh.
+# run explores afresh. FUZZ_RUNS_<TARGET> also caps a target's executions, so a slow target
+# meets the same inputs on a fast machine as on a slow one (the time still bounds it).
 set -euo pipefail
 
 build=$1
@@ -32,7 +33,9 @@ for target in "${targets[@]}"; do
   log="$build/fuzz-work/$target.log"
   mkdir -p "$work"
   status=0
+  runs_cap="FUZZ_RUNS_$target"
   "$build/fuzz/fuzz_$target" "$work" "$here/corpus/$target" -max_total_time="$seconds" \
+    ${!runs_cap:+-runs=${!runs_cap}} \
     -seed="${FUZZ_SEED:-0}" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/fuzz-crashes/$target-" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
