@@ -25,6 +25,7 @@
 #include "cli/controls/controls.h"
 #include "cli/image/world_transfer.h"
 #include "cli/info/info_command.h"
+#include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
 #include "engine/error.h"
@@ -138,7 +139,9 @@ void ForEachRowBand(int first, int end, const Row& row) {
 
 std::string Text(const py::handle& value) {
   if (py::isinstance<py::bool_>(value)) return value.cast<bool>() ? "true" : "false";
-  if (py::isinstance<py::float_>(value)) return py::repr(value).cast<std::string>();
+  // As Python writes a float, whatever its subclass (NumPy's float64 reprs itself otherwise).
+  if (py::isinstance<py::float_>(value))
+    return py::repr(py::float_(value.cast<double>())).cast<std::string>();
   if (py::isinstance<py::str>(value)) return value.cast<std::string>();
   if (py::isinstance<py::int_>(value)) return py::str(value).cast<std::string>();
   return py::str(value).cast<std::string>();
@@ -165,10 +168,12 @@ void AddSetting(cli::ControlSettings& settings, const std::string& keyword,
   std::string name = keyword;
   std::replace(name.begin(), name.end(), '_', '-');
   if (name == "tint-color") name = "tint";
-  if (!cli::FindControl(name)) {
+  if (!cli::FindControl(name) && !cli::IsCompOption(name)) {
+    std::vector<std::string> names;
+    for (const cli::Control& control : cli::Controls()) names.emplace_back(control.name);
+    for (const std::string_view comp : cli::CompOptionNames()) names.emplace_back(comp);
     std::string known;
-    for (const cli::Control& control : cli::Controls()) {
-      std::string shown(control.name);
+    for (std::string& shown : names) {
       std::replace(shown.begin(), shown.end(), '-', '_');
       known += (known.empty() ? "" : ", ") + shown;
     }
@@ -239,7 +244,10 @@ is premultiplied likewise.
 
 The controls take the values `velmora render` takes: radius (0..500), intensity, mode
 ("screen" or "add"), tint (None for the default, "off", "#RRGGBB", or (r, g, b[, a]) in 0..1),
-tint_mode ("standard", "soft", "light-blend"), unmultiply, gamma, repeat_edges.
+tint_mode ("standard", "soft", "light-blend"), unmultiply, gamma, repeat_edges. Around the
+effect, as the command builds them: threshold (0..1000, luminance; only what is brighter glows),
+softness (0..1, the threshold's knee), mix (0..1, from the input to the glowed input) and
+glow_pass (True: only the light the glow adds).
 
 depth: the host's processing depth, 8, 16 or 32 ("float"); by default the array's (uint8: 8,
 uint16: 16, float16 and float32: float). threads: the host's worker threads (default
@@ -255,18 +263,28 @@ while the effect renders; Ctrl-C interrupts it.)";
 py::object Glow(const py::array& given, const py::object& radius, const py::object& intensity,
                 const py::object& mode, const py::object& tint, const py::object& tint_mode,
                 const py::object& unmultiply, const py::object& gamma,
-                const py::object& repeat_edges, const py::object& depth_given,
-                std::optional<int> threads, const std::string& extent, bool premultiplied) {
+                const py::object& repeat_edges, const py::object& threshold,
+                const py::object& softness, const py::object& mix, const py::object& glow_pass,
+                const py::object& depth_given, std::optional<int> threads,
+                const std::string& extent, bool premultiplied) {
   const ArrayLayout layout = LayoutOf(given);
   const hostsim::Depth depth = DepthFrom(depth_given, layout.depth);
   if (extent != "input" && extent != "full")
     throw Error("extent", "'" + extent + "' is not one of input, full",
                 velmora::engine::kExitUsage);
   cli::ControlSettings settings;
-  const std::pair<const char*, const py::object*> keywords[] = {
-      {"radius", &radius}, {"intensity", &intensity},      {"mode", &mode},
-      {"tint", &tint},     {"tint_mode", &tint_mode},      {"unmultiply", &unmultiply},
-      {"gamma", &gamma},   {"repeat_edges", &repeat_edges}};
+  const std::pair<const char*, const py::object*> keywords[] = {{"radius", &radius},
+                                                                {"intensity", &intensity},
+                                                                {"mode", &mode},
+                                                                {"tint", &tint},
+                                                                {"tint_mode", &tint_mode},
+                                                                {"unmultiply", &unmultiply},
+                                                                {"gamma", &gamma},
+                                                                {"repeat_edges", &repeat_edges},
+                                                                {"threshold", &threshold},
+                                                                {"softness", &softness},
+                                                                {"mix", &mix},
+                                                                {"glow_pass", &glow_pass}};
   for (const auto& [name, value] : keywords) AddSetting(settings, name, *value);
 
   // Rows as the file reader sees them: C order, the array's own type, a copy only when the
@@ -296,6 +314,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   SetThreadsOnce(threads);
   EffectSession& session = Session();
   const velmora::engine::GlowControls glow = cli::ParseControls(settings, session.declared());
+  const velmora::engine::CompOptions comp = cli::ParseCompOptions(settings);
   if (glow.tint && channels == 1) {
     throw Error("pixels", "a grey array cannot hold a tinted glow: give it as (height, width, 3)",
                 velmora::engine::kExitUsage);
@@ -322,7 +341,8 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
       ~Done() { g_rendering = nullptr; }
     } done;
     const auto start = std::chrono::steady_clock::now();
-    result = session.Render(*input, velmora::engine::TimeOfFrame(0), "pixels");
+    result = velmora::engine::RenderComposited(session, *input, glow, comp,
+                                               velmora::engine::TimeOfFrame(0), "pixels");
     g_last_render_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   });
@@ -376,8 +396,9 @@ const char* kRenderDoc =
 input, output: an image or a numbered sequence ("shot.####.exr"); frames as --frames
 ("1001-1100"); preset a JSON or TOML file; colorspace, working_space, output_colorspace and
 ocio as the command's flags; skip_existing leaves frames whose output is complete; depth 8, 16
-or 32 (default float); progress a callable given (done, total) after each frame. Controls as
-keywords: radius=60, tint="#ff8000", repeat_edges=True, ...
+or 32 (default float); progress a callable given (done, total) after each frame. Controls and
+the options around the effect as keywords: radius=60, tint="#ff8000", repeat_edges=True,
+threshold=0.5, mix=0.8, glow_pass=True, ...
 
 Raises velmora.Error with the command's message when it refuses or a frame fails.)";
 
@@ -446,7 +467,9 @@ PYBIND11_MODULE(velmora, m) {
         py::arg("intensity") = py::none(), py::arg("mode") = py::none(),
         py::arg("tint") = py::none(), py::arg("tint_mode") = py::none(),
         py::arg("unmultiply") = py::none(), py::arg("gamma") = py::none(),
-        py::arg("repeat_edges") = py::none(), py::arg("depth") = py::none(),
+        py::arg("repeat_edges") = py::none(), py::arg("threshold") = py::none(),
+        py::arg("softness") = py::none(), py::arg("mix") = py::none(),
+        py::arg("glow_pass") = py::none(), py::arg("depth") = py::none(),
         py::arg("threads") = py::none(), py::arg("extent") = "input",
         py::arg("premultiplied") = true);
   m.def("render", &Render, kRenderDoc, py::arg("input"), py::arg("output"), py::kw_only(),
