@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cli/image/sample_types.h"
@@ -57,9 +59,52 @@ std::vector<T>& RowScratch(int count) {
   return row;
 }
 
+// Whether a file row holds R, G, B, A in that order (file channel c is role order[c]), all of
+// one type: such rows move without OpenImageIO's per-channel conversion, a call per sample.
+bool PackedRgba(const OIIO::ImageSpec& spec, std::span<const int> order) {
+  if (spec.nchannels != 4 || order.size() != 4) return false;
+  for (int c = 0; c < 4; ++c) {
+    if (order[static_cast<std::size_t>(c)] != c || spec.channelformat(c) != spec.channelformat(0))
+      return false;
+  }
+  return true;
+}
+
+// Calls move.template operator()<T>() with the C type of a packed row's samples; false for the
+// types left to OpenImageIO (half, signed, double).
+template <class Move>
+bool WithPackedType(OIIO::TypeDesc type, Move&& move) {
+  if (type == OIIO::TypeDesc::UINT8) return move.template operator()<std::uint8_t>(), true;
+  if (type == OIIO::TypeDesc::UINT16) return move.template operator()<std::uint16_t>(), true;
+  if (type == OIIO::TypeDesc::FLOAT) return move.template operator()<float>(), true;
+  return false;
+}
+
+// n samples from one type into another, each by OpenImageIO's own conversion of one value
+// (what its per-channel copy does sample by sample), bytes on either side at any alignment.
+template <class From, class To>
+void ConvertSamples(const std::byte* from, std::byte* to, std::size_t n) {
+  if constexpr (std::is_same_v<From, To>) {
+    std::memcpy(to, from, n * sizeof(To));
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      From value;
+      To converted;
+      std::memcpy(&value, from + i * sizeof(From), sizeof value);
+      OIIO::convert_type<From, To>(&value, &converted, 1);
+      std::memcpy(to + i * sizeof(To), &converted, sizeof converted);
+    }
+  }
+}
+
 template <class Row>
 void Gather(const OIIO::ImageSpec& spec, const LayerChannels& layer, const std::byte* native,
             int count, std::vector<Row>& row) {
+  const auto samples = static_cast<std::size_t>(count) * 4;
+  const auto packed = [&]<class File>() {
+    ConvertSamples<File, Row>(native, reinterpret_cast<std::byte*>(row.data()), samples);
+  };
+  if (PackedRgba(spec, layer.rgba) && WithPackedType(spec.channelformat(0), packed)) return;
   const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
   const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
   for (int c = 0; c < 4; ++c) {
@@ -196,6 +241,11 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
     const Pixel* in = world.pixel<Pixel>(world_x, world_y);
     const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
     auto scatter = [&]<class Row>(const std::vector<Row>& row) {
+      const auto packed = [&]<class File>() {
+        ConvertSamples<Row, File>(reinterpret_cast<const std::byte*>(row.data()), native,
+                                  static_cast<std::size_t>(count) * 4);
+      };
+      if (PackedRgba(spec, roles) && WithPackedType(spec.channelformat(0), packed)) return;
       const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
       for (std::size_t c = 0; c < roles.size(); ++c) {
         OIIO::convert_image(1, count, 1, 1, row.data() + roles[c], row_type, 4 * sizeof(Row),
