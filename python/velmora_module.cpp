@@ -31,6 +31,7 @@
 #include "engine/error.h"
 #include "engine/threads.h"
 #include "hostsim/depth.h"
+#include "hostsim/memory/pixel_pool.h"
 #include "hostsim/parallel.h"
 
 namespace py = pybind11;
@@ -43,6 +44,10 @@ namespace {
 // loaded between calls (render runs its own, so it drops this one first).
 std::mutex g_effect_mutex;
 std::unique_ptr<EffectSession> g_session;
+// The last glow's input world, kept for the next call of the same size and depth: every pixel
+// is written again, so frame after frame skips a new world's clearing pass (its padding keeps
+// the zeros it was made with; the effect only reads its input). Dropped before its session.
+velmora::engine::OwnedWorld g_input;
 std::atomic<EffectSession*> g_rendering{nullptr};  // the session a render runs in, to interrupt
 std::optional<std::optional<int>> g_threads;       // the thread count last set
 std::atomic<double> g_last_render_seconds{0.0};    // the engine's part of the last glow
@@ -225,6 +230,20 @@ ArrayLayout LayoutOf(const py::array& pixels) {
   return layout;
 }
 
+// A C-ordered array whose pixels come from the host's pixel pool, as a world's do: a script
+// glowing frame after frame gets the memory an earlier result gave back, not fresh pages to
+// fault in (a large share of a frame's copy). Uninitialised: the caller writes every byte.
+py::array PooledArray(const py::dtype& dtype, const std::vector<py::ssize_t>& shape) {
+  std::size_t bytes = static_cast<std::size_t>(dtype.itemsize());
+  for (const py::ssize_t side : shape) bytes *= static_cast<std::size_t>(side);
+  auto memory = std::make_unique<hostsim::PixelMemory>(hostsim::AcquirePixelMemory(bytes));
+  std::byte* data = memory->get();
+  const py::capsule owner(memory.get(),
+                          [](void* held) { delete static_cast<hostsim::PixelMemory*>(held); });
+  memory.release();  // the capsule owns it now
+  return py::array(dtype, shape, data, owner);
+}
+
 hostsim::Depth DepthFrom(const py::object& depth, hostsim::Depth array_depth) {
   if (depth.is_none()) return array_depth;
   const std::string text = py::isinstance<py::str>(depth) ? depth.cast<std::string>()
@@ -324,7 +343,12 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   velmora::engine::OwnedWorld result;
   RunInterruptible([&] {
     hostsim::WorldStore& worlds = session.host().worlds();
-    const velmora::engine::OwnedWorld input(worlds, worlds.Create(depth, width, height));
+    if (!g_input || g_input->depth != depth || g_input->width() != width ||
+        g_input->height() != height) {
+      g_input = velmora::engine::OwnedWorld();
+      g_input = velmora::engine::OwnedWorld(worlds, worlds.Create(depth, width, height));
+    }
+    const velmora::engine::OwnedWorld& input = g_input;
     if (!input) {
       throw Error("pixels", "the host refuses a " + std::to_string(width) + " x " +
                                 std::to_string(height) + " " + hostsim::DepthName(depth) +
@@ -356,7 +380,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   const int shift_x = full ? 0 : origin_x, shift_y = full ? 0 : origin_y;
   std::vector<py::ssize_t> shape{out_height, out_width};
   if (channels > 1) shape.push_back(channels);
-  py::array out(pixels.dtype(), shape);
+  py::array out = PooledArray(pixels.dtype(), shape);
   auto* target = static_cast<std::byte*>(out.mutable_data());
   const OIIO::ImageSpec out_spec(out_width, out_height, channels, layout.type);
   {
@@ -438,6 +462,7 @@ void Render(const std::filesystem::path& input, const std::filesystem::path& out
 
   const EffectLock lock;
   SetThreadsOnce(threads);
+  g_input = velmora::engine::OwnedWorld();
   g_session.reset();  // the host is one per process: the render's session replaces it
   std::ostringstream dry_run;
   RunInterruptible([&] { cli::RunRender(request, dry_run); },

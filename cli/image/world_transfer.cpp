@@ -199,22 +199,26 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
     }
     std::vector<float>& row = RowScratch<float>(count);
     Gather(spec, layer, native, count, row);
+    // Selects, not branches, so the compiler vectorises these passes: they are most of the
+    // time a frame's rows take.
+    bool non_finite = false, over_one = false;
     for (float& v : row) {
-      if (!std::isfinite(v)) {
-        v = 0.0f;
-        notes.non_finite = true;
-      }
-      notes.clipped = notes.clipped || (integer_world && v > 1.0f);
+      const bool finite = std::isfinite(v);
+      non_finite |= !finite;
+      v = finite ? v : 0.0f;
+      over_one |= v > 1.0f;
     }
+    notes.non_finite = non_finite;
+    notes.clipped = integer_world && over_one;
     if (associated) {
       for (std::size_t i = 0; i < row.size(); i += 4) {
         const float alpha = row[i + 3];
-        if (alpha == 0.0f) continue;
-        for (int c = 0; c < 3; ++c) {
-          // Colour over an alpha too small to divide by (1e38 over 1e-40) stays as stored,
-          // as over alpha 0, rather than become infinite.
-          const float straight = row[i + c] / alpha;
-          if (std::isfinite(straight)) row[i + c] = straight;
+        const float divisor = alpha == 0.0f ? 1.0f : alpha;
+        for (std::size_t c = 0; c < 3; ++c) {
+          // Colour over alpha 0 stays as stored, and so does colour over an alpha too small to
+          // divide by (1e38 over 1e-40) rather than become infinite.
+          const float straight = row[i + c] / divisor;
+          row[i + c] = std::isfinite(straight) ? straight : row[i + c];
         }
       }
     }
