@@ -25,11 +25,13 @@
 #include "cli/controls/controls.h"
 #include "cli/image/world_transfer.h"
 #include "cli/info/info_command.h"
+#include "engine/comp_options.h"
 #include "engine/effect_module.h"
 #include "engine/effect_session.h"
 #include "engine/error.h"
 #include "engine/threads.h"
 #include "hostsim/depth.h"
+#include "hostsim/memory/pixel_pool.h"
 #include "hostsim/parallel.h"
 
 namespace py = pybind11;
@@ -42,6 +44,10 @@ namespace {
 // loaded between calls (render runs its own, so it drops this one first).
 std::mutex g_effect_mutex;
 std::unique_ptr<EffectSession> g_session;
+// The last glow's input world, kept for the next call of the same size and depth: every pixel
+// is written again, so frame after frame skips a new world's clearing pass (its padding keeps
+// the zeros it was made with; the effect only reads its input). Dropped before its session.
+velmora::engine::OwnedWorld g_input;
 std::atomic<EffectSession*> g_rendering{nullptr};  // the session a render runs in, to interrupt
 std::optional<std::optional<int>> g_threads;       // the thread count last set
 std::atomic<double> g_last_render_seconds{0.0};    // the engine's part of the last glow
@@ -138,7 +144,9 @@ void ForEachRowBand(int first, int end, const Row& row) {
 
 std::string Text(const py::handle& value) {
   if (py::isinstance<py::bool_>(value)) return value.cast<bool>() ? "true" : "false";
-  if (py::isinstance<py::float_>(value)) return py::repr(value).cast<std::string>();
+  // As Python writes a float, whatever its subclass (NumPy's float64 reprs itself otherwise).
+  if (py::isinstance<py::float_>(value))
+    return py::repr(py::float_(value.cast<double>())).cast<std::string>();
   if (py::isinstance<py::str>(value)) return value.cast<std::string>();
   if (py::isinstance<py::int_>(value)) return py::str(value).cast<std::string>();
   return py::str(value).cast<std::string>();
@@ -165,10 +173,12 @@ void AddSetting(cli::ControlSettings& settings, const std::string& keyword,
   std::string name = keyword;
   std::replace(name.begin(), name.end(), '_', '-');
   if (name == "tint-color") name = "tint";
-  if (!cli::FindControl(name)) {
+  if (!cli::FindControl(name) && !cli::IsCompOption(name)) {
+    std::vector<std::string> names;
+    for (const cli::Control& control : cli::Controls()) names.emplace_back(control.name);
+    for (const std::string_view comp : cli::CompOptionNames()) names.emplace_back(comp);
     std::string known;
-    for (const cli::Control& control : cli::Controls()) {
-      std::string shown(control.name);
+    for (std::string& shown : names) {
       std::replace(shown.begin(), shown.end(), '-', '_');
       known += (known.empty() ? "" : ", ") + shown;
     }
@@ -220,6 +230,20 @@ ArrayLayout LayoutOf(const py::array& pixels) {
   return layout;
 }
 
+// A C-ordered array whose pixels come from the host's pixel pool, as a world's do: a script
+// glowing frame after frame gets the memory an earlier result gave back, not fresh pages to
+// fault in (a large share of a frame's copy). Uninitialised: the caller writes every byte.
+py::array PooledArray(const py::dtype& dtype, const std::vector<py::ssize_t>& shape) {
+  std::size_t bytes = static_cast<std::size_t>(dtype.itemsize());
+  for (const py::ssize_t side : shape) bytes *= static_cast<std::size_t>(side);
+  auto memory = std::make_unique<hostsim::PixelMemory>(hostsim::AcquirePixelMemory(bytes));
+  std::byte* data = memory->get();
+  const py::capsule owner(memory.get(),
+                          [](void* held) { delete static_cast<hostsim::PixelMemory*>(held); });
+  memory.release();  // the capsule owns it now
+  return py::array(dtype, shape, data, owner);
+}
+
 hostsim::Depth DepthFrom(const py::object& depth, hostsim::Depth array_depth) {
   if (depth.is_none()) return array_depth;
   const std::string text = py::isinstance<py::str>(depth) ? depth.cast<std::string>()
@@ -239,7 +263,10 @@ is premultiplied likewise.
 
 The controls take the values `velmora render` takes: radius (0..500), intensity, mode
 ("screen" or "add"), tint (None for the default, "off", "#RRGGBB", or (r, g, b[, a]) in 0..1),
-tint_mode ("standard", "soft", "light-blend"), unmultiply, gamma, repeat_edges.
+tint_mode ("standard", "soft", "light-blend"), unmultiply, gamma, repeat_edges. Around the
+effect, as the command builds them: threshold (0..1000, luminance; only what is brighter glows),
+softness (0..1, the threshold's knee), mix (0..1, from the input to the glowed input) and
+glow_pass (True: only the light the glow adds).
 
 depth: the host's processing depth, 8, 16 or 32 ("float"); by default the array's (uint8: 8,
 uint16: 16, float16 and float32: float). threads: the host's worker threads (default
@@ -255,18 +282,28 @@ while the effect renders; Ctrl-C interrupts it.)";
 py::object Glow(const py::array& given, const py::object& radius, const py::object& intensity,
                 const py::object& mode, const py::object& tint, const py::object& tint_mode,
                 const py::object& unmultiply, const py::object& gamma,
-                const py::object& repeat_edges, const py::object& depth_given,
-                std::optional<int> threads, const std::string& extent, bool premultiplied) {
+                const py::object& repeat_edges, const py::object& threshold,
+                const py::object& softness, const py::object& mix, const py::object& glow_pass,
+                const py::object& depth_given, std::optional<int> threads,
+                const std::string& extent, bool premultiplied) {
   const ArrayLayout layout = LayoutOf(given);
   const hostsim::Depth depth = DepthFrom(depth_given, layout.depth);
   if (extent != "input" && extent != "full")
     throw Error("extent", "'" + extent + "' is not one of input, full",
                 velmora::engine::kExitUsage);
   cli::ControlSettings settings;
-  const std::pair<const char*, const py::object*> keywords[] = {
-      {"radius", &radius}, {"intensity", &intensity},      {"mode", &mode},
-      {"tint", &tint},     {"tint_mode", &tint_mode},      {"unmultiply", &unmultiply},
-      {"gamma", &gamma},   {"repeat_edges", &repeat_edges}};
+  const std::pair<const char*, const py::object*> keywords[] = {{"radius", &radius},
+                                                                {"intensity", &intensity},
+                                                                {"mode", &mode},
+                                                                {"tint", &tint},
+                                                                {"tint_mode", &tint_mode},
+                                                                {"unmultiply", &unmultiply},
+                                                                {"gamma", &gamma},
+                                                                {"repeat_edges", &repeat_edges},
+                                                                {"threshold", &threshold},
+                                                                {"softness", &softness},
+                                                                {"mix", &mix},
+                                                                {"glow_pass", &glow_pass}};
   for (const auto& [name, value] : keywords) AddSetting(settings, name, *value);
 
   // Rows as the file reader sees them: C order, the array's own type, a copy only when the
@@ -296,6 +333,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   SetThreadsOnce(threads);
   EffectSession& session = Session();
   const velmora::engine::GlowControls glow = cli::ParseControls(settings, session.declared());
+  const velmora::engine::CompOptions comp = cli::ParseCompOptions(settings);
   if (glow.tint && channels == 1) {
     throw Error("pixels", "a grey array cannot hold a tinted glow: give it as (height, width, 3)",
                 velmora::engine::kExitUsage);
@@ -305,7 +343,12 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   velmora::engine::OwnedWorld result;
   RunInterruptible([&] {
     hostsim::WorldStore& worlds = session.host().worlds();
-    const velmora::engine::OwnedWorld input(worlds, worlds.Create(depth, width, height));
+    if (!g_input || g_input->depth != depth || g_input->width() != width ||
+        g_input->height() != height) {
+      g_input = velmora::engine::OwnedWorld();
+      g_input = velmora::engine::OwnedWorld(worlds, worlds.Create(depth, width, height));
+    }
+    const velmora::engine::OwnedWorld& input = g_input;
     if (!input) {
       throw Error("pixels", "the host refuses a " + std::to_string(width) + " x " +
                                 std::to_string(height) + " " + hostsim::DepthName(depth) +
@@ -322,7 +365,8 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
       ~Done() { g_rendering = nullptr; }
     } done;
     const auto start = std::chrono::steady_clock::now();
-    result = session.Render(*input, velmora::engine::TimeOfFrame(0), "pixels");
+    result = velmora::engine::RenderComposited(session, *input, glow, comp,
+                                               velmora::engine::TimeOfFrame(0), "pixels");
     g_last_render_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   });
@@ -336,7 +380,7 @@ py::object Glow(const py::array& given, const py::object& radius, const py::obje
   const int shift_x = full ? 0 : origin_x, shift_y = full ? 0 : origin_y;
   std::vector<py::ssize_t> shape{out_height, out_width};
   if (channels > 1) shape.push_back(channels);
-  py::array out(pixels.dtype(), shape);
+  py::array out = PooledArray(pixels.dtype(), shape);
   auto* target = static_cast<std::byte*>(out.mutable_data());
   const OIIO::ImageSpec out_spec(out_width, out_height, channels, layout.type);
   {
@@ -376,8 +420,9 @@ const char* kRenderDoc =
 input, output: an image or a numbered sequence ("shot.####.exr"); frames as --frames
 ("1001-1100"); preset a JSON or TOML file; colorspace, working_space, output_colorspace and
 ocio as the command's flags; skip_existing leaves frames whose output is complete; depth 8, 16
-or 32 (default float); progress a callable given (done, total) after each frame. Controls as
-keywords: radius=60, tint="#ff8000", repeat_edges=True, ...
+or 32 (default float); progress a callable given (done, total) after each frame. Controls and
+the options around the effect as keywords: radius=60, tint="#ff8000", repeat_edges=True,
+threshold=0.5, mix=0.8, glow_pass=True, ...
 
 Raises velmora.Error with the command's message when it refuses or a frame fails.)";
 
@@ -417,6 +462,7 @@ void Render(const std::filesystem::path& input, const std::filesystem::path& out
 
   const EffectLock lock;
   SetThreadsOnce(threads);
+  g_input = velmora::engine::OwnedWorld();
   g_session.reset();  // the host is one per process: the render's session replaces it
   std::ostringstream dry_run;
   RunInterruptible([&] { cli::RunRender(request, dry_run); },
@@ -446,7 +492,9 @@ PYBIND11_MODULE(velmora, m) {
         py::arg("intensity") = py::none(), py::arg("mode") = py::none(),
         py::arg("tint") = py::none(), py::arg("tint_mode") = py::none(),
         py::arg("unmultiply") = py::none(), py::arg("gamma") = py::none(),
-        py::arg("repeat_edges") = py::none(), py::arg("depth") = py::none(),
+        py::arg("repeat_edges") = py::none(), py::arg("threshold") = py::none(),
+        py::arg("softness") = py::none(), py::arg("mix") = py::none(),
+        py::arg("glow_pass") = py::none(), py::arg("depth") = py::none(),
         py::arg("threads") = py::none(), py::arg("extent") = "input",
         py::arg("premultiplied") = true);
   m.def("render", &Render, kRenderDoc, py::arg("input"), py::arg("output"), py::kw_only(),

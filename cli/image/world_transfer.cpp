@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cli/image/sample_types.h"
@@ -57,9 +59,52 @@ std::vector<T>& RowScratch(int count) {
   return row;
 }
 
+// Whether a file row holds R, G, B, A in that order (file channel c is role order[c]), all of
+// one type: such rows move without OpenImageIO's per-channel conversion, a call per sample.
+bool PackedRgba(const OIIO::ImageSpec& spec, std::span<const int> order) {
+  if (spec.nchannels != 4 || order.size() != 4) return false;
+  for (int c = 0; c < 4; ++c) {
+    if (order[static_cast<std::size_t>(c)] != c || spec.channelformat(c) != spec.channelformat(0))
+      return false;
+  }
+  return true;
+}
+
+// Calls move.template operator()<T>() with the C type of a packed row's samples; false for the
+// types left to OpenImageIO (half, signed, double).
+template <class Move>
+bool WithPackedType(OIIO::TypeDesc type, Move&& move) {
+  if (type == OIIO::TypeDesc::UINT8) return move.template operator()<std::uint8_t>(), true;
+  if (type == OIIO::TypeDesc::UINT16) return move.template operator()<std::uint16_t>(), true;
+  if (type == OIIO::TypeDesc::FLOAT) return move.template operator()<float>(), true;
+  return false;
+}
+
+// n samples from one type into another, each by OpenImageIO's own conversion of one value
+// (what its per-channel copy does sample by sample), bytes on either side at any alignment.
+template <class From, class To>
+void ConvertSamples(const std::byte* from, std::byte* to, std::size_t n) {
+  if constexpr (std::is_same_v<From, To>) {
+    std::memcpy(to, from, n * sizeof(To));
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      From value;
+      To converted;
+      std::memcpy(&value, from + i * sizeof(From), sizeof value);
+      OIIO::convert_type<From, To>(&value, &converted, 1);
+      std::memcpy(to + i * sizeof(To), &converted, sizeof converted);
+    }
+  }
+}
+
 template <class Row>
 void Gather(const OIIO::ImageSpec& spec, const LayerChannels& layer, const std::byte* native,
             int count, std::vector<Row>& row) {
+  const auto samples = static_cast<std::size_t>(count) * 4;
+  const auto packed = [&]<class File>() {
+    ConvertSamples<File, Row>(native, reinterpret_cast<std::byte*>(row.data()), samples);
+  };
+  if (PackedRgba(spec, layer.rgba) && WithPackedType(spec.channelformat(0), packed)) return;
   const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
   const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
   for (int c = 0; c < 4; ++c) {
@@ -154,22 +199,26 @@ RowStoreNotes StoreFileRow(const OIIO::ImageSpec& spec, const LayerChannels& lay
     }
     std::vector<float>& row = RowScratch<float>(count);
     Gather(spec, layer, native, count, row);
+    // Selects, not branches, so the compiler vectorises these passes: they are most of the
+    // time a frame's rows take.
+    bool non_finite = false, over_one = false;
     for (float& v : row) {
-      if (!std::isfinite(v)) {
-        v = 0.0f;
-        notes.non_finite = true;
-      }
-      notes.clipped = notes.clipped || (integer_world && v > 1.0f);
+      const bool finite = std::isfinite(v);
+      non_finite |= !finite;
+      v = finite ? v : 0.0f;
+      over_one |= v > 1.0f;
     }
+    notes.non_finite = non_finite;
+    notes.clipped = integer_world && over_one;
     if (associated) {
       for (std::size_t i = 0; i < row.size(); i += 4) {
         const float alpha = row[i + 3];
-        if (alpha == 0.0f) continue;
-        for (int c = 0; c < 3; ++c) {
-          // Colour over an alpha too small to divide by (1e38 over 1e-40) stays as stored,
-          // as over alpha 0, rather than become infinite.
-          const float straight = row[i + c] / alpha;
-          if (std::isfinite(straight)) row[i + c] = straight;
+        const float divisor = alpha == 0.0f ? 1.0f : alpha;
+        for (std::size_t c = 0; c < 3; ++c) {
+          // Colour over alpha 0 stays as stored, and so does colour over an alpha too small to
+          // divide by (1e38 over 1e-40) rather than become infinite.
+          const float straight = row[i + c] / divisor;
+          row[i + c] = std::isfinite(straight) ? straight : row[i + c];
         }
       }
     }
@@ -196,6 +245,11 @@ void LoadWorldRow(const hostsim::World& world, int world_x, int world_y, int cou
     const Pixel* in = world.pixel<Pixel>(world_x, world_y);
     const auto pixel_bytes = static_cast<OIIO::stride_t>(spec.pixel_bytes(true));
     auto scatter = [&]<class Row>(const std::vector<Row>& row) {
+      const auto packed = [&]<class File>() {
+        ConvertSamples<Row, File>(reinterpret_cast<const std::byte*>(row.data()), native,
+                                  static_cast<std::size_t>(count) * 4);
+      };
+      if (PackedRgba(spec, roles) && WithPackedType(spec.channelformat(0), packed)) return;
       const OIIO::TypeDesc row_type = OIIO::TypeDesc(OIIO::BaseTypeFromC<Row>::value);
       for (std::size_t c = 0; c < roles.size(); ++c) {
         OIIO::convert_image(1, count, 1, 1, row.data() + roles[c], row_type, 4 * sizeof(Row),

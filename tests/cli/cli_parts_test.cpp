@@ -1,9 +1,13 @@
-// The velmora command's pieces that need no effect: 16-bit scale changes, frame patterns,
-// colours and preset files.
+// The velmora command's pieces that need no effect: 16-bit scale changes, rows into and out of
+// worlds, frame patterns, colours and preset files.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
 
 #include "cli/controls/preset_file.h"
 #include "cli/controls/tint_color.h"
@@ -12,6 +16,7 @@
 #include "cli/report/cli_error.h"
 #include "cli/report/codec_messages.h"
 #include "cli/sequence/frame_pattern.h"
+#include "hostsim/world_store.h"
 
 namespace cli {
 namespace {
@@ -27,6 +32,88 @@ TEST(Scale16, EveryFileValueSurvivesWithinOneLevelAndEveryHostValueExactly) {
   }
   EXPECT_EQ(FileToHost16(65535), 32768);
   EXPECT_EQ(HostToFile16(32768), 65535);
+}
+
+// Samples of every kind a row meets: each integer level, and floats at rounding ties, out of
+// range, not finite, too small to divide by.
+template <class T>
+std::vector<T> SampleValues() {
+  std::vector<T> values;
+  if constexpr (std::is_integral_v<T>) {
+    for (long v = 0; v <= std::numeric_limits<T>::max(); ++v) values.push_back(static_cast<T>(v));
+  } else {
+    for (int level = 0; level <= 2 * 65535; ++level) values.push_back(level / (2.0f * 65535.0f));
+    for (int level = 0; level <= 2 * 255; ++level) values.push_back(level / (2.0f * 255.0f));
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const float v : {-0.25f, -0.0f, 1.0f, 1.5f, 4000.0f, 1e38f, 1e-40f, inf, -inf,
+                          std::numeric_limits<float>::quiet_NaN()}) {
+      values.push_back(v);
+    }
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> spread(-0.5f, 2.0f);
+    for (int i = 0; i < 20000; ++i) values.push_back(spread(random));
+  }
+  return values;
+}
+
+// Rows of R, G, B, A in file order stored through their packed layout and through the same
+// samples laid out B, G, R, A (OpenImageIO's per-channel copy), then loaded back both ways:
+// the worlds and the rows match bit for bit.
+template <class T>
+void ExpectPackedRowsMoveAsPerChannelRows(OIIO::TypeDesc type) {
+  const std::vector<T> values = SampleValues<T>();
+  constexpr int kWidth = 4096;
+  const int height = static_cast<int>((values.size() + kWidth - 1) / kWidth);
+  const std::size_t samples = static_cast<std::size_t>(kWidth) * height * 4;
+  std::vector<T> rgba(samples), bgra(samples);
+  for (std::size_t i = 0; i < samples / 4; ++i) {
+    const std::size_t n = values.size();
+    const T pixel[4] = {values[i % n], values[(i * 7 + 3) % n], values[n - 1 - i % n],
+                        values[(i * 13 + 5) % n]};
+    for (std::size_t c = 0; c < 4; ++c) rgba[i * 4 + c] = pixel[c];
+    for (std::size_t c = 0; c < 4; ++c) bgra[i * 4 + c] = pixel[c == 3 ? 3 : 2 - c];
+  }
+  const OIIO::ImageSpec spec(kWidth, height, 4, type);
+  LayerChannels packed, swapped;
+  packed.rgba = {0, 1, 2, 3};
+  swapped.rgba = {2, 1, 0, 3};
+  const int packed_roles[] = {0, 1, 2, 3}, swapped_roles[] = {2, 1, 0, 3};
+  const auto at = [&](std::vector<T>& row, int y) {
+    return reinterpret_cast<std::byte*>(row.data() + static_cast<std::size_t>(y) * kWidth * 4);
+  };
+  hostsim::WorldStore worlds;
+  for (const hostsim::Depth depth :
+       {hostsim::Depth::k8, hostsim::Depth::k16, hostsim::Depth::k32}) {
+    for (const bool associated : {false, true}) {
+      SCOPED_TRACE(testing::Message() << type << " into depth " << hostsim::DepthName(depth)
+                                      << (associated ? ", associated" : ""));
+      const OwnedWorld one(worlds, worlds.Create(depth, kWidth, height));
+      const OwnedWorld other(worlds, worlds.Create(depth, kWidth, height));
+      ASSERT_TRUE(one && other);
+      RowStoreNotes notes, oracle_notes;
+      std::vector<T> loaded(samples), oracle(samples);
+      for (int y = 0; y < height; ++y) {
+        notes |= StoreFileRow(spec, packed, associated, at(rgba, y), kWidth, *one, 0, y);
+        oracle_notes |= StoreFileRow(spec, swapped, associated, at(bgra, y), kWidth, *other, 0, y);
+        ASSERT_EQ(std::memcmp(one->row(y), other->row(y),
+                              static_cast<std::size_t>(kWidth) * hostsim::PixelSize(depth)),
+                  0)
+            << "row " << y;
+        LoadWorldRow(*one, 0, y, kWidth, associated, spec, packed_roles, at(loaded, y));
+        LoadWorldRow(*one, 0, y, kWidth, associated, spec, swapped_roles, at(oracle, y));
+      }
+      EXPECT_EQ(notes.clipped, oracle_notes.clipped);
+      EXPECT_EQ(notes.non_finite, oracle_notes.non_finite);
+      for (std::size_t i = 0; i < samples; i += 4) std::swap(oracle[i], oracle[i + 2]);
+      ASSERT_EQ(std::memcmp(loaded.data(), oracle.data(), samples * sizeof(T)), 0);
+    }
+  }
+}
+
+TEST(WorldTransfer, PackedRgbaRowsMoveAsThePerChannelCopyMovesThem) {
+  ExpectPackedRowsMoveAsPerChannelRows<std::uint8_t>(OIIO::TypeDesc::UINT8);
+  ExpectPackedRowsMoveAsPerChannelRows<std::uint16_t>(OIIO::TypeDesc::UINT16);
+  ExpectPackedRowsMoveAsPerChannelRows<float>(OIIO::TypeDesc::FLOAT);
 }
 
 TEST(FramePattern, ExpandsHashesAndPrintfStyle) {

@@ -36,6 +36,35 @@ def test_glow_equals_the_command(tmp_path, dtype, channels):
     assert not np.array_equal(result, pixels)
 
 
+# The options the command builds around the effect, by the keywords named as its flags.
+COMP = [
+    (np.float32, 4, dict(threshold=0.5, softness=0.5)),
+    (np.float32, 4, dict(threshold=0.4, mix=0.6, glow_pass=True, mode="add")),
+    (np.uint8, 4, dict(mix=0.35, tint="#ffa040")),
+    (np.uint16, 4, dict(threshold=0.3, softness=1.0, glow_pass=True, unmultiply=True)),
+    (np.uint16, 3, dict(threshold=0.25, mix=0.8)),
+]
+
+
+@pytest.mark.parametrize("dtype,channels,options", COMP)
+def test_comp_options_equal_the_command(tmp_path, dtype, channels, options):
+    pixels = test_image(dtype, channels)
+    suffix = ".exr" if np.dtype(dtype).kind == "f" else ".tif"
+    source, rendered = tmp_path / ("in" + suffix), tmp_path / ("out" + suffix)
+    write_image(source, pixels)
+    flags = [f"--{name.replace('_', '-')}" if value is True else
+             f"--{name.replace('_', '-')}={value}" for name, value in options.items()]
+    status, message = run_command("render", source, rendered, "--depth", DEPTHS[dtype], "-q",
+                                  "--radius=12", *flags)
+    assert status == 0, message
+    expected, _ = read_image(rendered, dtype)
+
+    result = velmora.glow(pixels, radius=12, **options)
+    assert result.shape == pixels.shape
+    np.testing.assert_array_equal(result, expected)
+    assert not np.array_equal(result, velmora.glow(pixels, radius=12))
+
+
 def test_full_extent_equals_the_commands_data_window(tmp_path):
     pixels = test_image(np.float32, 4)
     write_image(tmp_path / "in.exr", pixels)
@@ -97,6 +126,9 @@ REFUSED = [
     ("mode", "bright", "--mode=bright"),
     ("tint", "#zz0000", "--tint=#zz0000"),
     ("tint_mode", "hard", "--tint-mode=hard"),
+    ("threshold", 1500.0, "--threshold=1500.0"),
+    ("softness", "wide", "--softness=wide"),
+    ("mix", -0.5, "--mix=-0.5"),
 ]
 
 
@@ -119,6 +151,7 @@ def test_refusals_carry_the_commands_words(tmp_path, keyword, value, flag):
     (np.zeros((8, 8, 4), np.float32), {"extent": "half"}, "extent"),
     (np.zeros((8, 8), np.float32), {"tint": "#ff0000"}, "grey"),
     (np.zeros((8, 8, 4), np.float32), {"gamma": "maybe"}, "is not on or off"),
+    (np.zeros((8, 8, 4), np.float32), {"glow_pass": "maybe"}, "--glow-pass: 'maybe' is not on or off"),
 ])
 def test_arrays_and_keywords_refused(pixels, keywords, words):
     with pytest.raises(velmora.Error, match=words):
@@ -176,6 +209,12 @@ def test_controls_and_version():
     table = velmora.controls()
     names = [control["name"] for control in table["controls"]]
     assert names[:3] == ["radius", "intensity", "mode"]
+    # The options around the effect, each a keyword of glow (named as its flag, in snake_case).
+    options = [option["name"] for option in table["options"]]
+    assert options == ["threshold", "softness", "mix", "glow-pass"]
+    for option in options:
+        velmora.glow(test_image(np.float32, 4, height=8, width=8),
+                     **{option.replace("-", "_"): None})
     assert table["effect"]["version"] == velmora.__version__
     status, _ = run_command("info", "--json")
     assert status == 0

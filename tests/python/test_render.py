@@ -32,8 +32,22 @@ def test_render_writes_what_the_command_writes(tmp_path):
     assert velmora.glow(test_image(np.float32, 4), radius=5).shape == (36, 48, 4)
 
 
+def test_render_takes_the_comp_options(tmp_path):
+    write_image(tmp_path / "in.exr", test_image(np.float32, 4))
+    velmora.render(str(tmp_path / "in.exr"), str(tmp_path / "py.exr"), quiet=True, radius=10,
+                   threshold=0.4, softness=0.5, mix=0.7, glow_pass=True)
+    status, message = run_command("render", tmp_path / "in.exr", tmp_path / "cmd.exr", "-q",
+                                  "--radius=10", "--threshold=0.4", "--softness=0.5", "--mix=0.7",
+                                  "--glow-pass")
+    assert status == 0, message
+    ours, _ = read_image(tmp_path / "py.exr", np.float32)
+    theirs, _ = read_image(tmp_path / "cmd.exr", np.float32)
+    np.testing.assert_array_equal(ours, theirs)
+
+
 @pytest.mark.parametrize("flags,keywords", [
     (["--radius=900"], {"radius": 900}),
+    (["--mix=1.5"], {"mix": 1.5}),
     (["--colorspace", "no such space"], {"colorspace": "no such space"}),
     (["--frames", "3-1"], {"frames": "3-1"}),
     (["--preset", "missing.json"], {"preset": "missing.json"}),
