@@ -72,7 +72,7 @@ std::string PreviewRenderer::SourcePng(const Viewing& viewing) {
   std::lock_guard lock(mutex_);
   const FileRect& rect = frame_.source.layer_rect;
   PngChoice choice = PngAlpha(frame_.source.layer.has_alpha());
-  choice.view = view.processor.get();
+  choice.view = view.processor;
   choice.tag = view.tag;
   return EncodePng(*frame_.world, rect.x, rect.y, frame_.source, choice);
 }
@@ -141,7 +141,7 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply || comp.glow_pass;
   choice.keep_grey = !glow.tint;
   choice.downsample = downsample;
-  choice.view = view.processor.get();
+  choice.view = view.processor;
   choice.tag = view.tag;
   rendered.png =
       EncodePng(*result, rect.x / downsample + result->effect_world.origin_x,
