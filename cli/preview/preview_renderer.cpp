@@ -89,6 +89,24 @@ std::string PreviewRenderer::ViewsJson() const {
   return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+std::string PreviewRenderer::ResolveView(const ColourConfig::Asked& display,
+                                         const ColourConfig::Asked& view) const {
+  const std::string& who = (display ? display : view)->second;
+  if (!colour_) {
+    throw CliError(who, "views come from a colour config (--ocio or $OCIO)", kExitUsage);
+  }
+  const ColourConfig::Delivery delivery = colour_->ResolveDelivery(display, view, std::nullopt);
+  if (!frame_space_) {
+    throw CliError(who,
+                   name_ + ": the frame's colour is not a space of " + colour_->description() +
+                       ", so the page shows it through no view",
+                   kExitUsage);
+  }
+  // Made now, so a view the config cannot make stops the start instead of every frame.
+  colour_->Viewer(*frame_space_, delivery, 0);
+  return delivery.display + "/" + delivery.view;
+}
+
 GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
   const GlowControls controls = ParseControls(settings, session_.declared());
   try {
