@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/image/image.h"
 #include "cli/image/world_transfer.h"
@@ -74,7 +76,34 @@ struct WriteOptions {
   std::string command;                     // appended to the ImageHistory attribute
   // When set, the layer leaves the world converted to the output space, tagged with its name.
   std::shared_ptr<const ColourPlan> colour;
+  // The result is the source at 1/downsample of its size (the host's reduced render).
+  int downsample = 1;
 };
+
+// How the layer's part is written, decided before a byte goes out: the channels and their
+// types, straight or associated colour, the windows, the attributes and the compression.
+// WriteImage writes it to a file; the preview encodes the same in memory.
+struct LayerOutput {
+  OIIO::ImageSpec spec;
+  FileRect region;            // the rows and columns written, in the layer's coordinates
+  std::vector<int> roles;     // the world role (0 to 3: R, G, B, A) of each colour channel
+  bool associate = true;      // colour multiplied by alpha (always, without an alpha channel)
+  bool carry_others = false;  // the layer's other channels follow its colour and alpha
+  std::shared_ptr<const OIIO::ColorProcessor> to_output;  // null when the colour goes as it is
+  // What the output leaves out or changes, as WarnOnce's kind and text; the writer says them.
+  std::vector<std::pair<std::string, std::string>> warnings;
+};
+
+// The layer's output for output's format, result's origin at (x, y) of the source layer's
+// coordinates; name is the output as the user gave it, for the warnings.
+LayerOutput ChooseLayerOutput(const OIIO::ImageOutput& output, const hostsim::World& result, int x,
+                              int y, const SourceImage& source, const WriteOptions& options,
+                              const std::string& name);
+
+// Fills row row_y (of the layer's coordinates) of out's region in out.spec's layout: the result
+// where it reaches, zero elsewhere, and the layer's other channels where the source held them.
+void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, int y,
+                  const SourceImage& source, int row_y, std::byte* row);
 
 // Writes result (its origin at (x, y) of the source layer's coordinates) to path through a
 // temporary file beside it, renamed into place when complete. Formats with data windows get

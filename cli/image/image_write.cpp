@@ -69,7 +69,8 @@ bool IsLossy(const std::string& compression) {
 // format's default. A JPEG keeps the quality its source was saved at.
 void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool same_format,
                        const SourceImage& source, const WriteOptions& options,
-                       const std::string& name) {
+                       const std::string& name,
+                       std::vector<std::pair<std::string, std::string>>& warnings) {
   if (options.compression) {
     spec.attribute("compression", *options.compression);
   } else if (same_format) {
@@ -77,9 +78,9 @@ void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool sa
     if (IsLossy(carried) && format != "jpeg") {
       const std::string lossless = format == "openexr" ? "zip" : "lzw";
       spec.attribute("compression", lossless);
-      WarnOnce("lossless", name + ": written with lossless " + lossless +
-                               " compression in place of the input's lossy " + carried +
-                               " (--compression to choose)");
+      warnings.emplace_back("lossless", name + ": written with lossless " + lossless +
+                                            " compression in place of the input's lossy " +
+                                            carried + " (--compression to choose)");
     }
   }
   // TIFF deflate at zlib's fastest level unless a level is asked for: OpenImageIO compresses a
@@ -97,7 +98,7 @@ void ChooseCompression(OIIO::ImageSpec& spec, const std::string& format, bool sa
 }
 
 void MarkProvenance(OIIO::ImageSpec& spec, const std::string& format, const WriteOptions& options) {
-  spec.attribute("Software", options.software);
+  if (!options.software.empty()) spec.attribute("Software", options.software);
   if (options.command.empty()) return;
   // The name OpenImageIO's own tools keep the history under.
   std::string history = spec.get_string_attribute("Exif:ImageHistory");
@@ -165,18 +166,11 @@ std::string ChannelName(const SourceImage& source, int role, bool grey) {
   return source.layer_spec().channelnames[static_cast<std::size_t>(channel)];
 }
 
-struct LayerOutput {
-  OIIO::ImageSpec spec;
-  FileRect region;         // the rows and columns written, in the layer's coordinates
-  std::vector<int> roles;  // the world role (0 to 3: R, G, B, A) of each colour channel
-  bool associate = true;
-  bool carry_others = false;
-  std::shared_ptr<const OIIO::ColorProcessor> to_output;  // null when the colour goes as it is
-};
+}  // namespace
 
-LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::World& result,
-                                int x, int y, const SourceImage& source,
-                                const WriteOptions& options, const std::string& name) {
+LayerOutput ChooseLayerOutput(const OIIO::ImageOutput& output, const hostsim::World& result, int x,
+                              int y, const SourceImage& source, const WriteOptions& options,
+                              const std::string& name) {
   const std::string format = output.format_name();
   const bool same_format = format == source.format_name;
   const OIIO::ImageSpec& from = source.layer_spec();
@@ -193,13 +187,18 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
   out.associate = !alpha || format == "openexr" || (same_format && source.associated_alpha);
   out.carry_others = !source.layer.others.empty() && format == "openexr";
   if (!source.layer.others.empty() && !out.carry_others) {
-    WarnOnce("channels", name + ": only colour and alpha written; " + format +
-                             " holds no other channels (" +
-                             std::to_string(source.layer.others.size()) + " left out)");
+    out.warnings.emplace_back("channels", name + ": only colour and alpha written; " + format +
+                                              " holds no other channels (" +
+                                              std::to_string(source.layer.others.size()) +
+                                              " left out)");
   }
 
   const bool data_windows = output.supports("displaywindow");
-  const FileRect display = DisplayWindow(from);
+  FileRect display = DisplayWindow(from);
+  if (options.downsample > 1) {
+    display = {display.x / options.downsample, display.y / options.downsample,
+               display.width / options.downsample, display.height / options.downsample};
+  }
   const FileRect covered{x, y, result.width(), result.height()};
   out.region = data_windows && covered.width > 0 && covered.height > 0 ? covered : display;
   // The layer's coordinates of the file's (0, 0). A format that holds no negative offsets (DPX)
@@ -265,21 +264,20 @@ LayerOutput DescribeLayerOutput(const OIIO::ImageOutput& output, const hostsim::
                    format == "png" ? options.colour->config().PngTag(space) : space);
     const ColourConfig::Nature nature = options.colour->config().nature(space);
     if (format == "openexr" && !nature.linear && !nature.data) {
-      WarnOnce("exr colour", name +
-                                 ": OpenEXR keeps no colour-space name and its readers take it "
-                                 "as linear, but this file holds " +
-                                 Quoted(space) + " values");
+      out.warnings.emplace_back("exr colour",
+                                name +
+                                    ": OpenEXR keeps no colour-space name and its readers take "
+                                    "it as linear, but this file holds " +
+                                    Quoted(space) + " values");
     }
     // DPX also says its transfer curve; the source's is wrong for another space.
     if (space != source.colour_space) spec.erase_attribute("dpx:Transfer");
   }
-  ChooseCompression(spec, format, same_format, source, options, name);
+  ChooseCompression(spec, format, same_format, source, options, name, out.warnings);
   MarkProvenance(spec, format, options);
   return out;
 }
 
-// Fills one row of the file: the result where it reaches, nothing elsewhere, and the part's
-// other channels where the source held them.
 void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, int y,
                   const SourceImage& source, int row_y, std::byte* row) {
   const OIIO::ImageSpec& spec = out.spec;
@@ -307,6 +305,8 @@ void FillLayerRow(const LayerOutput& out, const hostsim::World& result, int x, i
     }
   }
 }
+
+namespace {
 
 // Writes the layer's rows strip by strip.
 bool WriteLayerRows(OIIO::ImageOutput& output, const LayerOutput& out, const hostsim::World& result,
@@ -393,7 +393,8 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
     throw CliError(name, "unsupported output format '" + path.extension().string() + "'");
   }
   const std::string format = output->format_name();
-  const LayerOutput layer = DescribeLayerOutput(*output, result, x, y, source, options, name);
+  const LayerOutput layer = ChooseLayerOutput(*output, result, x, y, source, options, name);
+  for (const auto& [kind, text] : layer.warnings) WarnOnce(kind, text);
 
   // Every part when the format is the source's own and holds several, else the layer's part
   // alone: the other parts are written as stored, which only their own format's writer takes
@@ -430,7 +431,9 @@ void WriteParts(const std::filesystem::path& path, const hostsim::World& result,
       }
       spec.erase_attribute("dpx:EndOfImagePadding");
       spec.erase_attribute("dpx:EndOfLinePadding");
-      ChooseCompression(spec, format, true, source, options, name);
+      std::vector<std::pair<std::string, std::string>> warnings;
+      ChooseCompression(spec, format, true, source, options, name, warnings);
+      for (const auto& [kind, text] : warnings) WarnOnce(kind, text);
       MarkProvenance(spec, format, options);
       specs.push_back(spec);
     }

@@ -78,11 +78,11 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
   source.file = frame.file;
   CheckReadableFile(source.file);
   CheckSaveTarget(flags.save_as, InputFiles(flags));
+  ColourRequest colour;
   if (flags.preset) {
     std::map<std::string, std::string> preset = ReadPresetFile(*flags.preset);
     // The page shows the file's own values; a look made in another colour space would differ
     // from what it shows, so such a preset is for velmora render alone.
-    ColourRequest colour;
     TakePresetColour(preset, flags.preset->string(), colour);
     if (const auto& named = colour.working ? colour.working
                             : colour.input ? colour.input
@@ -90,21 +90,35 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
       throw CliError(named->source, "colour spaces are taken by velmora render, not by preview",
                      kExitUsage);
     }
+    // The page shows a display's view, without looks.
+    if (colour.look) {
+      throw CliError(colour.look->source,
+                     "looks are taken by velmora render; preview shows views without them",
+                     kExitUsage);
+    }
     MergePreset(source.start, preset, flags.preset->string());
   }
+  const bool preset_view = colour.display || colour.view;
 
   // Views are for looking only: a config named by --ocio must load, as for a render; one
   // $OCIO names and cannot be loaded only leaves the page without views, since nothing is
-  // rendered through it.
+  // rendered through it (unless the preset names a view to start with).
   try {
     source.colour = ColourConfig::Load(ocio);
   } catch (const CliError& error) {
-    if (ocio) throw;
+    if (ocio || preset_view) throw;
     WarnOnce("preview colour", std::string(error.what()) + "; the page offers no views");
   }
   PreviewRenderer renderer(source);
-  PreviewServer server(renderer,
-                       {flags.input.string(), frame.number, plugin, flags.save_as, source.start});
+  // The preset's display and view: the page opens showing the frame through them.
+  const auto asked = [](const std::optional<ColourName>& given) -> ColourConfig::Asked {
+    if (!given) return std::nullopt;
+    return std::make_pair(given->name, given->source);
+  };
+  const std::string view =
+      preset_view ? renderer.ResolveView(asked(colour.display), asked(colour.view)) : "";
+  PreviewServer server(
+      renderer, {flags.input.string(), frame.number, plugin, flags.save_as, source.start, view});
   const int port = server.Bind(flags.port);
   StopOnSignal stop_on_signal([&] {
     renderer.Stop();

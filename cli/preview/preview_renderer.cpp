@@ -72,7 +72,7 @@ std::string PreviewRenderer::SourcePng(const Viewing& viewing) {
   std::lock_guard lock(mutex_);
   const FileRect& rect = frame_.source.layer_rect;
   PngChoice choice = PngAlpha(frame_.source.layer.has_alpha());
-  choice.view = view.processor.get();
+  choice.view = view.processor;
   choice.tag = view.tag;
   return EncodePng(*frame_.world, rect.x, rect.y, frame_.source, choice);
 }
@@ -87,6 +87,24 @@ std::string PreviewRenderer::ViewsJson() const {
     }
   }
   return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string PreviewRenderer::ResolveView(const ColourConfig::Asked& display,
+                                         const ColourConfig::Asked& view) const {
+  const std::string& who = (display ? display : view)->second;
+  if (!colour_) {
+    throw CliError(who, "views come from a colour config (--ocio or $OCIO)", kExitUsage);
+  }
+  const ColourConfig::Delivery delivery = colour_->ResolveDelivery(display, view, std::nullopt);
+  if (!frame_space_) {
+    throw CliError(who,
+                   name_ + ": the frame's colour is not a space of " + colour_->description() +
+                       ", so the page shows it through no view",
+                   kExitUsage);
+  }
+  // Made now, so a view the config cannot make stops the start instead of every frame.
+  colour_->Viewer(*frame_space_, delivery, 0);
+  return delivery.display + "/" + delivery.view;
 }
 
 GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
@@ -141,7 +159,7 @@ RenderedFrame PreviewRenderer::Render(const ControlSettings& controls, int downs
   choice.alpha = frame_.source.layer.has_alpha() || glow.unmultiply || comp.glow_pass;
   choice.keep_grey = !glow.tint;
   choice.downsample = downsample;
-  choice.view = view.processor.get();
+  choice.view = view.processor;
   choice.tag = view.tag;
   rendered.png =
       EncodePng(*result, rect.x / downsample + result->effect_world.origin_x,

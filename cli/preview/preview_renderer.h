@@ -61,6 +61,12 @@ class PreviewRenderer {
   std::string SourcePng(const Viewing& viewing = {});
   // The config's displays with their views, for the page's menu.
   std::string ViewsJson() const;
+  // A preset's display and view (either may be unset: the config's default) as the page's menu
+  // names them, "DISPLAY/VIEW". Throws CliError (usage) from who asked when the page cannot
+  // show the frame through them: no config, a name it does not know, a frame in none of its
+  // spaces; CliError when the config cannot make the view.
+  std::string ResolveView(const ColourConfig::Asked& display,
+                          const ColourConfig::Asked& view) const;
   // The settings checked as Render checks them, then the preset text for them.
   std::string Preset(const ControlSettings& controls);
 

@@ -115,6 +115,7 @@ struct PreviewServer::Impl {
     for (const auto& [name, setting] : setup.start) json["controls"][name] = setting.text;
     // The displays and views the page may show the frame through (none without a config).
     json["viewing"] = nlohmann::json::parse(renderer.ViewsJson());
+    if (!setup.view.empty()) json["viewing"]["view"] = setup.view;
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   }
 

@@ -3,6 +3,7 @@
 //   GET  /                the page
 //   GET  /controls.json   the effect's controls, as `velmora info --json` lists them
 //   GET  /start.json      what the page starts from: the input, the frame, the preset's settings
+//                         and view
 //   GET  /source.png      the frame as read
 //   GET  /render.png?radius=..&...&scale=0.5   the frame rendered with those controls
 //   GET  /preset.toml?... those controls as a preset file, to download
@@ -27,6 +28,7 @@ struct ServerSetup {
   std::optional<std::filesystem::path> plugin;
   std::filesystem::path save_as;  // where Save preset writes
   ControlSettings start;          // the --preset's settings, the page's first values
+  std::string view;               // the --preset's "DISPLAY/VIEW", the menu's first choice
 };
 
 class PreviewServer {

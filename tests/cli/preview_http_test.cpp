@@ -735,5 +735,74 @@ TEST_F(PreviewViewTest, ThePresetSavedWithAViewIsTheOneSavedWithout) {
             client().Get("/preset.toml?" + queries[0])->body);
 }
 
+// A preset's display and view are where the page starts: its menu's first choice, as the config
+// spells them (a missing one is the config's default), beside the preset's controls.
+TEST_F(PreviewViewTest, APresetsViewIsThePagesFirstView) {
+  const auto preset = folder / "start.toml";
+  const struct {
+    std::string keys;
+    std::string view;  // "": no view named, none chosen
+  } cases[] = {
+      {"view = \"Log\"\n", "sRGB/Log"},
+      {"display = \"srgb\"\nview = \"standard\"\n", "sRGB/Standard"},
+      {"display = \"sRGB\"\n", "sRGB/Standard"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    std::ofstream(preset) << "radius = 12\n" << c.keys;
+    Start({plate_.string(), "--ocio", config_.string(), "--preset", preset.string(), "--save-as",
+           (folder / "look.toml").string()});
+    const auto start = nlohmann::json::parse(client().Get("/start.json")->body);
+    EXPECT_EQ(start["controls"]["radius"], "12");
+    EXPECT_EQ(start["viewing"].value("view", ""), c.view) << start.dump();
+    if (c.view.empty()) continue;
+    // The page's first frame through that view is served.
+    const auto frame = client().Get("/render.png?radius=12&view=" + c.view);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->status, 200) << frame->body;
+  }
+}
+
+// What the page cannot show stops the start in one line, rather than being left out unsaid.
+TEST_F(PreviewViewTest, APresetsViewThePageCannotShowIsRefused) {
+  const auto preset = folder / "start.toml";
+  const std::string named = preset.string();
+  const struct {
+    std::string keys;
+    std::map<std::string, std::string> environment;
+    bool ocio;  // --ocio given
+    std::string message;
+  } cases[] = {
+      {"view = \"Log\"\nlook = \"film\"\n",
+       {},
+       true,
+       "velmora: " + named + ": look: looks are taken by velmora render; preview shows views"},
+      {"view = \"Lgo\"\n",
+       {},
+       true,
+       "velmora: " + named + ": view: no view of display 'sRGB' 'Lgo' in"},
+      {"display = \"P3\"\n", {}, true, "velmora: " + named + ": display: no display 'P3' in"},
+      {"view = \"Log\"\n",
+       {{"OCIO", ""}},
+       false,
+       "velmora: " + named + ": view: displays, views and looks come from a colour config"},
+      // A config $OCIO names that does not load is no longer passed over with a warning.
+      {"view = \"Log\"\n", {{"OCIO", (folder / "none.ocio").string()}}, false, "velmora: $OCIO: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    std::ofstream(preset) << "radius = 12\n" << c.keys;
+    std::vector<std::string> args = {plate_.string(), "--preset", named};
+    if (c.ocio) args.insert(args.end(), {"--ocio", config_.string()});
+    PreviewProcess failed(args, c.environment);
+    EXPECT_EQ(failed.port(), 0);
+    EXPECT_EQ(failed.Stop(), 2);
+    const std::string err = failed.err();
+    EXPECT_EQ(err.substr(0, c.message.size()), c.message) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }
+}
+
 }  // namespace
 }  // namespace velmora_test

@@ -41,7 +41,8 @@ function showSource() {
   return $('before').decode().catch(() => {});
 }
 
-// The config's displays and views (none without one: the menu stays hidden).
+// The config's displays and views (none without one: the menu stays hidden), the one the
+// preset named chosen.
 function setupViewing(choices) {
   const displays = (choices && choices.displays) || [];
   if (!displays.length) return;
@@ -53,6 +54,10 @@ function setupViewing(choices) {
       option.textContent = d.name + ' / ' + v;
       menu.append(option);
     }
+  }
+  if (choices.view && [...menu.options].some((o) => o.value === choices.view)) {
+    menu.value = choices.view;
+    viewing.view = choices.view;
   }
   const exposure = $('exposure');
   const greyExposure = () => {
