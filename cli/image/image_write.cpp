@@ -270,8 +270,12 @@ LayerOutput ChooseLayerOutput(const OIIO::ImageOutput& output, const hostsim::Wo
                                     "it as linear, but this file holds " +
                                     Quoted(space) + " values");
     }
-    // DPX also says its transfer curve; the source's is wrong for another space.
-    if (space != source.colour_space) spec.erase_attribute("dpx:Transfer");
+    // The source's ICC profile and DPX transfer curve describe its own values, not another
+    // space's.
+    if (space != source.colour_space) {
+      spec.erase_attribute("ICCProfile");
+      spec.erase_attribute("dpx:Transfer");
+    }
   }
   ChooseCompression(spec, format, same_format, source, options, name, out.warnings);
   MarkProvenance(spec, format, options);

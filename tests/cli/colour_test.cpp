@@ -458,6 +458,29 @@ TEST_F(ColourTest, APngIsTaggedWithWhatItsPixelsAre) {
   }
 }
 
+// A source's ICC profile describes its own values: it goes with them to an output in the same
+// space, and never labels values converted to another.
+TEST_F(ColourTest, TheSourcesProfileStaysOnlyWithItsOwnSpace) {
+  OIIO::ImageSpec spec(8, 8, 3, TypeDesc::UINT16);
+  const std::vector<unsigned char> profile(200, 0x5a);
+  spec.attribute("ICCProfile", TypeDesc(TypeDesc::UINT8, profile.size()), profile.data());
+  WriteFixture(folder / "photo.tif", spec, Scene);
+  const struct {
+    const char* output_space;
+    bool profile;
+  } cases[] = {{"sRGB", true}, {"log", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output_space);
+    const RunResult run = Render("photo.tif", "out.tif",
+                                 {"--colorspace", "sRGB", "--working-space", "linear",
+                                  "--output-colorspace", c.output_space});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const OIIO::ParamValue* found =
+        ReadPixels(folder / "out.tif").spec.find_attribute("ICCProfile");
+    EXPECT_EQ(found != nullptr, c.profile);
+  }
+}
+
 // --display, --view and --look against OpenColorIO's own processors (through OpenImageIO's
 // calls to it), at zero intensity, where the glow leaves the picture as it was.
 TEST_F(ColourTest, DisplaysViewsAndLooksAgreeWithOpenColorIO) {
