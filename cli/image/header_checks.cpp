@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "cli/image/frame_memory.h"
 #include "cli/image/image_io.h"
@@ -80,36 +81,75 @@ struct ExrPart {
   }
 };
 
-// The bytes one pixel of a channel list takes: each channel is a name, a type (0 uint, 1 half,
-// 2 float), a linear flag and three reserved bytes, and its x and y sampling.
-std::uint64_t ExrPixelBytes(const std::vector<std::uint8_t>& bytes, std::size_t at,
-                            std::size_t end) {
-  std::uint64_t total = 0;
-  while (at < end && bytes[at] != 0) {
-    while (at < end && bytes[at] != 0) ++at;  // the name
-    if (at + 17 > end) break;
-    total += U32(bytes, at + 1) == 1 ? 2 : 4;
+// A channel list as OpenEXR reads it, whatever size its attribute declares: entries of a name,
+// a type (0 uint, 1 half, 2 float), a linear flag and three reserved bytes, and x and y
+// sampling, up to an empty name. The bytes one pixel takes, and the list's length; nullopt
+// when the list runs past what was read.
+struct ExrChannels {
+  std::uint64_t pixel_bytes = 0;
+  std::size_t length = 0;
+};
+
+std::optional<ExrChannels> ReadExrChannels(const std::vector<std::uint8_t>& bytes,
+                                           std::size_t start) {
+  ExrChannels channels;
+  std::size_t at = start;
+  for (;;) {
+    if (at >= bytes.size()) return std::nullopt;
+    if (bytes[at] == 0) break;
+    while (at < bytes.size() && bytes[at] != 0) ++at;  // the name
+    if (at + 17 > bytes.size()) return std::nullopt;
+    channels.pixel_bytes += U32(bytes, at + 1) == 1 ? 2 : 4;
     at += 17;
   }
-  return total;
+  channels.length = at + 1 - start;
+  return channels;
+}
+
+// The bytes OpenEXR reads for a value of a type of fixed size: it reads that much whatever the
+// attribute's size field says. 0 for the types read by their size field.
+std::uint32_t ExrFixedSize(const std::string& type) {
+  static const std::pair<const char*, std::uint32_t> kSizes[] = {{"box2i", 16},
+                                                                 {"box2f", 16},
+                                                                 {"chromaticities", 32},
+                                                                 {"compression", 1},
+                                                                 {"deepImageState", 1},
+                                                                 {"double", 8},
+                                                                 {"envmap", 1},
+                                                                 {"float", 4},
+                                                                 {"int", 4},
+                                                                 {"keycode", 28},
+                                                                 {"lineOrder", 1},
+                                                                 {"m33f", 36},
+                                                                 {"m33d", 72},
+                                                                 {"m44f", 64},
+                                                                 {"m44d", 128},
+                                                                 {"rational", 8},
+                                                                 {"tiledesc", 9},
+                                                                 {"timecode", 8},
+                                                                 {"v2i", 8},
+                                                                 {"v2f", 8},
+                                                                 {"v2d", 16},
+                                                                 {"v3i", 12},
+                                                                 {"v3f", 12},
+                                                                 {"v3d", 24}};
+  for (const auto& [name, size] : kSizes) {
+    if (type == name) return size;
+  }
+  return 0;
 }
 
 // OpenEXR's header reader trusts sizes: each attribute's value is read into memory as long as
 // its size field says, and a part's reader makes room for chunks (a tile, or a compression's
 // group of scanlines, once for each of its threads) when it opens, as large as the header
-// declares. Each attribute of each part's header (as far as the first MiB reaches) must fit in
-// the file; a tile may hold more pixels than its part's data window only up to a bound no real
-// file reaches; and a chunk can be neither packed tighter than any codec packs nor take more
-// than the budget.
-void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
-                    std::uint64_t budget) {
+// declares. Each attribute of each part's header must fit in the file; a tile may hold more
+// pixels than its part's data window only up to a bound no real file reaches; and a chunk can
+// be neither packed tighter than any codec packs nor take more than the budget. False when the
+// headers run past the bytes given.
+bool WalkExrHeaders(const std::vector<std::uint8_t>& bytes, std::uint64_t file_size,
+                    const std::string& name, std::uint64_t budget) {
   constexpr std::uint64_t kMaxTilePixels = std::uint64_t{1} << 24;  // a 4096 x 4096 tile
-  constexpr std::uint64_t kChunkBuffers = 16;  // buffers per chunk, over the reader's threads
-  const std::vector<std::uint8_t> bytes = FirstBytes(path, std::size_t{1} << 20);
-  if (bytes.size() < 8 || U32(bytes, 0) != 20000630) return;
-  std::error_code error;
-  const std::uint64_t file_size = std::filesystem::file_size(path, error);
-  if (error) return;
+  constexpr std::uint64_t kChunkBuffers = 16;     // buffers per chunk, over the reader's threads
   const bool multipart = (bytes[5] & 0x10) != 0;  // version flags, bit 12
   std::size_t at = 8;
   // A NUL-terminated text at `at`; false when it runs past what was read.
@@ -125,19 +165,34 @@ void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
     ExrPart part;
     for (;;) {  // each attribute: name, type, size, value
       std::string attribute, type;
-      if (!read_text(attribute)) return;
+      if (!read_text(attribute)) return false;
       if (attribute.empty()) break;
-      if (!read_text(type) || at + 4 > bytes.size()) return;
+      if (!read_text(type) || at + 4 > bytes.size()) return false;
       const std::uint32_t size = U32(bytes, at);
       at += 4;
-      if (size > file_size || at + size > file_size) {
-        throw CliError(name, "corrupt OpenEXR header (an attribute of " + std::to_string(size) +
+      // What OpenEXR will read of the value: a type's own size, a channel list to its end, a
+      // preview's pixels as its width and height say, else the size field.
+      std::uint64_t length = size;
+      std::optional<ExrChannels> channels;
+      if (const std::uint32_t fixed = ExrFixedSize(type)) {
+        length = fixed;
+      } else if (type == "chlist") {
+        channels = ReadExrChannels(bytes, at);
+        if (!channels) return false;
+        length = channels->length;
+      } else if (type == "preview") {
+        if (at + 8 > bytes.size()) return false;
+        length = 8 + std::uint64_t{4} * U32(bytes, at) * U32(bytes, at + 4);
+      }
+      if (size > file_size || length > file_size || at + length > file_size) {
+        throw CliError(name, "corrupt OpenEXR header (an attribute of " +
+                                 std::to_string(std::max<std::uint64_t>(size, length)) +
                                  " bytes in a file of " + std::to_string(file_size) + ")");
       }
-      if (at + size <= bytes.size()) {
-        if (attribute == "tiles" && type == "tiledesc" && size >= 8) {
+      if (at + length <= bytes.size()) {
+        if (attribute == "tiles" && type == "tiledesc") {
           part.tile_pixels = std::uint64_t{U32(bytes, at)} * U32(bytes, at + 4);
-        } else if (attribute == "dataWindow" && type == "box2i" && size >= 16) {
+        } else if (attribute == "dataWindow" && type == "box2i") {
           const auto side = [&](std::size_t low) {
             const auto extent = std::int64_t{static_cast<std::int32_t>(U32(bytes, low + 8))} -
                                 static_cast<std::int32_t>(U32(bytes, low)) + 1;
@@ -145,13 +200,13 @@ void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
           };
           part.width = side(at);
           part.height = side(at + 4);
-        } else if (attribute == "channels" && type == "chlist") {
-          part.pixel_bytes = ExrPixelBytes(bytes, at, at + size);
-        } else if (attribute == "compression" && type == "compression" && size >= 1) {
+        } else if (attribute == "channels" && channels) {
+          part.pixel_bytes = channels->pixel_bytes;
+        } else if (attribute == "compression" && type == "compression") {
           part.compression = bytes[at];
         }
       }
-      at += size;
+      at += static_cast<std::size_t>(length);
     }
     const std::uint64_t window_pixels = part.width * part.height;
     if (part.tile_pixels > std::max(kMaxTilePixels, window_pixels)) {
@@ -169,7 +224,27 @@ void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
                                MemoryText(chunk * kChunkBuffers) + ") than the " +
                                MemoryText(budget) + " allowed");
     }
-    if (!multipart || at >= bytes.size() || bytes[at] == 0) return;
+    if (!multipart) return true;
+    if (at >= bytes.size()) return false;
+    if (bytes[at] == 0) return true;
+  }
+}
+
+void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
+                    std::uint64_t budget) {
+  constexpr std::size_t kMostHeaderBytes = std::size_t{64} << 20;
+  std::error_code error;
+  const std::uint64_t file_size = std::filesystem::file_size(path, error);
+  if (error) return;
+  // Most headers fit in a MiB; a larger one (a big preview image) is read on.
+  for (std::size_t count = std::size_t{1} << 20;; count *= 8) {
+    const std::vector<std::uint8_t> bytes = FirstBytes(path, std::min(count, kMostHeaderBytes));
+    if (bytes.size() < 8 || U32(bytes, 0) != 20000630) return;
+    if (WalkExrHeaders(bytes, file_size, name, budget) || bytes.size() >= file_size) return;
+    if (bytes.size() >= kMostHeaderBytes) {
+      throw CliError(
+          name, "corrupt OpenEXR header (more than " + MemoryText(kMostHeaderBytes) + " long)");
+    }
   }
 }
 

@@ -314,6 +314,18 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   }
   ExpectRefused(Render(folder / "huge_tiles.exr", folder / "out.exr"), folder / "huge_tiles.exr",
                 {"corrupt OpenEXR header (tiles of 269189120 pixels for a data window of 16)"});
+  // The same with a size field that a value of fixed size does not match: OpenEXR reads the
+  // value's own size and goes on from there, and so must the check.
+  {
+    std::string bytes = ReadBytes(folder / "huge_tiles.exr");
+    const std::string compression = std::string("compression") + '\0' + "compression" + '\0';
+    const std::size_t at = bytes.find(compression);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + compression.size()] = '\x25';
+    std::ofstream(folder / "sized_tiles.exr", std::ios::binary) << bytes;
+  }
+  ExpectRefused(Render(folder / "sized_tiles.exr", folder / "out.exr"), folder / "sized_tiles.exr",
+                {"corrupt OpenEXR header (tiles of 269189120 pixels"});
 
   // An OpenEXR part whose data window is as wide as the coordinates reach, or one within
   // reach whose chunks take more than the memory allowed: the reader would make room for its
