@@ -56,6 +56,12 @@ std::string Value(const Control& control, const ControlSetting& setting,
 
 }  // namespace
 
+std::string KeptToml(const std::vector<std::pair<std::string, std::string>>& keys) {
+  std::string text;
+  for (const auto& [key, value] : keys) text += key + " = " + TomlString(value) + "\n";
+  return text;
+}
+
 std::string PresetToml(const ControlSettings& settings, const GlowControls& controls) {
   std::string text = "# velmora preset: velmora render IN OUT --preset FILE\n";
   for (const Control& control : Controls()) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/controls/controls.h"
 
@@ -14,6 +16,9 @@ namespace cli::preview {
 // holds them: numbers exactly, choices and switches by name, the tint as it was given. Unnamed
 // controls keep the effect's default, so they are left out.
 std::string PresetToml(const ControlSettings& settings, const GlowControls& controls);
+
+// Keys of a preset written back as they were read: key = "text" lines.
+std::string KeptToml(const std::vector<std::pair<std::string, std::string>>& keys);
 
 struct RenderCommandParts {
   std::string input;                            // as given to velmora preview

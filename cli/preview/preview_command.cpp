@@ -117,8 +117,12 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
   };
   const std::string view =
       preset_view ? renderer.ResolveView(asked(colour.display), asked(colour.view)) : "";
-  PreviewServer server(
-      renderer, {flags.input.string(), frame.number, plugin, flags.save_as, source.start, view});
+  // Saved again with the controls, so saving over the preset loses neither.
+  std::vector<std::pair<std::string, std::string>> kept;
+  if (colour.display) kept.emplace_back("display", colour.display->name);
+  if (colour.view) kept.emplace_back("view", colour.view->name);
+  PreviewServer server(renderer, {flags.input.string(), frame.number, plugin, flags.save_as,
+                                  source.start, view, kept});
   const int port = server.Bind(flags.port);
   StopOnSignal stop_on_signal([&] {
     renderer.Stop();

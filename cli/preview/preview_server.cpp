@@ -121,7 +121,7 @@ struct PreviewServer::Impl {
 
   void SavePreset(const httplib::Request& request, httplib::Response& response) {
     const PreviewQuery query = ParseQuery(Parameters(request), false);
-    const std::string text = renderer.Preset(query.controls);
+    const std::string text = renderer.Preset(query.controls) + KeptToml(setup.kept);
     CheckReplaceable(setup.save_as);
     PendingFile pending(setup.save_as);
     pending.stream().write(text.data(), text.size());

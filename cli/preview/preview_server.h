@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/preview/preview_renderer.h"
 
@@ -29,6 +31,8 @@ struct ServerSetup {
   std::filesystem::path save_as;  // where Save preset writes
   ControlSettings start;          // the --preset's settings, the page's first values
   std::string view;               // the --preset's "DISPLAY/VIEW", the menu's first choice
+  // The --preset's keys the page does not set (its display and view), saved as they were.
+  std::vector<std::pair<std::string, std::string>> kept;
 };
 
 class PreviewServer {

@@ -752,10 +752,17 @@ TEST_F(PreviewViewTest, APresetsViewIsThePagesFirstView) {
     SCOPED_TRACE(c.keys);
     std::ofstream(preset) << "radius = 12\n" << c.keys;
     Start({plate_.string(), "--ocio", config_.string(), "--preset", preset.string(), "--save-as",
-           (folder / "look.toml").string()});
+           preset.string()});
     const auto start = nlohmann::json::parse(client().Get("/start.json")->body);
     EXPECT_EQ(start["controls"]["radius"], "12");
     EXPECT_EQ(start["viewing"].value("view", ""), c.view) << start.dump();
+    // Saving over the preset keeps the keys the page does not set.
+    const auto saved =
+        client().Post("/save-preset?radius=20", {{"X-Velmora", "save"}}, "", "text/plain");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->status, 200) << saved->body;
+    const std::string text = ReadBytes(preset);
+    EXPECT_NE(text.find("radius = 20\n" + c.keys), std::string::npos) << text;
     if (c.view.empty()) continue;
     // The page's first frame through that view is served.
     const auto frame = client().Get("/render.png?radius=12&view=" + c.view);
