@@ -115,6 +115,7 @@ std::string RenderCommand(const RenderCommandParts& parts) {
   command += " render " + ShellWord(parts.input) + " " + ShellWord(stem + ".png");
   if (parts.frame) command += " --frames " + std::to_string(*parts.frame);
   command += " --preset " + ShellWord(parts.preset);
+  if (parts.ocio) command += " --ocio " + ShellWord(parts.ocio->string());
   return command;
 }
 

@@ -25,6 +25,7 @@ struct RenderCommandParts {
   std::optional<long> frame;                    // the frame of a sequence
   std::string preset;                           // the saved preset file
   std::optional<std::filesystem::path> plugin;  // --plugin, when given
+  std::optional<std::filesystem::path> ocio;    // the config a preset's view is delivered in
 };
 
 // "velmora render samples/sample.png sample-glow.png --preset velmora-preset.toml", words

@@ -122,7 +122,7 @@ void RunPreview(const PreviewFlags& flags, const std::optional<std::filesystem::
   if (colour.display) kept.emplace_back("display", colour.display->name);
   if (colour.view) kept.emplace_back("view", colour.view->name);
   PreviewServer server(renderer, {flags.input.string(), frame.number, plugin, flags.save_as,
-                                  source.start, view, kept});
+                                  source.start, view, kept, ocio});
   const int port = server.Bind(flags.port);
   StopOnSignal stop_on_signal([&] {
     renderer.Stop();

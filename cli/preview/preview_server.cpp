@@ -132,8 +132,8 @@ struct PreviewServer::Impl {
     nlohmann::json json;
     json["file"] = setup.save_as.string();
     json["preset"] = text;
-    json["command"] =
-        RenderCommand({setup.input, setup.frame, setup.save_as.string(), setup.plugin});
+    json["command"] = RenderCommand({setup.input, setup.frame, setup.save_as.string(), setup.plugin,
+                                     setup.kept.empty() ? std::nullopt : setup.ocio});
     response.set_content(json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
                          "application/json");
   }

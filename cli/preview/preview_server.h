@@ -33,6 +33,7 @@ struct ServerSetup {
   std::string view;               // the --preset's "DISPLAY/VIEW", the menu's first choice
   // The --preset's keys the page does not set (its display and view), saved as they were.
   std::vector<std::pair<std::string, std::string>> kept;
+  std::optional<std::filesystem::path> ocio;  // --ocio, for the render command of such a preset
 };
 
 class PreviewServer {

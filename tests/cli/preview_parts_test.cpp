@@ -36,14 +36,18 @@ TEST(PreviewPartsTest, TheRenderCommandNamesTheInputAndThePreset) {
     std::string command;
   };
   const Case cases[] = {
-      {{"samples/sample.png", std::nullopt, "velmora-preset.toml", std::nullopt},
+      {{"samples/sample.png", std::nullopt, "velmora-preset.toml", std::nullopt, std::nullopt},
        "velmora render samples/sample.png sample-glow.png --preset velmora-preset.toml"},
-      {{"plates/shot.####.exr", 1042, "look.toml", std::nullopt},
+      {{"plates/shot.####.exr", 1042, "look.toml", std::nullopt, std::nullopt},
        "velmora render 'plates/shot.####.exr' 'shot-glow.####.png' --frames 1042 --preset "
        "look.toml"},
-      {{"my shot's.png", std::nullopt, "a b.toml", std::filesystem::path("/opt/v/Velmora.so")},
+      {{"my shot's.png", std::nullopt, "a b.toml", std::filesystem::path("/opt/v/Velmora.so"),
+        std::nullopt},
        "velmora --plugin /opt/v/Velmora.so render 'my shot'\\''s.png' 'my shot'\\''s-glow.png' "
        "--preset 'a b.toml'"},
+      // A preset that names a view is rendered through the config the preview showed it in.
+      {{"plate.exr", std::nullopt, "look.toml", std::nullopt, std::filesystem::path("cfg/s.ocio")},
+       "velmora render plate.exr plate-glow.png --preset look.toml --ocio cfg/s.ocio"},
   };
   for (const Case& c : cases) EXPECT_EQ(RenderCommand(c.parts), c.command);
 }
