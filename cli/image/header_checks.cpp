@@ -248,14 +248,29 @@ void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
   }
 }
 
-// OpenImageIO's GIF reader sizes its canvas as the logical screen's width x height x 4 in an
-// int: a screen of more than 2^31 bytes overflows that and stops the process.
-void CheckGifScreen(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+// OpenImageIO's GIF reader makes room for its canvas, the logical screen's width x height x 4
+// bytes, when it opens the file, and sizes it in an int: a screen of more than 2^31 bytes
+// overflows that and stops the process. The canvas must fit that int, the budget, and what the
+// file's size can describe.
+void CheckGifScreen(const std::filesystem::path& path, const std::string& name,
+                    std::uint64_t budget) {
+  const std::vector<std::uint8_t> bytes = FirstBytes(path, 10);
   if (bytes.size() < 10 || std::memcmp(bytes.data(), "GIF8", 4) != 0) return;
+  std::error_code error;
+  const std::uint64_t file_size = std::filesystem::file_size(path, error);
+  if (error) return;
   const std::uint32_t width = U16(bytes, 6), height = U16(bytes, 8);
-  if (std::uint64_t{width} * height * 4 > INT_MAX) {
-    throw CliError(name, "GIF screen of " + std::to_string(width) + " x " + std::to_string(height) +
-                             " pixels: larger than its reader takes");
+  const std::uint64_t canvas = std::uint64_t{width} * height * 4;
+  const std::string screen =
+      "GIF screen of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (canvas > INT_MAX) throw CliError(name, screen + ": larger than its reader takes");
+  if (canvas / kMaxCompressionRatio > file_size) {
+    throw CliError(name, "truncated or corrupt image (" + std::to_string(file_size) +
+                             " bytes cannot hold a " + screen + ")");
+  }
+  if (canvas > budget) {
+    throw CliError(name, screen + " needs " + MemoryText(canvas) + " to read, more than the " +
+                             MemoryText(budget) + " allowed");
   }
 }
 
@@ -290,7 +305,7 @@ void CheckHeaderSizes(const std::filesystem::path& path, const std::string& name
                       std::uint64_t budget) {
   CheckDpxSections(path, name);
   CheckExrHeader(path, name, budget);
-  CheckGifScreen(FirstBytes(path, 10), name);
+  CheckGifScreen(path, name, budget);
 }
 
 }  // namespace cli

@@ -345,11 +345,18 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "budget.exr", folder / "out.exr", {"--max-memory", "4M"}),
                 folder / "budget.exr", {"need more memory to read", "than the 4 MB allowed"});
 
-  // A GIF whose logical screen overflows its reader's canvas size.
-  std::ofstream(folder / "screen.gif", std::ios::binary)
-      << std::string("GIF89a\x67\x65\x48\x69\0\0\0;", 14);
-  ExpectRefused(Render(folder / "screen.gif", folder / "out.png"), folder / "screen.gif",
-                {"GIF screen of 25959 x 26952 pixels: larger than its reader takes"});
+  // GIFs whose logical screen overflows the reader's canvas size, or is far larger than a file
+  // of 14 bytes can describe: the reader makes room for the canvas as it opens the file.
+  const std::pair<std::string, std::string> screens[] = {
+      {"\x67\x65\x48\x69", "GIF screen of 25959 x 26952 pixels: larger than its reader takes"},
+      {"\xb4\x50\x44\x53",
+       "truncated or corrupt image (14 bytes cannot hold a GIF screen of 20660 x 21316 pixels)"}};
+  for (const auto& [size, message] : screens) {
+    std::ofstream(folder / "screen.gif", std::ios::binary)
+        << "GIF89a" + size + std::string("\0\0\0;", 4);
+    ExpectRefused(Render(folder / "screen.gif", folder / "out.png"), folder / "screen.gif",
+                  {message});
+  }
 
 #if !defined(__SANITIZE_ADDRESS__)
   // (Not under the sanitizers: their own checks need a descriptor, and fail without one.)
