@@ -190,16 +190,20 @@ template <class D, bool kStraight>
   // loop from running in vector lanes.
   const int up = fixed.up, down = fixed.down;
   const Wide half = (Wide{1} << down) >> 1;
-  Wide weight[kLanes];
+  auto fixed_value = [&](Wide channel, Wide weight) {
+    return static_cast<std::int32_t>((((channel * weight) << up) + half) >> down);
+  };
+  // Pixel by pixel, the weight taken from the pixel's own alpha (a weight array filled first
+  // was written with scalar stores and read back as vectors, which stalled).
   for (int p = 0; p < kLinePixels; ++p) {
-    weight[p * kChannels] = kFull;
-    for (int c = 1; c < kChannels; ++c) {
-      weight[p * kChannels + c] = kStraight ? channels[p * kChannels] : kFull;
-    }
-  }
-  for (int l = 0; l < kLanes; ++l) {
-    const Wide exact = static_cast<Wide>(channels[l]) * weight[l];
-    line[l] = static_cast<std::int32_t>(((exact << up) + half) >> down);
+    const auto* c = channels.data() + p * kChannels;
+    const auto alpha = static_cast<Wide>(c[0]);
+    const Wide weight = kStraight ? alpha : kFull;
+    std::int32_t* out = line + p * kChannels;
+    out[0] = fixed_value(alpha, kFull);
+    out[1] = fixed_value(c[1], weight);
+    out[2] = fixed_value(c[2], weight);
+    out[3] = fixed_value(c[3], weight);
   }
 }
 
