@@ -185,7 +185,13 @@ template <class D, bool kStraight>
   using Wide = std::conditional_t<sizeof(typename D::Channel) == 1, std::uint32_t, std::uint64_t>;
   constexpr auto kFull = static_cast<Wide>(D::kFullScale);
   ChannelLanes<D> channels{};
-  std::memcpy(channels.data(), in, static_cast<std::size_t>(columns) * sizeof(*in));
+  // A whole strip's row as one fixed-size copy (vector moves); a copy of a size known only at
+  // run time is a string move, whose start-up costs more than the row.
+  if (columns == kLinePixels) {
+    std::memcpy(channels.data(), in, sizeof(channels));
+  } else {
+    std::memcpy(channels.data(), in, static_cast<std::size_t>(columns) * sizeof(*in));
+  }
   // Locals, not the record's fields: the stores below could alias those, which would keep the
   // loop from running in vector lanes.
   const int up = fixed.up, down = fixed.down;

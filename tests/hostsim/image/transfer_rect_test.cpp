@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "tests/hostsim/image/image_test_util.h"
 
@@ -217,6 +219,56 @@ TEST(TransferRect, ScreenAndAddOverOpaqueEightBitsRoundTheExactBlend) {
               const double want = std::min(255.0, std::round(255 * (dn + k * (blend - dn))));
               ASSERT_EQ(got[c], want) << "at " << x << ", " << y << " channel " << c;
             }
+          }
+        }
+      }
+    }
+  }
+}
+
+// The same exact blend in rows of any length: the integer path blends whole blocks of 16
+// pixels and then the row's remainder, and a row may hold nothing but a remainder.
+TEST(TransferRect, ScreenAndAddOverOpaqueEightBitsRoundTheExactBlendInRowsOfAnyLength) {
+  for (PF_TransferMode xfer : {PF_Xfer_SCREEN, PF_Xfer_ADD}) {
+    for (A_long width : {1, 15, 17, 63, 70}) {
+      SCOPED_TRACE(testing::Message() << "mode " << xfer << " width " << width);
+      constexpr A_long kHeight = 3;
+      constexpr int kOpacity = 200;
+      WorldStore store;
+      World* source = store.Create(Depth::k8, width, kHeight);
+      World* destination = store.Create(Depth::k8, width, kHeight);
+      std::uint32_t state = 7;
+      auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 24);
+      };
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          PutRaw(*source, x, y, Raw{next(), next(), next(), next()});
+          PutRaw(*destination, x, y, Raw{255, next(), next(), next()});
+        }
+      }
+      std::vector<Raw> s, d;
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          s.push_back(GetRaw(*source, x, y));
+          d.push_back(GetRaw(*destination, x, y));
+        }
+      }
+      ASSERT_EQ(TransferRect(*source, *destination, nullptr, Mode(xfer, kOpacity),
+                             PF_MF_Alpha_STRAIGHT, 0, 0),
+                PF_Err_NONE);
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y * width + x);
+          const Raw got = GetRaw(*destination, x, y);
+          ASSERT_EQ(got[0], 255);
+          const double k = kOpacity / 255.0 * s[i][0] / 255.0;
+          for (int c = 1; c < 4; ++c) {
+            const double sn = s[i][c] / 255, dn = d[i][c] / 255;
+            const double blend = xfer == PF_Xfer_ADD ? dn + sn : dn + sn - dn * sn;
+            const double want = std::min(255.0, std::round(255 * (dn + k * (blend - dn))));
+            ASSERT_EQ(got[c], want) << "at " << x << ", " << y << " channel " << c;
           }
         }
       }
