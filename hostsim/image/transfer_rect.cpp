@@ -98,6 +98,29 @@ VELMORA_VECTOR_CLONES void OpaqueRun8(const PF_Pixel* in, PF_Pixel* out, std::in
   }
 }
 
+// Onto a transparent destination (every alpha 0) at 8 and 16 bits, every mode's result is the
+// source weighted by k (1 / k): the blend's and the destination's terms are zeros, which add
+// nothing, since integer channels are finite. The weight is formed with the same float
+// operations as CompositeOver's (and CompositeBehind's), so the stored values are the same.
+template <class D>
+[[gnu::always_inline]] inline void OntoTransparentRun(const typename D::Pixel* in,
+                                                      typename D::Pixel* out, std::int64_t count,
+                                                      float opacity, bool keep_alpha) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const Argb source = Load<D>(in[i]);
+    const float k = opacity * Unit(source[0]);
+    const float safe_k = k > 0.0f ? k : 1.0f;  // as in TransferRun; that result is not stored
+    const float per_alpha = 1.0f / safe_k;
+    const float source_weight = safe_k * 1.0f * per_alpha;
+    const bool blend = k > 0.0f;
+    typename D::Pixel& o = out[i];
+    o.alpha = blend && !keep_alpha ? ToChannel<D>(safe_k) : o.alpha;
+    o.red = blend ? ToChannel<D>(source_weight * source[1]) : o.red;
+    o.green = blend ? ToChannel<D>(source_weight * source[2]) : o.green;
+    o.blue = blend ? ToChannel<D>(source_weight * source[3]) : o.blue;
+  }
+}
+
 // Blends a run of source pixels into the destination's. A pixel whose source weight is not
 // above 0 keeps its stored value exactly; the choice is a select, not a branch, so the loops
 // vectorise.
@@ -110,6 +133,11 @@ VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::
     std::uint32_t common = kFull8;
     for (std::int64_t i = 0; i < count; ++i) common &= out[i].alpha;
     if (common == kFull8) return OpaqueRun8<Mode>(in, out, count, opacity_255);
+  }
+  if constexpr (D::kLimited) {
+    std::uint32_t any = 0;
+    for (std::int64_t i = 0; i < count; ++i) any |= out[i].alpha;
+    if (any == 0) return OntoTransparentRun<D>(in, out, count, opacity, keep_alpha);
   }
   Planes s, d, result;
   float weight[kBlock];
