@@ -185,21 +185,31 @@ template <class D, bool kStraight>
   using Wide = std::conditional_t<sizeof(typename D::Channel) == 1, std::uint32_t, std::uint64_t>;
   constexpr auto kFull = static_cast<Wide>(D::kFullScale);
   ChannelLanes<D> channels{};
-  std::memcpy(channels.data(), in, static_cast<std::size_t>(columns) * sizeof(*in));
+  // A whole strip's row as one fixed-size copy (vector moves); a copy of a size known only at
+  // run time is a string move, whose start-up costs more than the row.
+  if (columns == kLinePixels) {
+    std::memcpy(channels.data(), in, sizeof(channels));
+  } else {
+    std::memcpy(channels.data(), in, static_cast<std::size_t>(columns) * sizeof(*in));
+  }
   // Locals, not the record's fields: the stores below could alias those, which would keep the
   // loop from running in vector lanes.
   const int up = fixed.up, down = fixed.down;
   const Wide half = (Wide{1} << down) >> 1;
-  Wide weight[kLanes];
+  auto fixed_value = [&](Wide channel, Wide weight) {
+    return static_cast<std::int32_t>((((channel * weight) << up) + half) >> down);
+  };
+  // Pixel by pixel, the weight taken from the pixel's own alpha (a weight array filled first
+  // was written with scalar stores and read back as vectors, which stalled).
   for (int p = 0; p < kLinePixels; ++p) {
-    weight[p * kChannels] = kFull;
-    for (int c = 1; c < kChannels; ++c) {
-      weight[p * kChannels + c] = kStraight ? channels[p * kChannels] : kFull;
-    }
-  }
-  for (int l = 0; l < kLanes; ++l) {
-    const Wide exact = static_cast<Wide>(channels[l]) * weight[l];
-    line[l] = static_cast<std::int32_t>(((exact << up) + half) >> down);
+    const auto* c = channels.data() + p * kChannels;
+    const auto alpha = static_cast<Wide>(c[0]);
+    const Wide weight = kStraight ? alpha : kFull;
+    std::int32_t* out = line + p * kChannels;
+    out[0] = fixed_value(alpha, kFull);
+    out[1] = fixed_value(c[1], weight);
+    out[2] = fixed_value(c[2], weight);
+    out[3] = fixed_value(c[3], weight);
   }
 }
 

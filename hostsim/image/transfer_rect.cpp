@@ -1,6 +1,7 @@
 #include "hostsim/image/transfer_rect.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -52,26 +53,71 @@ template <class Mode>
 constexpr bool kOpaqueIntegerBlend =
     std::is_same_v<Mode, ScreenBlend> || std::is_same_v<Mode, AddBlend>;
 
-// In blocks of 16 pixels as 64 byte lanes, so the loops run in vector lanes; an alpha lane
-// blends with weight 0 and keeps its (full) value.
+// In blocks of 16 pixels, each pixel one 32-bit word (alpha in the low byte: the host's
+// machines are little-endian), so a block is one row of 32-bit vector lanes and each pixel's
+// weight comes from its own word; an alpha keeps its (full) value, as a blend with weight 0
+// would.
+static_assert(std::endian::native == std::endian::little);
+constexpr std::int64_t kOpaqueBlock = 16;
+
+template <class Mode>
+[[gnu::always_inline]] inline void OpaqueBlock8(const std::uint32_t* s, std::uint32_t* d,
+                                                std::uint32_t opacity) {
+  for (std::int64_t p = 0; p < kOpaqueBlock; ++p) {
+    const std::uint32_t k = opacity * (s[p] & 0xFF);
+    std::uint32_t result = d[p] & 0xFF;
+    for (int c = 1; c < 4; ++c) {
+      const std::uint32_t blended =
+          OpaqueBlend8<Mode>((d[p] >> (8 * c)) & 0xFF, (s[p] >> (8 * c)) & 0xFF, k);
+      result |= blended << (8 * c);
+    }
+    d[p] = result;
+  }
+}
+
 template <class Mode>
 VELMORA_VECTOR_CLONES void OpaqueRun8(const PF_Pixel* in, PF_Pixel* out, std::int64_t count,
                                       std::uint32_t opacity) {
-  constexpr std::int64_t kPixels = 16, kLanes = 4 * kPixels;
-  for (std::int64_t first = 0; first < count; first += kPixels) {
-    const auto bytes = static_cast<std::size_t>(std::min(kPixels, count - first)) * 4;
-    std::uint8_t s[kLanes] = {}, d[kLanes] = {}, result[kLanes];
+  static_assert(sizeof(PF_Pixel) == sizeof(std::uint32_t));
+  std::int64_t first = 0;
+  // Whole blocks copied at a size fixed at compile time (vector moves, not string moves).
+  for (; first + kOpaqueBlock <= count; first += kOpaqueBlock) {
+    std::uint32_t s[kOpaqueBlock], d[kOpaqueBlock];
+    std::memcpy(s, in + first, sizeof(s));
+    std::memcpy(d, out + first, sizeof(d));
+    OpaqueBlock8<Mode>(s, d, opacity);
+    std::memcpy(out + first, d, sizeof(d));
+  }
+  if (first < count) {
+    const auto bytes = static_cast<std::size_t>(count - first) * sizeof(PF_Pixel);
+    std::uint32_t s[kOpaqueBlock] = {}, d[kOpaqueBlock] = {};
     std::memcpy(s, in + first, bytes);
     std::memcpy(d, out + first, bytes);
-    std::uint32_t k[kLanes];
-    for (std::int64_t p = 0; p < kPixels; ++p) {
-      k[p * 4] = 0;
-      for (int c = 1; c < 4; ++c) k[p * 4 + c] = opacity * s[p * 4];
-    }
-    for (std::int64_t l = 0; l < kLanes; ++l) {
-      result[l] = static_cast<std::uint8_t>(OpaqueBlend8<Mode>(d[l], s[l], k[l]));
-    }
-    std::memcpy(out + first, result, bytes);
+    OpaqueBlock8<Mode>(s, d, opacity);
+    std::memcpy(out + first, d, bytes);
+  }
+}
+
+// Onto a transparent destination (every alpha 0) at 8 and 16 bits, every mode's result is the
+// source weighted by k (1 / k): the blend's and the destination's terms are zeros, which add
+// nothing, since integer channels are finite. The weight is formed with the same float
+// operations as CompositeOver's (and CompositeBehind's), so the stored values are the same.
+template <class D>
+[[gnu::always_inline]] inline void OntoTransparentRun(const typename D::Pixel* in,
+                                                      typename D::Pixel* out, std::int64_t count,
+                                                      float opacity, bool keep_alpha) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const Argb source = Load<D>(in[i]);
+    const float k = opacity * Unit(source[0]);
+    const float safe_k = k > 0.0f ? k : 1.0f;  // as in TransferRun; that result is not stored
+    const float per_alpha = 1.0f / safe_k;
+    const float source_weight = safe_k * 1.0f * per_alpha;
+    const bool blend = k > 0.0f;
+    typename D::Pixel& o = out[i];
+    o.alpha = blend && !keep_alpha ? ToChannel<D>(safe_k) : o.alpha;
+    o.red = blend ? ToChannel<D>(source_weight * source[1]) : o.red;
+    o.green = blend ? ToChannel<D>(source_weight * source[2]) : o.green;
+    o.blue = blend ? ToChannel<D>(source_weight * source[3]) : o.blue;
   }
 }
 
@@ -83,9 +129,15 @@ VELMORA_VECTOR_CLONES void TransferRun(const typename D::Pixel* in, typename D::
                                        std::int64_t count, float opacity, std::uint32_t opacity_255,
                                        bool keep_alpha) {
   if constexpr (std::is_same_v<D, Depth8> && kOpaqueIntegerBlend<Mode>) {
-    bool opaque = true;
-    for (std::int64_t i = 0; i < count; ++i) opaque &= out[i].alpha == kFull8;
-    if (opaque) return OpaqueRun8<Mode>(in, out, count, opacity_255);
+    // The alphas' common bits: full scale in all of them only when every one is full.
+    std::uint32_t common = kFull8;
+    for (std::int64_t i = 0; i < count; ++i) common &= out[i].alpha;
+    if (common == kFull8) return OpaqueRun8<Mode>(in, out, count, opacity_255);
+  }
+  if constexpr (D::kLimited) {
+    std::uint32_t any = 0;
+    for (std::int64_t i = 0; i < count; ++i) any |= out[i].alpha;
+    if (any == 0) return OntoTransparentRun<D>(in, out, count, opacity, keep_alpha);
   }
   Planes s, d, result;
   float weight[kBlock];

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "tests/hostsim/image/image_test_util.h"
 
@@ -180,6 +182,58 @@ TEST(TransferRect, PlacesTheSourceRectangleAtTheOffsetAndClipsEverySide) {
   }
 }
 
+// Onto a wholly transparent run of the destination the integer depths take a shorter form of
+// the blend; it must store exactly what the full blend stores. Every row is blended twice:
+// onto a transparent destination, and onto the same one with its first pixel's alpha raised
+// (which sends the row's first run through the full blend); the rest of that run must match.
+TEST(TransferRect, OntoATransparentDestinationEveryModeStoresWhatTheFullBlendStores) {
+  constexpr A_long kWidth = 64, kHeight = 256;
+  for (Depth depth : {Depth::k8, Depth::k16}) {
+    const double full = FullScale(depth);
+    for (PF_TransferMode xfer :
+         {PF_Xfer_SCREEN, PF_Xfer_ADD, PF_Xfer_MULTIPLY, PF_Xfer_SOFT_LIGHT, PF_Xfer_BEHIND}) {
+      for (int opacity : {255, 200, 1}) {
+        for (bool keep_alpha : {false, true}) {
+          SCOPED_TRACE(testing::Message()
+                       << "depth " << static_cast<int>(depth) << " mode " << xfer << " opacity "
+                       << opacity << " keep alpha " << keep_alpha);
+          WorldStore store;
+          World* source = store.Create(depth, kWidth, kHeight);
+          World* transparent = store.Create(depth, kWidth, kHeight);
+          World* mixed = store.Create(depth, kWidth, kHeight);
+          std::uint32_t state = 11;
+          auto next = [&] {
+            state = state * 1664525u + 1013904223u;
+            return std::floor(static_cast<double>(state >> 8) / (1u << 24) * (full + 1));
+          };
+          for (A_long y = 0; y < kHeight; ++y) {
+            for (A_long x = 0; x < kWidth; ++x) {
+              // Every source alpha of the 8-bit range once a column, then random ones.
+              const double alpha = x == 1 ? std::round(y * full / 255) : next();
+              PutRaw(*source, x, y, Raw{alpha, next(), next(), next()});
+              const Raw colour{0, next(), next(), next()};
+              PutRaw(*transparent, x, y, colour);
+              PutRaw(*mixed, x, y, x == 0 ? Raw{1, colour[1], colour[2], colour[3]} : colour);
+            }
+          }
+          PF_CompositeMode mode = Mode(xfer, opacity);
+          mode.rgb_only = keep_alpha;
+          for (World* destination : {transparent, mixed}) {
+            ASSERT_EQ(
+                TransferRect(*source, *destination, nullptr, mode, PF_MF_Alpha_STRAIGHT, 0, 0),
+                PF_Err_NONE);
+          }
+          for (A_long y = 0; y < kHeight; ++y) {
+            for (A_long x = 1; x < kWidth; ++x) {
+              ASSERT_EQ(GetRaw(*transparent, x, y), GetRaw(*mixed, x, y)) << x << ", " << y;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 // At 8 bits over an opaque destination, Screen and Add give the documented blend rounded to
@@ -217,6 +271,56 @@ TEST(TransferRect, ScreenAndAddOverOpaqueEightBitsRoundTheExactBlend) {
               const double want = std::min(255.0, std::round(255 * (dn + k * (blend - dn))));
               ASSERT_EQ(got[c], want) << "at " << x << ", " << y << " channel " << c;
             }
+          }
+        }
+      }
+    }
+  }
+}
+
+// The same exact blend in rows of any length: the integer path blends whole blocks of 16
+// pixels and then the row's remainder, and a row may hold nothing but a remainder.
+TEST(TransferRect, ScreenAndAddOverOpaqueEightBitsRoundTheExactBlendInRowsOfAnyLength) {
+  for (PF_TransferMode xfer : {PF_Xfer_SCREEN, PF_Xfer_ADD}) {
+    for (A_long width : {1, 15, 17, 63, 70}) {
+      SCOPED_TRACE(testing::Message() << "mode " << xfer << " width " << width);
+      constexpr A_long kHeight = 3;
+      constexpr int kOpacity = 200;
+      WorldStore store;
+      World* source = store.Create(Depth::k8, width, kHeight);
+      World* destination = store.Create(Depth::k8, width, kHeight);
+      std::uint32_t state = 7;
+      auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 24);
+      };
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          PutRaw(*source, x, y, Raw{next(), next(), next(), next()});
+          PutRaw(*destination, x, y, Raw{255, next(), next(), next()});
+        }
+      }
+      std::vector<Raw> s, d;
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          s.push_back(GetRaw(*source, x, y));
+          d.push_back(GetRaw(*destination, x, y));
+        }
+      }
+      ASSERT_EQ(TransferRect(*source, *destination, nullptr, Mode(xfer, kOpacity),
+                             PF_MF_Alpha_STRAIGHT, 0, 0),
+                PF_Err_NONE);
+      for (A_long y = 0; y < kHeight; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y * width + x);
+          const Raw got = GetRaw(*destination, x, y);
+          ASSERT_EQ(got[0], 255);
+          const double k = kOpacity / 255.0 * s[i][0] / 255.0;
+          for (int c = 1; c < 4; ++c) {
+            const double sn = s[i][c] / 255, dn = d[i][c] / 255;
+            const double blend = xfer == PF_Xfer_ADD ? dn + sn : dn + sn - dn * sn;
+            const double want = std::min(255.0, std::round(255 * (dn + k * (blend - dn))));
+            ASSERT_EQ(got[c], want) << "at " << x << ", " << y << " channel " << c;
           }
         }
       }
