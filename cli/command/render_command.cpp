@@ -217,6 +217,7 @@ void RunRender(const RenderRequest& request, std::ostream& out) {
                                  request.max_memory,
                                  to_render > 1,
                                  glow.EdgePad(),
+                                 comp.threshold > 0.0,
                                  colour};
   if (colour) colour->WarnAboutSettings(gamma, read_options.depth);
 

@@ -30,11 +30,12 @@ constexpr std::uint64_t kWorldsInFlight = 3;
 }  // namespace
 
 std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad,
-                           bool overlapped) {
+                           bool overlapped, bool keyed) {
   const std::uint64_t frame = hostsim::WorldBytes(depth, width, height);
   const A_long glow_width = width + repeat_edges_pad, glow_height = height + repeat_edges_pad;
   const std::uint64_t glow = hostsim::WorldBytes(depth, glow_width, glow_height);
-  return (kFrameWorlds + (overlapped ? kWorldsInFlight : 0)) * frame + kGlowWorlds * glow +
+  return (kFrameWorlds + (overlapped ? kWorldsInFlight : 0) + (keyed ? 1 : 0)) * frame +
+         kGlowWorlds * glow +
          hostsim::image::BlurScratchBytes(depth, glow_width, glow_height, hostsim::ThreadCount());
 }
 
@@ -97,10 +98,11 @@ std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec) {
 }
 
 void CheckFrameMemory(const std::string& name, const SourceImage& source, hostsim::Depth depth,
-                      int repeat_edges_pad, bool overlapped,
+                      int repeat_edges_pad, bool overlapped, bool keyed,
                       const std::optional<std::uint64_t>& max_memory) {
   const FileRect& rect = source.layer_rect;
-  std::uint64_t needed = RenderMemory(rect.width, rect.height, depth, repeat_edges_pad, overlapped);
+  std::uint64_t needed =
+      RenderMemory(rect.width, rect.height, depth, repeat_edges_pad, overlapped, keyed);
   for (const OIIO::ImageSpec& part : source.parts) {
     // The parts as read, and again for the frame being written behind this one.
     needed += DeclaredBytes(part) * (overlapped ? 2 : 1);

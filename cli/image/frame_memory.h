@@ -21,9 +21,9 @@ namespace cli {
 // repeat_edges_pad; and the host's blur scratch (a float copy of the blurred world at integer
 // depths, and line buffers for each thread). With `overlapped`, also the next frame's input
 // and the last frame's input and output, which a sequence reads and writes while the frame
-// renders.
+// renders. With `keyed`, also the copy of the frame a highlights threshold renders instead.
 std::uint64_t RenderMemory(int width, int height, hostsim::Depth depth, int repeat_edges_pad = 0,
-                           bool overlapped = false);
+                           bool overlapped = false, bool keyed = false);
 
 // The bytes a file part's pixels take as read, from its header (a 10-bit DPX packs its samples).
 std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec);
@@ -32,7 +32,7 @@ std::uint64_t DeclaredBytes(const OIIO::ImageSpec& spec);
 // its parts as read (twice with overlapped: a written frame waits behind this one), needs more
 // than max_memory allows, or, without it, more than this machine has.
 void CheckFrameMemory(const std::string& name, const SourceImage& source, hostsim::Depth depth,
-                      int repeat_edges_pad, bool overlapped,
+                      int repeat_edges_pad, bool overlapped, bool keyed,
                       const std::optional<std::uint64_t>& max_memory);
 
 // The physical memory of this machine (or the address-space limit, when lower).

@@ -33,6 +33,7 @@ struct ReadOptions {
   std::optional<std::uint64_t> max_memory;     // default: what the machine has
   bool overlapped = false;                     // frames are read and written while others render
   int repeat_edges_pad = 0;                    // RepeatEdgesPad of the render's controls
+  bool keyed = false;                          // a highlights threshold copies the frame
   // When set, the layer enters the world converted to the working space (in float).
   std::shared_ptr<const ColourPlan> colour;
 };

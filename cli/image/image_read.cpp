@@ -116,7 +116,7 @@ void CheckDeclaredSize(const std::filesystem::path& path, const SourceImage& sou
                              " pixels it declares)");
   }
   CheckFrameMemory(name, source, options.depth, options.repeat_edges_pad, options.overlapped,
-                   options.max_memory);
+                   options.keyed, options.max_memory);
 }
 
 // OpenEXR colour is associated by definition, whatever a header attribute claims. DPX defines

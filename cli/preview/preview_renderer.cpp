@@ -28,7 +28,13 @@ PreviewRenderer::PreviewRenderer(const PreviewSource& source)
   colour_ = source.colour;
   controls_json_ = InfoJson(session_.module_path(), session_.host().params());
   const GlowControls start = ParseControls(source.start, session_.declared());
-  const ReadOptions options{hostsim::Depth::k32, "", max_memory_, false, start.EdgePad(), nullptr};
+  const ReadOptions options{hostsim::Depth::k32,
+                            "",
+                            max_memory_,
+                            false,
+                            start.EdgePad(),
+                            ParseCompOptions(source.start).threshold > 0.0,
+                            nullptr};
   frame_ = ReadImage(source.file, options, session_.host().worlds());
   const FileRect& rect = frame_.source.layer_rect;
   source_png_ = EncodePng(*frame_.world, rect.x, rect.y, frame_.source,
@@ -109,8 +115,9 @@ std::string PreviewRenderer::ResolveView(const ColourConfig::Asked& display,
 
 GlowControls PreviewRenderer::Checked(const ControlSettings& settings) {
   const GlowControls controls = ParseControls(settings, session_.declared());
+  const bool keyed = ParseCompOptions(settings).threshold > 0.0;
   try {
-    CheckFrameMemory(name_, frame_.source, frame_.world->depth, controls.EdgePad(), false,
+    CheckFrameMemory(name_, frame_.source, frame_.world->depth, controls.EdgePad(), false, keyed,
                      max_memory_);
   } catch (const CliError& refusal) {
     // The frame is there; it is these settings that ask too much.

@@ -9,6 +9,7 @@
 
 #include "effect/params/glow_extent.h"
 #include "effect/params/params.h"
+#include "engine/comp_options.h"
 #include "engine/effect_session.h"
 #include "hostsim/host.h"
 
@@ -56,6 +57,32 @@ TEST(RenderMemory, CoversThePeakOfARenderAtEveryDepthWithAndWithoutRepeatedEdges
   }
   host.SequenceSetdown();
   host.GlobalSetdown();
+}
+
+// A highlights threshold renders a keyed copy of the frame instead of the frame: one frame more.
+TEST(RenderMemory, CoversTheKeyedCopyOfAHighlightsThreshold) {
+  velmora::engine::EffectSession session(VELMORA_MODULE_PATH);
+  constexpr int kWidth = 320, kHeight = 180;
+  velmora::engine::CompOptions highlights;
+  highlights.threshold = 0.5;
+  for (const Depth depth : {Depth::k8, Depth::k32}) {
+    SCOPED_TRACE(hostsim::BitsPerChannel(depth));
+    velmora::engine::GlowControls controls = session.declared().Defaults();
+    session.SetControls(controls);
+    hostsim::ReleasePooledPixelMemory();
+    hostsim::ResetPeakPixelBytesInUse();
+    {
+      const velmora::engine::OwnedWorld input(
+          session.host().worlds(), session.host().worlds().Create(depth, kWidth, kHeight));
+      const velmora::engine::OwnedWorld output =
+          velmora::engine::RenderComposited(session, *input, controls, highlights, 0, "frame", 1);
+    }
+    const double peak = static_cast<double>(hostsim::PeakPixelBytesInUse());
+    const double estimate =
+        static_cast<double>(RenderMemory(kWidth, kHeight, depth, controls.EdgePad(), false, true));
+    EXPECT_GE(estimate, peak);
+    EXPECT_LE(estimate, peak * 1.05);
+  }
 }
 
 // The pad the tools plan with is the one the effect's render really adds: its widest working
