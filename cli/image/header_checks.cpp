@@ -255,7 +255,8 @@ void CheckExrHeader(const std::filesystem::path& path, const std::string& name,
 void CheckGifScreen(const std::filesystem::path& path, const std::string& name,
                     std::uint64_t budget) {
   const std::vector<std::uint8_t> bytes = FirstBytes(path, 10);
-  if (bytes.size() < 10 || std::memcmp(bytes.data(), "GIF8", 4) != 0) return;
+  // giflib takes any file that starts "GIF", whatever version follows.
+  if (bytes.size() < 10 || std::memcmp(bytes.data(), "GIF", 3) != 0) return;
   std::error_code error;
   const std::uint64_t file_size = std::filesystem::file_size(path, error);
   if (error) return;

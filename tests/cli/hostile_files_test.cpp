@@ -345,15 +345,17 @@ TEST(VelmoraHostileFiles, DeepCutAndUnopenableFilesSayTheRealReason) {
   ExpectRefused(Render(folder / "budget.exr", folder / "out.exr", {"--max-memory", "4M"}),
                 folder / "budget.exr", {"need more memory to read", "than the 4 MB allowed"});
 
-  // GIFs whose logical screen overflows the reader's canvas size, or is far larger than a file
-  // of 14 bytes can describe: the reader makes room for the canvas as it opens the file.
+  // GIFs whose logical screen overflows the reader's canvas size (giflib takes any version
+  // after "GIF"), or is far larger than a file of 14 bytes can describe: the reader makes room
+  // for the canvas as it opens the file.
   const std::pair<std::string, std::string> screens[] = {
-      {"\x67\x65\x48\x69", "GIF screen of 25959 x 26952 pixels: larger than its reader takes"},
-      {"\xb4\x50\x44\x53",
+      {"GIF89a\x67\x65\x48\x69",
+       "GIF screen of 25959 x 26952 pixels: larger than its reader takes"},
+      {"GIFrrrrrrr", "GIF screen of 29298 x 29298 pixels: larger than its reader takes"},
+      {"GIF89a\xb4\x50\x44\x53",
        "truncated or corrupt image (14 bytes cannot hold a GIF screen of 20660 x 21316 pixels)"}};
-  for (const auto& [size, message] : screens) {
-    std::ofstream(folder / "screen.gif", std::ios::binary)
-        << "GIF89a" + size + std::string("\0\0\0;", 4);
+  for (const auto& [header, message] : screens) {
+    std::ofstream(folder / "screen.gif", std::ios::binary) << header + std::string("\0\0\0;", 4);
     ExpectRefused(Render(folder / "screen.gif", folder / "out.png"), folder / "screen.gif",
                   {message});
   }
